@@ -1,0 +1,52 @@
+#include "platform/ModulePath.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace {
+QString& ModuleOverride() {
+    static QString path;
+    return path;
+}
+} // namespace
+
+QString GetModuleFileName() {
+    if (!ModuleOverride().isEmpty())
+        return ModuleOverride();
+    return QCoreApplication::applicationFilePath();
+}
+
+void SetModuleFileNameForTesting(const QString& path) {
+    ModuleOverride() = path;
+}
+
+QString GetTempFolder() {
+    QString folder = QDir::tempPath();
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder;
+}
+
+bool FileExists(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    // A dangling link names an entry too, as a directory search would find it.
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+bool CreateDirectory(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    return QDir().mkdir(path);
+}
+
+bool DeleteFile(const QString& path) {
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return false;
+    return QFile::remove(path);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Where the running program lies, the temporary folder, and the few file
+// system services the program needs, with the meanings the program relies on.
+
+#include <QString>
+
+// Full path of the running executable (or the test-only override).
+QString GetModuleFileName();
+
+// Test-only: make GetModuleFileName() report this path; an empty path restores
+// the real one. The program itself never calls it.
+void SetModuleFileNameForTesting(const QString& path);
+
+// The temporary folder, ending with "/".
+QString GetTempFolder();
+
+// True when a file or folder of that name exists.
+bool FileExists(const QString& path);
+
+// Creates the last level of the path only; false when it exists or fails.
+bool CreateDirectory(const QString& path);
+
+// Removes a file; false when there was none or it could not be removed.
+bool DeleteFile(const QString& path);

@@ -1,0 +1,16 @@
+#include "platform/WaitCursor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+CWaitCursor::CWaitCursor() {
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+CWaitCursor::~CWaitCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void CWaitCursor::Restore() {
+    QGuiApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
+}

@@ -1,0 +1,191 @@
+#include "res/DialogTemplate.h"
+
+#include "res/Resource.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHash>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+QHash<QString, ControlFactory>& ClassRegistry() {
+    static QHash<QString, ControlFactory> registry;
+    return registry;
+}
+
+int MulDiv(int a, int b, int c) {
+    return static_cast<int>((static_cast<long long>(a) * b + c / 2) / c);
+}
+
+QWidget* MakeControl(QWidget* parent, const ControlTemplate& c, const BuildOptions& options) {
+    const QString text = QString::fromUtf8(c.text ? c.text : "");
+    if (auto f = options.factories.find(c.id); f != options.factories.end() && c.id != IDC_STATIC)
+        return f->second(parent);
+    switch (c.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton: {
+        auto* b = new QPushButton(text, parent);
+        b->setAutoDefault(false);
+        b->setDefault(c.kind == ControlKind::DefPushButton);
+        return b;
+    }
+    case ControlKind::StaticLeft:
+    case ControlKind::StaticCenter: {
+        auto* l = new QLabel(text, parent);
+        l->setTextFormat(Qt::PlainText);
+        l->setAlignment((c.kind == ControlKind::StaticCenter ? Qt::AlignHCenter : Qt::AlignLeft) |
+                        Qt::AlignTop);
+        return l;
+    }
+    case ControlKind::GroupBox: {
+        auto* g = new QGroupBox(text, parent);
+        // A group box only frames; presses go through to what lies below.
+        g->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return g;
+    }
+    case ControlKind::Edit:
+        return new QLineEdit(parent);
+    case ControlKind::ListView:
+        return new QWidget(parent);
+    case ControlKind::DropList: {
+        auto* combo = new QComboBox(parent);
+        for (const char* item : c.items)
+            combo->addItem(QString::fromUtf8(item));
+        combo->setCurrentIndex(-1);
+        return combo;
+    }
+    case ControlKind::AutoRadio:
+        return new QRadioButton(text, parent);
+    case ControlKind::Progress: {
+        auto* p = new QProgressBar(parent);
+        p->setRange(0, 100);
+        p->setValue(0);
+        p->setTextVisible(false);
+        return p;
+    }
+    case ControlKind::BlackFrame: {
+        auto* f = new QFrame(parent);
+        f->setFrameStyle(QFrame::Box | QFrame::Plain);
+        return f;
+    }
+    case ControlKind::SunkenLine: {
+        auto* f = new QFrame(parent);
+        f->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+        return f;
+    }
+    case ControlKind::Icon: {
+        auto* l = new QLabel(parent);
+        l->setPixmap(QIcon(QStringLiteral(":/res/ostrela.png")).pixmap(32, 32));
+        return l;
+    }
+    case ControlKind::Custom: {
+        const auto it = ClassRegistry().constFind(QString::fromUtf8(c.className));
+        if (it != ClassRegistry().constEnd())
+            return it.value()(parent);
+        return new QWidget(parent);
+    }
+    }
+    return new QWidget(parent);
+}
+} // namespace
+
+void RegisterControlClass(const QString& className, ControlFactory factory) {
+    ClassRegistry().insert(className, std::move(factory));
+}
+
+QFont DialogFont(const DialogTemplate& tmpl) {
+    QFont font(QString::fromUtf8(tmpl.fontName));
+    font.setPointSize(tmpl.pointSize);
+    return font;
+}
+
+QSize DialogBaseUnits(const QFont& font) {
+    const QFontMetrics fm(font);
+    const int width = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return QSize((width / 26 + 1) / 2, fm.height());
+}
+
+QRect MapDialogRect(const QFont& font, const QRect& du) {
+    const QSize base = DialogBaseUnits(font);
+    const int left = MulDiv(du.x(), base.width(), 4);
+    const int top = MulDiv(du.y(), base.height(), 8);
+    const int right = MulDiv(du.x() + du.width(), base.width(), 4);
+    const int bottom = MulDiv(du.y() + du.height(), base.height(), 8);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions& options) {
+    const QFont font = DialogFont(tmpl);
+    dialog->setFont(font);
+    dialog->setWindowTitle(QString::fromUtf8(tmpl.caption));
+    const QRect client = MapDialogRect(font, QRect(0, 0, tmpl.cx, tmpl.cy));
+    dialog->setFixedSize(client.width(), client.height() + options.topOffset);
+
+    std::vector<QWidget*> frames;
+    for (const ControlTemplate& c : tmpl.controls) {
+        QWidget* w = MakeControl(dialog, c, options);
+        w->setProperty("controlId", c.id);
+        if (c.id != IDC_STATIC)
+            w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
+        w->setGeometry(
+            MapDialogRect(font, QRect(c.x, c.y, c.cx, c.cy)).translated(0, options.topOffset));
+        if (!c.visible)
+            w->hide();
+        if (c.kind == ControlKind::GroupBox || c.kind == ControlKind::SunkenLine ||
+            c.kind == ControlKind::BlackFrame)
+            frames.push_back(w);
+    }
+    // Frames lie beneath the controls they surround.
+    for (QWidget* f : frames)
+        f->lower();
+}
+
+QWidget* GetDlgItem(const QWidget* dialog, int id) {
+    if (!dialog || id == IDC_STATIC)
+        return nullptr;
+    return dialog->findChild<QWidget*>(QStringLiteral("ctl%1").arg(id));
+}
+
+void SetDlgItemText(const QWidget* dialog, int id, const QString& text) {
+    QWidget* w = GetDlgItem(dialog, id);
+    if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(text);
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->setText(text);
+    else if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setText(text);
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        g->setTitle(text);
+    else if (w)
+        w->setWindowTitle(text);
+}
+
+QString GetDlgItemText(const QWidget* dialog, int id) {
+    QWidget* w = GetDlgItem(dialog, id);
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title();
+    return w ? w->windowTitle() : QString();
+}
+
+int GetDlgCtrlID(const QWidget* control) {
+    if (!control)
+        return IDC_STATIC;
+    const QVariant id = control->property("controlId");
+    return id.isValid() ? id.toInt() : IDC_STATIC;
+}

@@ -1,0 +1,125 @@
+#include "res/Templates.h"
+
+#include "res/Resource.h"
+
+using K = ControlKind;
+
+const DialogTemplate& AboutBoxTemplate() {
+    static const DialogTemplate t{
+        IDD_ABOUTBOX,
+        "About Ostrela",
+        "MS Sans Serif",
+        8,
+        270,
+        113,
+        {
+            {IDC_STATIC, K::StaticLeft, "Ostrela Sela", 39, 14, 118, 8},
+            {IDC_STATIC, K::StaticLeft,
+             "Ostrela is made by the Ostrela team. Free to use and share.", 14, 98, 169, 8},
+            {IDC_OK, K::DefPushButton, "OK", 199, 68, 56, 27},
+            {IDC_STATIC, K::StaticLeft, "Version: 2.3.5", 187, 14, 74, 10},
+            {IDC_STATIC, K::StaticLeft, "This program is a freeware", 38, 34, 136, 10},
+            {IDC_STATIC, K::SunkenLine, "", 7, 51, 256, 1},
+            {IDC_STATIC, K::GroupBox, "See also", 11, 57, 177, 34},
+            {IDC_TAMSEL_LINK, K::StaticCenter, "Tamsel", 14, 72, 77, 8},
+            {IDC_BREVIK_LINK, K::StaticCenter, "Corvane", 97, 71, 78, 10},
+            {IDC_STATIC, K::Icon, "", 9, 12, 20, 20},
+        }};
+    return t;
+}
+
+const DialogTemplate& MainDialogTemplate() {
+    static const DialogTemplate t{
+        IDD_OSTRELA_DIALOG,
+        "Ostrela ( Sela )",
+        "Verdana",
+        7,
+        415,
+        231,
+        {
+            {IDC_TASK_LIST, K::ListView, "", 2, 4, 333, 107},
+            {IDC_ADD_FILES, K::DefPushButton, " Add Files", 350, 8, 57, 22},
+            {IDC_DELETE_FILE, K::PushButton, "Delete File", 350, 45, 57, 22},
+            {IDC_MOVIE_CLIP, K::PushButton, "Movie Clip", 350, 86, 57, 22},
+            {IDC_CONVERT, K::PushButton, "", 342, 131, 68, 68},
+            {IDC_OUTPUT_PATH, K::Edit, "", 17, 197, 244, 13},
+            {IDC_BROWSE, K::PushButton, "Browse", 273, 191, 58, 21},
+            {IDC_TO_MP3, K::AutoRadio, "To MP3", 17, 123, 43, 15},
+            {IDC_TO_WAV, K::AutoRadio, "To WAV", 145, 123, 43, 15},
+            {IDC_TO_AC3, K::AutoRadio, "To AC3", 269, 123, 43, 15},
+            {IDC_STATIC, K::StaticLeft, "Output Path", 17, 180, 121, 9},
+            {IDC_STATIC, K::StaticLeft, "Audio Bitrate", 17, 147, 56, 9},
+            {IDC_AUDIO_BITRATE,
+             K::DropList,
+             "",
+             17,
+             161,
+             78,
+             94,
+             true,
+             nullptr,
+             {"32", "40", "48", "56", "64", "80", "96", "112", "128", "192", "224", "256", "320"}},
+            {IDC_STATIC, K::StaticLeft, "Audio SampleRate", 147, 147, 67, 9},
+            {IDC_STATIC, K::StaticLeft, "Channel", 269, 147, 37, 9},
+            {IDC_SAMPLE_RATE,
+             K::DropList,
+             "",
+             147,
+             161,
+             84,
+             107,
+             true,
+             nullptr,
+             {"48000", "44100", "32000", "22050"}},
+            {IDC_CHANNEL, K::DropList, "", 269, 161, 63, 121, true, nullptr, {"Mono", "Stereo"}},
+            {IDC_STATIC, K::GroupBox, "Output Options", 5, 113, 331, 105},
+            {IDC_STATIC, K::StaticLeft, "kbps", 99, 163, 17, 9},
+            {IDC_STATIC, K::SunkenLine, "", 9, 141, 325, 1},
+        }};
+    return t;
+}
+
+const DialogTemplate& ClipDialogTemplate() {
+    static const DialogTemplate t{
+        IDD_CLIP_DIALOG,
+        "Select the Movie Clip",
+        "Verdana",
+        8,
+        231,
+        113,
+        {
+            {IDC_OK, K::DefPushButton, "OK", 128, 94, 44, 17},
+            {IDC_CANCEL, K::PushButton, "Cancel", 178, 94, 40, 17},
+            {IDC_RANGE_SLIDER, K::Custom, "", 15, 19, 203, 12, true, "MFCRangeSlider"},
+            {IDC_START_TEXT, K::StaticCenter, "", 22, 69, 47, 11},
+            {IDC_END_TEXT, K::StaticCenter, "", 92, 69, 47, 11},
+            {IDC_STATIC, K::GroupBox, "Please use the slide bar below to change the times ", 11, 6,
+             211, 47},
+            {IDC_TITLE_LINE, K::StaticLeft, "", 18, 37, 199, 10},
+            {IDC_STATIC, K::GroupBox, "Start Point", 17, 57, 58, 29},
+            {IDC_STATIC, K::GroupBox, "End Point", 86, 57, 58, 29},
+            {IDC_STATIC, K::GroupBox, "Clip Time", 157, 57, 58, 29},
+            {IDC_LENGTH_TEXT, K::StaticCenter, "", 162, 69, 47, 11},
+        }};
+    return t;
+}
+
+const DialogTemplate& StatusDialogTemplate() {
+    static const DialogTemplate t{IDD_STATUS_DIALOG,
+                                  "Converting ...",
+                                  "MS Sans Serif",
+                                  8,
+                                  309,
+                                  105,
+                                  {
+                                      {IDC_CURRENT_TEXT, K::StaticLeft, "Current", 17, 7, 279, 10},
+                                      {IDC_TASK_BAR, K::Progress, "", 17, 26, 279, 11},
+                                      {IDC_TOTAL_TEXT, K::StaticLeft, "Total", 17, 49, 277, 9},
+                                      {IDC_TOTAL_BAR, K::Progress, "", 17, 63, 278, 11},
+                                      {IDC_STOP, K::PushButton, "STOP", 235, 80, 58, 22},
+                                      {IDC_OK, K::DefPushButton, "OK", 69, 78, 55, 21, false},
+                                      {IDC_CANCEL, K::PushButton, "Cancel", 17, 80, 50, 18, false},
+                                      {IDC_STATUS_FRAME, K::BlackFrame, "", 151, 84, 12, 10, false},
+                                  }};
+    return t;
+}

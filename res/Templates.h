@@ -1,0 +1,9 @@
+#pragma once
+// The dialog templates of the program's windows.
+
+#include "res/DialogTemplate.h"
+
+const DialogTemplate& AboutBoxTemplate();     // 100
+const DialogTemplate& MainDialogTemplate();   // 102
+const DialogTemplate& ClipDialogTemplate();   // 132
+const DialogTemplate& StatusDialogTemplate(); // 133

@@ -1,0 +1,134 @@
+#include "TestSupport.h"
+
+#include "platform/ModulePath.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QThread>
+
+namespace testing_support {
+
+QString BinDir() {
+    return QStringLiteral(OSTRELA_BIN_DIR "/");
+}
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    previous = SetMessageBoxResponder([this](const MessageBoxRequest& request) {
+        boxes.push_back(request);
+        if (onShow)
+            onShow(request);
+        if (!answers.empty()) {
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return (request.flags & 0xF) == MB_YESNO ? IDYES : IDOK;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+    SetMessageBoxResponder(std::move(previous));
+}
+
+ShellRecorder::ShellRecorder() {
+    previous = SetShellHandler([this](const ShellRequest& request) {
+        requests.push_back(request);
+        return result;
+    });
+}
+
+ShellRecorder::~ShellRecorder() {
+    SetShellHandler(std::move(previous));
+}
+
+ProgramFolderOverride::ProgramFolderOverride(const QString& folder) {
+    QString f = folder;
+    if (!f.endsWith('/'))
+        f += '/';
+    SetModuleFileNameForTesting(f + QStringLiteral("ostrela"));
+}
+
+ProgramFolderOverride::~ProgramFolderOverride() {
+    SetModuleFileNameForTesting(QString());
+}
+
+bool MakeMedia(const QString& path, double seconds, QString* error) {
+    const QString d = QString::number(seconds, 'f', 3);
+    QStringList args{
+        "-hide_banner", "-loglevel", "error", "-y",
+        "-f",           "lavfi",     "-i",    "testsrc=size=160x120:rate=10:duration=" + d,
+        "-f",           "lavfi",     "-i",    "sine=frequency=440:sample_rate=44100:duration=" + d,
+        "-shortest"};
+    if (path.endsWith(".avi", Qt::CaseInsensitive))
+        args << "-c:v"
+             << "mpeg4"
+             << "-c:a"
+             << "mp3";
+    else if (path.endsWith(".mpg", Qt::CaseInsensitive) ||
+             path.endsWith(".mpeg", Qt::CaseInsensitive))
+        args << "-c:v"
+             << "mpeg1video"
+             << "-c:a"
+             << "mp2"
+             << "-f"
+             << "mpeg";
+    else if (path.endsWith(".flv", Qt::CaseInsensitive))
+        args << "-c:v"
+             << "flv"
+             << "-c:a"
+             << "mp3"
+             << "-ar"
+             << "44100";
+    else
+        args << "-c:v"
+             << "mpeg4"
+             << "-c:a"
+             << "aac";
+    args << path;
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"), args);
+    const bool ok =
+        p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!ok && error)
+        *error = QString::fromLocal8Bit(p.readAllStandardError());
+    return ok;
+}
+
+MediaFacts ProbeMedia(const QString& path) {
+    MediaFacts facts;
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"),
+            {"-v", "error", "-select_streams", "a:0", "-show_entries",
+             "stream=codec_name,sample_rate,channels:format=duration", "-of", "json", path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return facts;
+    const QJsonObject root = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const QJsonArray streams = root.value("streams").toArray();
+    if (streams.isEmpty())
+        return facts;
+    const QJsonObject s = streams.first().toObject();
+    facts.codec = s.value("codec_name").toString();
+    facts.sampleRate = s.value("sample_rate").toString().toInt();
+    facts.channels = s.value("channels").toInt();
+    facts.duration = root.value("format").toObject().value("duration").toString().toDouble();
+    facts.ok = true;
+    return facts;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+} // namespace testing_support

@@ -1,0 +1,82 @@
+#pragma once
+// Helpers shared by the tests: recorders that answer the platform seams, a
+// program-folder override, media made at test time with the real encoder, and
+// a probe of what the encoder wrote.
+
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace testing_support {
+
+// The build's program folder (where ostrela, vexa.exe and the libraries lie), with "/".
+QString BinDir();
+
+// Records every message box and answers it: the queued answers first, then
+// IDYES for Yes/No boxes and IDOK for the others. An optional hook runs for
+// each box before it is answered (to look at windows while a box is "open").
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    std::vector<MessageBoxRequest> boxes;
+    std::deque<int> answers;
+    std::function<void(const MessageBoxRequest&)> onShow;
+
+private:
+    MessageBoxResponder previous;
+};
+
+// Records every shell request and launches nothing; answers `result`.
+class ShellRecorder {
+public:
+    ShellRecorder();
+    ~ShellRecorder();
+    ShellRecorder(const ShellRecorder&) = delete;
+    ShellRecorder& operator=(const ShellRecorder&) = delete;
+
+    std::vector<ShellRequest> requests;
+    bool result = true;
+
+private:
+    ShellHandler previous;
+};
+
+// Makes the program folder a folder of the test's own for the guard's life.
+class ProgramFolderOverride {
+public:
+    explicit ProgramFolderOverride(const QString& folder); // folder with or without "/"
+    ~ProgramFolderOverride();
+    ProgramFolderOverride(const ProgramFolderOverride&) = delete;
+    ProgramFolderOverride& operator=(const ProgramFolderOverride&) = delete;
+};
+
+// Makes a video with a sound track from the encoder's lavfi sources: a test
+// picture and a sine tone of `seconds`. The container follows the file's
+// extension. Returns false (with the encoder's output in `error`) on failure.
+bool MakeMedia(const QString& path, double seconds, QString* error = nullptr);
+
+struct MediaFacts {
+    bool ok = false;
+    QString codec; // audio codec name, e.g. "mp3", "pcm_s16le", "ac3"
+    int sampleRate = 0;
+    int channels = 0;
+    double duration = 0; // seconds
+};
+
+// What ffprobe reads from the first audio stream of a file.
+MediaFacts ProbeMedia(const QString& path);
+
+// Runs the event loop until `done` holds or the time is up; returns `done()`.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
+
+} // namespace testing_support
