@@ -33,8 +33,9 @@ QWidget* MakeControl(QWidget* parent, const ControlTemplate& c, const BuildOptio
     switch (c.kind) {
     case ControlKind::PushButton:
     case ControlKind::DefPushButton: {
+        // Enter pushes the focused button, else the default one.
         auto* b = new QPushButton(text, parent);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
         b->setDefault(c.kind == ControlKind::DefPushButton);
         return b;
     }

@@ -1,0 +1,31 @@
+#pragma once
+// The application object: where the program begins and ends. One global,
+// `theApp`, built during static initialisation; main() calls InitInstance,
+// which runs the main window modally, then ExitInstance, whose result is the
+// process exit code.
+
+#include <QString>
+
+class COstrelaDlg;
+
+class COstrelaApp {
+public:
+    COstrelaApp() = default;
+    virtual ~COstrelaApp() = default;
+    COstrelaApp(const COstrelaApp&) = delete;
+    COstrelaApp& operator=(const COstrelaApp&) = delete;
+
+    // Runs the whole program; always false, as no message loop of its own follows.
+    virtual bool InitInstance();
+    // Shutdown work; the result becomes the exit code.
+    virtual int ExitInstance();
+
+    // The running main window, or null outside its life. Tests may set it.
+    COstrelaDlg* m_pMainWnd = nullptr;
+};
+
+extern COstrelaApp theApp;
+
+// The application's main window (the dialogs reach the task list and the
+// output settings through it).
+COstrelaDlg* AfxGetMainDlg();

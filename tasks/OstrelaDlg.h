@@ -1,0 +1,49 @@
+#pragma once
+// The main window: the program's only top-level window, a modal dialog on
+// template 102 without a title bar. It owns the task list and the output
+// settings and receives every command of the program through OnCommand.
+
+#include "convert/EncoderCommand.h"
+
+#include <QDialog>
+
+class CListCtrl;
+class QComboBox;
+class QMenuBar;
+class QPushButton;
+
+class COstrelaDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit COstrelaDlg(QWidget* parent = nullptr);
+    ~COstrelaDlg() override;
+
+    // Runs the command with this id; false when the window has no such command.
+    bool OnCommand(int id);
+
+    // Fills entry n and appends row n (n = row count) for a probed file and
+    // selects it. False, with nothing written, when the table is full or the
+    // path does not fit the table's fields.
+    bool AppendTask(const QString& path, int seconds);
+
+    // Checks "To MP3", "To WAV" or "To AC3" for 1, 2 or 3 and unchecks the
+    // others; any other code changes nothing.
+    void SetOutputFormatRadios(int code);
+    // "mp3", "wav" or "ac3" for the first checked radio; "mp3" when none is.
+    QString GetOutputExtension() const;
+
+    OutputSettings outputSettings;
+
+    CListCtrl* taskList = nullptr;
+    QComboBox* sampleRateList = nullptr;  // 1066
+    QComboBox* channelList = nullptr;     // 1025
+    QComboBox* bitrateList = nullptr;     // 1065
+    QPushButton* convertButton = nullptr; // 1019
+    QMenuBar* menuBar = nullptr;
+
+private:
+    void OnInitDialog();
+    void SetUpTaskList();
+    void OnDeleteFile();
+    void OnDeleteAllFiles();
+};
