@@ -78,8 +78,16 @@ int CListCtrl::GetItemImage(int row) const {
 bool CListCtrl::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount())
         return false;
+    // The view would hand the selection on to a neighbour; the list keeps
+    // exactly the selection of the rows that remain.
+    QList<QTreeWidgetItem*> kept = selectedItems();
+    QTreeWidgetItem* item = topLevelItem(row);
+    kept.removeAll(item);
     delete takeTopLevelItem(row);
     imageOfRow.remove(row);
+    clearSelection();
+    for (QTreeWidgetItem* k : kept)
+        k->setSelected(true);
     return true;
 }
 
