@@ -1,0 +1,25 @@
+#include "app/SkinCrafter.h"
+
+void CSkinDriver::SetSkinOption17(qint32 value) {
+    InvokeHelper(kSetSkinOption17, {value});
+}
+
+void CSkinDriver::SetSkinOption1(qint32 value) {
+    InvokeHelper(kSetSkinOption1, {value});
+}
+
+void CSkinDriver::OpenSkinFile(const QString& path) {
+    InvokeHelper(kOpenSkinFile, {path});
+}
+
+void CSkinDriver::ActivateSkin() {
+    InvokeHelper(kActivateSkin);
+}
+
+void CSkinDriver::AssignSkinElement(qint32 window, const QString& element, qint32 value) {
+    InvokeHelper(kAssignSkinElement, {window, element, value});
+}
+
+void CSkinDriver::CloseSkin() {
+    InvokeHelper(kCloseSkin);
+}
