@@ -1,0 +1,30 @@
+#pragma once
+// The settings file's names and defaults, shared by the loading at start-up
+// and the writing before every conversion. The three list keys store list
+// positions, so the order of the list items is part of the file format.
+
+#include <QString>
+
+inline constexpr char kSettingsFileName[] = "option.ini";
+inline constexpr char kSettingsSection[] = "TaskSetting";
+
+inline constexpr char kKeyOutputFormat[] = "OutputFormat";
+inline constexpr char kKeyAudioBitrate[] = "AudioBitrate";
+inline constexpr char kKeySampleRate[] = "SampleRate";
+inline constexpr char kKeyChannel[] = "Channel";
+inline constexpr char kKeyOutputPath[] = "OutputPath";
+
+inline constexpr int kDefaultOutputFormat = 1; // "To MP3"
+inline constexpr int kDefaultAudioBitrate = 8; // 128 kbit/s
+inline constexpr int kDefaultSampleRate = 0;   // 48000 Hz
+inline constexpr int kDefaultChannel = 1;      // Stereo
+
+// Appended to the proposed folder when the file names no output folder.
+inline constexpr char kDefaultOutputFolderName[] = "MyAudio/";
+
+// The program folder followed by the file name.
+QString SettingsFilePath();
+
+// The stored list position, or the key's default when the position lies
+// outside a list of `count` items, so every list keeps a selection.
+int ValidListIndex(int index, int count, int defaultIndex);
