@@ -1,8 +1,10 @@
 #pragma once
 // The application object: where the program begins and ends. One global,
 // `theApp`, built during static initialisation; main() calls InitInstance,
-// which runs the main window modally, then ExitInstance, whose result is the
-// process exit code.
+// which registers and starts the skin and runs the main window modally, then
+// ExitInstance, whose result is the process exit code.
+
+#include "app/SkinCrafter.h"
 
 #include <QString>
 
@@ -17,8 +19,17 @@ public:
 
     // Runs the whole program; always false, as no message loop of its own follows.
     virtual bool InitInstance();
-    // Shutdown work; the result becomes the exit code.
+    // Closes the skin; the result becomes the exit code.
     virtual int ExitInstance();
+
+    // Registers "SkinCrafter.dll" from the program folder, on every start.
+    bool RegisterSkinLibrary();
+    // Loads the library, runs its "DllRegisterServer" and unloads it again;
+    // true only when that export exists and returns 0.
+    bool RegisterComServer(QString path);
+
+    // The skin component, for the whole run; empty when it cannot be created.
+    CSkinDriver skin;
 
     // The running main window, or null outside its life. Tests may set it.
     COstrelaDlg* m_pMainWnd = nullptr;

@@ -3,9 +3,11 @@
 #include <QApplication>
 
 // The command line is never examined: files reach the program only through
-// its main window.
+// its main window. Qt is given the program name alone, so no argument changes
+// its behaviour either.
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    int qtArgc = argc > 0 ? 1 : 0;
+    QApplication app(qtArgc, argv);
     theApp.InitInstance();
     return theApp.ExitInstance();
 }

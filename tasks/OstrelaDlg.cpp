@@ -1,6 +1,8 @@
 #include "tasks/OstrelaDlg.h"
 
+#include "app/Ostrela.h"
 #include "platform/ListCtrl.h"
+#include "platform/WindowHandle.h"
 #include "platform/MessageBox.h"
 #include "res/DialogTemplate.h"
 #include "res/Menus.h"
@@ -68,6 +70,8 @@ void COstrelaDlg::SetUpTaskList() {
     taskList->InsertColumn(2, QStringLiteral("End"), Qt::AlignHCenter, 90);
     taskList->InsertColumn(3, QStringLiteral("Source Format"), Qt::AlignHCenter, 90);
     taskList->InsertColumn(4, QStringLiteral("Output Format"), Qt::AlignHCenter, 90);
+
+    theApp.skin.AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
 }
 
 bool COstrelaDlg::OnCommand(int id) {

@@ -51,7 +51,8 @@ int32_t Invoke(OstrelaDispatch*, int32_t dispid, const OstrelaVariant* args, int
         parts << QStringLiteral("window:") +
                      (window ? window->objectName() : QStringLiteral("(none)"));
     }
-    if (dispid == 7)
+    // Activation and closing must come while no main window exists.
+    if (dispid == 18 || dispid == 7)
         parts << QStringLiteral("mainWindows:%1").arg(LiveMainWindows());
     Log(parts.join(' '));
     return OSTRELA_S_OK;
