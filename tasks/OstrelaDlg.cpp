@@ -1,17 +1,26 @@
 #include "tasks/OstrelaDlg.h"
 
 #include "app/Ostrela.h"
+#include "convert/StatusDlg.h"
+#include "platform/FileDialog.h"
 #include "platform/ListCtrl.h"
 #include "platform/WindowHandle.h"
 #include "platform/MessageBox.h"
+#include "platform/ModulePath.h"
+#include "platform/WaitCursor.h"
 #include "res/DialogTemplate.h"
 #include "res/Menus.h"
 #include "res/Resource.h"
 #include "res/Templates.h"
+#include "tasks/Ini.h"
+#include "tasks/MediaProbe.h"
+#include "tasks/Settings.h"
 #include "tasks/TaskTable.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,6 +31,21 @@ namespace {
 constexpr int kRowImage = 2;
 
 const int kFormatRadios[] = {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3};
+
+// The source types the Add Files dialog offers.
+const char kMediaFilter[] =
+    "All supported media files|*.mpg;*.mpeg;*.avi;*.wmv;*.asf;*.flv;*.dat;*.qt;*.mp4;*.3gp;*.mov;"
+    "*.dat|AVI files (*.avi)|*.avi|MPEG files (*.mpeg; *.mpg)|*.mpg;*.mpeg|VCD files "
+    "(*.dat)|*.dat|Windows Media Files(*.asf; *.wmv)|*.asf;*.wmv|QuickTime "
+    "Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
+    "*.3gp)|*.mp4;*.3gp|All Files (*.*)|*.*||";
+
+// The task list's drop handler: every accepted file goes through AddFile.
+int AddDroppedFile(CFileDropListCtrl*, const QString& path, unsigned*) {
+    if (COstrelaDlg* dlg = AfxGetMainDlg())
+        dlg->AddFile(path);
+    return 0;
+}
 } // namespace
 
 COstrelaDlg::COstrelaDlg(QWidget* parent) : QDialog(parent) {
@@ -34,11 +58,13 @@ void COstrelaDlg::OnInitDialog() {
     menuBar = LoadMainMenuBar(this);
     BuildOptions options;
     options.topOffset = menuBar->sizeHint().height();
-    options.factories[IDC_TASK_LIST] = [](QWidget* parent) { return new CListCtrl(parent); };
+    options.factories[IDC_TASK_LIST] = [](QWidget* parent) {
+        return new CFileDropListCtrl(parent);
+    };
     BuildDialog(this, MainDialogTemplate(), options);
     menuBar->setGeometry(0, 0, width(), options.topOffset);
 
-    taskList = GetDlgItemAs<CListCtrl>(this, IDC_TASK_LIST);
+    taskList = GetDlgItemAs<CFileDropListCtrl>(this, IDC_TASK_LIST);
     sampleRateList = GetDlgItemAs<QComboBox>(this, IDC_SAMPLE_RATE);
     channelList = GetDlgItemAs<QComboBox>(this, IDC_CHANNEL);
     bitrateList = GetDlgItemAs<QComboBox>(this, IDC_AUDIO_BITRATE);
@@ -62,6 +88,7 @@ void COstrelaDlg::OnInitDialog() {
         move(screen->availableGeometry().center() - rect().center());
 
     ClearTaskTable();
+    LoadSettings();
 }
 
 void COstrelaDlg::SetUpTaskList() {
@@ -72,16 +99,31 @@ void COstrelaDlg::SetUpTaskList() {
     taskList->InsertColumn(4, QStringLiteral("Output Format"), Qt::AlignHCenter, 90);
 
     theApp.skin.AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
+
+    CFileDropListCtrl::DropConfig drops;
+    drops.flags = CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler;
+    drops.dropHandler = &AddDroppedFile;
+    taskList->SetDropConfig(drops);
 }
 
 bool COstrelaDlg::OnCommand(int id) {
     switch (id) {
+    case IDC_ADD_FILES:
+    case ID_OPERATION_ADD_FILES:
+        OnAddFiles();
+        return true;
     case IDC_DELETE_FILE:
     case ID_OPERATION_DELETE_FILE:
         OnDeleteFile();
         return true;
     case ID_OPERATION_DELETE_ALL:
         OnDeleteAllFiles();
+        return true;
+    case IDC_CONVERT:
+        OnConvert();
+        return true;
+    case ID_SYSTEM_RESTORE_DEFAULTS:
+        OnRestoreDefaultSettings();
         return true;
     case ID_SYSTEM_EXIT:
         reject();
@@ -111,6 +153,65 @@ bool COstrelaDlg::AppendTask(const QString& path, int seconds) {
     return true;
 }
 
+void COstrelaDlg::OnAddFiles() {
+    CFileDialog dialog(true, QString(), QString(),
+                       OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
+                           OFN_OVERWRITEPROMPT,
+                       QString::fromLatin1(kMediaFilter), this);
+    if (dialog.DoModal() != IDOK)
+        return;
+    CWaitCursor wait;
+    for (const QString& path : dialog.GetPathNames()) {
+        // A full list refuses every further file: one message is enough.
+        const bool full = taskList->GetItemCount() >= TASK_TABLE_SIZE;
+        AddFile(path);
+        wait.Restore();
+        if (full)
+            break;
+    }
+}
+
+void COstrelaDlg::AddFile(QString path) {
+    const QString extension = GetFileExtension(path).toLower();
+    if (extension == QLatin1String("ifo") || extension == QLatin1String("vob")) {
+        MessageBox(nullptr,
+                   QStringLiteral("You're trying to open a DVD (*.vob/*.ifo) file. Ostrela doesn't "
+                                  "support DVD format.  You need Tamsel to do this."),
+                   QStringLiteral("Information"), MB_OK);
+        return;
+    }
+    // The table has room for 100 tasks and fixed-size text fields; nothing is
+    // probed for a file that could not be kept.
+    if (taskList->GetItemCount() >= TASK_TABLE_SIZE) {
+        MessageBox(nullptr,
+                   QStringLiteral("The task list is full. Ostrela converts at most 100 files at "
+                                  "a time."),
+                   QStringLiteral("Information"), MB_OK);
+        return;
+    }
+    if (!FitsFixedText(path) || !FitsFixedText(GetTitle(path))) {
+        MessageBox(nullptr,
+                   QStringLiteral("The path of the file %1 is too long. Ostrela accepts paths of "
+                                  "at most %2 bytes.")
+                       .arg(path)
+                       .arg(MAX_PATH - 1),
+                   QStringLiteral("Information"), MB_OK);
+        return;
+    }
+
+    CWaitCursor wait;
+    CMediaInfoProbe probe; // its handle is deleted before the wait cursor ends
+    const QString playTime = probe.ReadPlayTime(path);
+    if (playTime.isEmpty()) {
+        MessageBox(nullptr, QStringLiteral("Fail to open the file ") + path,
+                   QStringLiteral("Information"), MB_OK);
+        wait.Restore();
+        return;
+    }
+    AppendTask(path, static_cast<int>(PlayTimeSeconds(playTime)));
+    wait.Restore();
+}
+
 void COstrelaDlg::SetOutputFormatRadios(int code) {
     if (code < 1 || code > 3)
         return;
@@ -129,6 +230,36 @@ QString COstrelaDlg::GetOutputExtension() const {
         if (GetDlgItemAs<QRadioButton>(this, kFormatRadios[i])->isChecked())
             return QString::fromLatin1(kExtensions[i]);
     return QStringLiteral("mp3");
+}
+
+QString COstrelaDlg::FindLargestDrive() {
+    return ChooseLargestVolumeFolder(MountedVolumes(driveInfo), QDir::homePath());
+}
+
+void COstrelaDlg::LoadSettings() {
+    CIni ini;
+    ini.SetPathName(SettingsFilePath());
+    SetOutputFormatRadios(ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat));
+    // A position outside its list falls back to the key's default, so every
+    // list has a selection when Convert reads it.
+    const auto select = [&ini](QComboBox* list, const char* key, int defaultIndex) {
+        const int index = ini.GetInt(kSettingsSection, key, defaultIndex);
+        list->setCurrentIndex(ValidListIndex(index, list->count(), defaultIndex));
+    };
+    select(bitrateList, kKeyAudioBitrate, kDefaultAudioBitrate);
+    select(sampleRateList, kKeySampleRate, kDefaultSampleRate);
+    select(channelList, kKeyChannel, kDefaultChannel);
+
+    QString outputPath;
+    ini.GetString(kSettingsSection, kKeyOutputPath, outputPath);
+    if (outputPath.isEmpty())
+        outputPath = FindLargestDrive() + QLatin1String(kDefaultOutputFolderName);
+    SetDlgItemText(this, IDC_OUTPUT_PATH, outputPath);
+}
+
+void COstrelaDlg::OnRestoreDefaultSettings() {
+    // The defaults appear at the next start; the controls keep their values.
+    DeleteFile(SettingsFilePath());
 }
 
 void COstrelaDlg::OnDeleteFile() {
@@ -157,4 +288,52 @@ void COstrelaDlg::OnDeleteAllFiles() {
         return;
     taskList->DeleteAllItems();
     ClearTaskTable();
+}
+
+void COstrelaDlg::OnConvert() {
+    if (taskList->GetItemCount() == 0) {
+        MessageBox(this, QStringLiteral("No source file is ready! Please add a source file."),
+                   QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    // The encoder refuses 22050 Hz for AC3, so every task would fail: say so
+    // before anything is written or started.
+    if (GetOutputExtension() == QLatin1String("ac3") &&
+        sampleRateList->currentText() == QLatin1String("22050")) {
+        MessageBox(this,
+                   QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
+                                  "48000, 44100 or 32000 Hz."),
+                   QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+
+    CIni ini;
+    ini.SetPathName(SettingsFilePath());
+
+    outputSettings.format = FormatMP3;
+    if (GetDlgItemAs<QRadioButton>(this, IDC_TO_MP3)->isChecked())
+        outputSettings.format = FormatMP3;
+    if (GetDlgItemAs<QRadioButton>(this, IDC_TO_WAV)->isChecked())
+        outputSettings.format = FormatWAV;
+    if (GetDlgItemAs<QRadioButton>(this, IDC_TO_AC3)->isChecked())
+        outputSettings.format = FormatAC3;
+    ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);
+
+    outputSettings.bitrate = bitrateList->currentText().toInt();
+    ini.WriteInt(kSettingsSection, kKeyAudioBitrate, bitrateList->currentIndex());
+
+    outputSettings.sampleRate = sampleRateList->currentText().toInt();
+    ini.WriteInt(kSettingsSection, kKeySampleRate, sampleRateList->currentIndex());
+
+    outputSettings.channels = channelList->currentIndex() + 1;
+    ini.WriteInt(kSettingsSection, kKeyChannel, channelList->currentIndex());
+
+    outputSettings.outputFolder = GetDlgItemText(this, IDC_OUTPUT_PATH);
+    ini.WriteString(kSettingsSection, kKeyOutputPath,
+                    outputSettings.outputFolder.toUtf8().constData());
+
+    CreateDirectory(outputSettings.outputFolder);
+
+    CStatusDlg dlg(this);
+    dlg.exec();
 }

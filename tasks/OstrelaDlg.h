@@ -4,10 +4,11 @@
 // settings and receives every command of the program through OnCommand.
 
 #include "convert/EncoderCommand.h"
+#include "tasks/DriveInfo.h"
+#include "tasks/FileDropListCtrl.h"
 
 #include <QDialog>
 
-class CListCtrl;
 class QComboBox;
 class QMenuBar;
 class QPushButton;
@@ -26,15 +27,24 @@ public:
     // path does not fit the table's fields.
     bool AppendTask(const QString& path, int seconds);
 
+    // Makes one source file a task: refuses DVD files, probes the playing
+    // time and appends the entry and the row (also from drops on the list).
+    void AddFile(QString path);
+
     // Checks "To MP3", "To WAV" or "To AC3" for 1, 2 or 3 and unchecks the
     // others; any other code changes nothing.
     void SetOutputFormatRadios(int code);
     // "mp3", "wav" or "ac3" for the first checked radio; "mp3" when none is.
     QString GetOutputExtension() const;
 
-    OutputSettings outputSettings;
+    // The folder proposed for output on the volume with the most free space,
+    // ending with "/".
+    QString FindLargestDrive();
 
-    CListCtrl* taskList = nullptr;
+    OutputSettings outputSettings;
+    CDriveInfo driveInfo;
+
+    CFileDropListCtrl* taskList = nullptr;
     QComboBox* sampleRateList = nullptr;  // 1066
     QComboBox* channelList = nullptr;     // 1025
     QComboBox* bitrateList = nullptr;     // 1065
@@ -44,6 +54,10 @@ public:
 private:
     void OnInitDialog();
     void SetUpTaskList();
+    void LoadSettings();
+    void OnRestoreDefaultSettings();
+    void OnAddFiles();
     void OnDeleteFile();
     void OnDeleteAllFiles();
+    void OnConvert();
 };

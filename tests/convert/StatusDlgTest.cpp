@@ -1,0 +1,280 @@
+#include "convert/StatusDlg.h"
+
+#include "TestSupport.h"
+#include "app/Ostrela.h"
+#include "platform/ListCtrl.h"
+#include "res/DialogTemplate.h"
+#include "res/Resource.h"
+#include "tasks/OstrelaDlg.h"
+#include "tasks/TaskTable.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+// A stand-in encoder as a shell script under the program's encoder name. It
+// logs each start, reports 15 s of progress, and acts by the source's name:
+// "bad" exits 1, "nofile" writes nothing, "hang" writes part of its output and
+// waits to be killed; others write their output file.
+const char* const kScript = R"(#!/bin/sh
+dir=$(dirname "$0")
+for last; do :; done
+echo "start $2" >> "$dir/starts.log"
+printf 'size=     652kB time=00:00:15.00 bitrate= 128.0kbits/s speed=1x\r' >&2
+sleep 0.3
+case "$2" in
+  *bad*) exit 1 ;;
+  *nofile*) exit 0 ;;
+  *hang*) echo partial > "$last"; exec sleep 30 ;;
+esac
+echo audio > "$last"
+exit 0
+)";
+
+// Records the captions the conversion dialog shows, and samples its texts.
+class StatusWatcher : public QObject {
+public:
+    StatusWatcher() {
+        qApp->installEventFilter(this);
+        sampler.setInterval(5);
+        QObject::connect(&sampler, &QTimer::timeout, [this] { Sample(); });
+        sampler.start();
+    }
+    ~StatusWatcher() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange)
+            if (auto* dlg = qobject_cast<CStatusDlg*>(watched))
+                captions << dlg->windowTitle();
+        return false;
+    }
+
+    CStatusDlg* Dialog() const {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<CStatusDlg*>(w); dlg && dlg->isVisible())
+                return dlg;
+        return nullptr;
+    }
+
+    void Sample() {
+        if (CStatusDlg* dlg = Dialog())
+            totals.insert(QString::number(GetDlgItemAs<QProgressBar>(dlg, IDC_TOTAL_BAR)->value()) +
+                          "|" + GetDlgItemText(dlg, IDC_TOTAL_TEXT));
+    }
+
+    QStringList captions;
+    QSet<QString> totals;
+    QTimer sampler;
+};
+} // namespace
+
+class StatusDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        folder = dir.path() + "/";
+        QFile script(folder + "vexa.exe");
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(kScript);
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        theApp.m_pMainWnd = &main;
+        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder + "out");
+        main.SetOutputFormatRadios(1);
+        main.bitrateList->setCurrentIndex(8);
+        main.sampleRateList->setCurrentIndex(1);
+        main.channelList->setCurrentIndex(1);
+    }
+    void TearDown() override { theApp.m_pMainWnd = nullptr; }
+
+    void Add(const QString& name, int seconds = 30) {
+        ASSERT_TRUE(main.AppendTask("/videos/" + name, seconds));
+    }
+    QStringList Starts() {
+        QFile log(folder + "starts.log");
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    QString Ini() {
+        QFile ini(folder + "option.ini");
+        return ini.open(QIODevice::ReadOnly) ? QString::fromUtf8(ini.readAll()) : QString();
+    }
+    // Presses STOP once the dialog shows the first task running.
+    void PressStopWhenRunning(StatusWatcher& watcher) {
+        QTimer::singleShot(0, [this, &watcher] {
+            WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1; }, 10000);
+            QTest::qWait(100);
+            QTest::mouseClick(GetDlgItemAs<QPushButton>(watcher.Dialog(), IDC_STOP),
+                              Qt::LeftButton);
+        });
+    }
+
+    QTemporaryDir dir;
+    QString folder;
+    ProgramFolderOverride programFolder{dir.path()};
+    COstrelaDlg main;
+    MessageBoxRecorder boxes;
+    ShellRecorder shell;
+};
+
+TEST_F(StatusDlgTest, EmptyListWarnsAndWritesNothing) {
+    main.OnCommand(IDC_CONVERT);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "No source file is ready! Please add a source file.");
+    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+    EXPECT_FALSE(QFile::exists(folder + "option.ini"));
+    EXPECT_FALSE(QFile::exists(folder + "out"));
+}
+
+TEST_F(StatusDlgTest, Ac3At22050IsRefusedBeforeAnythingIsWritten) {
+    Add("a.avi");
+    main.SetOutputFormatRadios(3);
+    main.sampleRateList->setCurrentIndex(3);
+    main.OnCommand(IDC_CONVERT);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "AC3 does not support a sample rate of 22050 Hz. Please choose "
+                                   "48000, 44100 or 32000 Hz.");
+    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+    EXPECT_FALSE(QFile::exists(folder + "option.ini"));
+    EXPECT_TRUE(Starts().isEmpty());
+}
+
+TEST_F(StatusDlgTest, OneTaskFinishesWithTheMessageAndOpensTheFolder) {
+    Add("clip one.avi");
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(Starts(), QStringList({"start /videos/clip one.avi"}));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Successfully Converting Files and Save to " + folder + "out");
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
+    EXPECT_EQ(boxes.boxes[0].flags, MB_ICONINFORMATION | MB_OK);
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].verb, "open");
+    EXPECT_EQ(shell.requests[0].file, folder + "out");
+    EXPECT_EQ(shell.requests[0].showCommand, SW_SHOWNORMAL);
+    EXPECT_TRUE(QFile::exists(folder + "out/clip one.mp3"));
+
+    // The settings in effect were written before the conversion.
+    const QString ini = Ini();
+    EXPECT_TRUE(ini.contains("[TaskSetting]"));
+    EXPECT_TRUE(ini.contains("OutputFormat=1"));
+    EXPECT_TRUE(ini.contains("AudioBitrate=8"));
+    EXPECT_TRUE(ini.contains("SampleRate=1"));
+    EXPECT_TRUE(ini.contains("Channel=1"));
+    EXPECT_TRUE(ini.contains("OutputPath=" + folder + "out"));
+}
+
+TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
+    for (const char* name : {"one.avi", "two.avi", "three.avi", "four.avi"})
+        Add(name);
+    StatusWatcher watcher;
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(Starts(), QStringList({"start /videos/one.avi", "start /videos/two.avi",
+                                     "start /videos/three.avi", "start /videos/four.avi"}));
+    EXPECT_TRUE(watcher.captions.contains("The current task is 1"));
+    EXPECT_TRUE(watcher.captions.contains("The current task is 2"));
+    EXPECT_TRUE(watcher.captions.contains("Converting   two.avi ..."));
+    EXPECT_LT(watcher.captions.indexOf("The current task is 1"),
+              watcher.captions.indexOf("Converting   two.avi ..."));
+    EXPECT_EQ(watcher.captions.last(), "Finished");
+    // The second of four tasks at half its clip.
+    EXPECT_TRUE(watcher.totals.contains("37|Current Task 2.  Total tasks: 4 ---  37% Finished"))
+        << QStringList(watcher.totals.values()).join(", ").toStdString();
+}
+
+TEST_F(StatusDlgTest, FailedTasksAreNamedAndNeverReportedAsSuccess) {
+    Add("good.avi");
+    Add("bad.avi");
+    Add("nofile.avi");
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(Starts().size(), 3);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+    EXPECT_EQ(boxes.boxes[0].text,
+              "Converted 1 of 3 files and saved them to " + folder +
+                  "out.\n\nThese files could not be converted:\n/videos/bad.avi\n"
+                  "/videos/nofile.avi");
+    ASSERT_EQ(shell.requests.size(), 1u); // one file was written
+}
+
+TEST_F(StatusDlgTest, AnEncoderThatCannotStartFailsItsTaskAndTheRestGoOn) {
+    QFile(folder + "vexa.exe").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    Add("one.avi");
+    Add("two.avi");
+    main.OnCommand(IDC_CONVERT); // returns: the dialog no longer waits forever
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Converted 0 of 2 files and saved them to " + folder +
+                                       "out.\n\nThese files could not be converted:\n"
+                                       "/videos/one.avi\n/videos/two.avi");
+    EXPECT_TRUE(shell.requests.empty()); // nothing was written, nothing to open
+}
+
+TEST_F(StatusDlgTest, SameTitlesInOneConversionGetDistinctNames) {
+    QDir().mkpath(folder + "out");
+    QFile old(folder + "out/clip one.mp3");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents that the conversion overwrites");
+    old.close();
+    ASSERT_TRUE(main.AppendTask("/a/clip one.avi", 30));
+    ASSERT_TRUE(main.AppendTask("/b/clip one.mp4", 30));
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(boxes.boxes.at(0).caption, "Congratulations!");
+    QFile first(folder + "out/clip one.mp3");
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), "audio\n");
+    EXPECT_TRUE(QFile::exists(folder + "out/clip one (2).mp3"));
+}
+
+TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
+    Add("one.avi");
+    boxes.answers.push_back(IDNO);
+    StatusWatcher watcher;
+    PressStopWhenRunning(watcher);
+    main.OnCommand(IDC_CONVERT);
+    ASSERT_GE(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].text, "Do you want to stop the conversion?");
+    EXPECT_EQ(boxes.boxes[0].caption, "Question");
+    EXPECT_EQ(boxes.boxes[1].caption, "Congratulations!");
+    EXPECT_TRUE(QFile::exists(folder + "out/one.mp3"));
+}
+
+TEST_F(StatusDlgTest, StopKillsTheEncoderRemovesItsOutputAndStartsNoFurtherTask) {
+    Add("hang.avi");
+    Add("two.avi");
+    StatusWatcher watcher;
+    PressStopWhenRunning(watcher);
+    QElapsedTimer timer;
+    timer.start();
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_LT(timer.elapsed(), 20000); // not the 30 s the encoder would wait
+    EXPECT_GE(timer.elapsed(), 2000);  // the pause after the stop request
+    ASSERT_EQ(boxes.boxes.size(), 1u); // the question only
+    EXPECT_EQ(Starts(), QStringList({"start /videos/hang.avi"}));
+    EXPECT_FALSE(QFile::exists(folder + "out/hang.mp3"));
+    EXPECT_TRUE(shell.requests.empty());
+}
+
+TEST_F(StatusDlgTest, EscapeEndsWithoutAskingAndRemovesTheUnfinishedOutput) {
+    Add("hang.avi");
+    StatusWatcher watcher;
+    QTimer::singleShot(0, [&] {
+        WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1; }, 10000);
+        QTest::qWait(100);
+        QTest::keyClick(watcher.Dialog(), Qt::Key_Escape);
+    });
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_FALSE(QFile::exists(folder + "out/hang.mp3"));
+}
