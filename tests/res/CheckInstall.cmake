@@ -1,0 +1,112 @@
+# Installs the build into a fresh prefix and checks the program folder, the
+# links, the libraries' lookup, the desktop entry and the icons.
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=lib/ostrela -DICON_SIZES=16,32 -P CheckInstall.cmake
+
+set(failures 0)
+macro(fail message)
+  message(SEND_ERROR "${message}")
+  math(EXPR failures "${failures} + 1")
+endmacro()
+macro(expect_file path)
+  if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+    fail("missing file ${path}")
+  endif()
+endmacro()
+
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(
+  COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${rc}):\n${out}\n${err}")
+endif()
+
+set(dir "${PREFIX}/${PROGRAM_DIR}")
+foreach(name ostrela libostrela_core.so libostrela_widgets.so help.chm pictures/taskimages.png)
+  expect_file("${dir}/${name}")
+endforeach()
+
+# The optional skin parts are installed exactly when the build made them.
+foreach(name SkinCrafter.dll lumora.skf)
+  if(EXISTS "${BUILD_DIR}/bin/${name}")
+    expect_file("${dir}/${name}")
+  elseif(EXISTS "${dir}/${name}")
+    fail("${name} installed although the build has none")
+  endif()
+endforeach()
+
+# vexa.exe and bin/ostrela are links that lead to programs.
+foreach(link "${dir}/vexa.exe" "${PREFIX}/bin/ostrela")
+  if(NOT IS_SYMLINK "${link}")
+    fail("${link} is not a link")
+  endif()
+endforeach()
+file(REAL_PATH "${dir}/vexa.exe" encoder)
+execute_process(COMMAND "${dir}/vexa.exe" -version RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_QUIET)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "ffmpeg version")
+  fail("vexa.exe does not run the encoder (${encoder})")
+endif()
+file(REAL_PATH "${PREFIX}/bin/ostrela" program)
+file(REAL_PATH "${dir}/ostrela" expected)
+if(NOT program STREQUAL expected)
+  fail("bin/ostrela leads to ${program}, not ${expected}")
+endif()
+
+# The installed program finds its libraries in its own folder, not the build's.
+find_program(LDD ldd)
+if(LDD)
+  execute_process(COMMAND ${LDD} "${dir}/ostrela" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  foreach(lib libostrela_core.so libostrela_widgets.so)
+    string(REGEX MATCH "${lib} => ([^\n]*) \\(" found "${out}")
+    if(NOT CMAKE_MATCH_1 STREQUAL "${dir}/${lib}")
+      fail("installed ostrela loads ${lib} from '${CMAKE_MATCH_1}'")
+    endif()
+  endforeach()
+endif()
+
+# Icons for the menu, one per rendered size.
+string(REPLACE "," ";" sizes "${ICON_SIZES}")
+foreach(size IN LISTS sizes)
+  expect_file("${PREFIX}/share/icons/hicolor/${size}x${size}/apps/ostrela.png")
+  file(READ "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/ostrela.png" header LIMIT 24 HEX)
+  # PNG signature, then the IHDR width and height.
+  string(SUBSTRING "${header}" 32 16 dimensions)
+  math(EXPR hex_size "${size}" OUTPUT_FORMAT HEXADECIMAL)
+  string(REPLACE "0x" "" hex_size "${hex_size}")
+  string(LENGTH "${hex_size}" digits)
+  math(EXPR pad "8 - ${digits}")
+  string(REPEAT "0" ${pad} zeros)
+  if(NOT header MATCHES "^89504e47" OR NOT dimensions STREQUAL "${zeros}${hex_size}${zeros}${hex_size}")
+    fail("icon ${size}x${size} is not a ${size}x${size} PNG (${header})")
+  endif()
+endforeach()
+expect_file("${PREFIX}/share/icons/hicolor/scalable/apps/ostrela.svg")
+
+# The desktop entry starts the installed program, quoted for the blank and
+# the "$" in the prefix.
+set(entry "${PREFIX}/share/applications/ostrela.desktop")
+expect_file("${entry}")
+file(STRINGS "${entry}" lines)
+set(exec "${dir}/ostrela")
+string(REPLACE "$" "\\\\$" exec "${exec}")
+foreach(line "Exec=\"${exec}\"" "Icon=ostrela" "Type=Application" "Name=Ostrela")
+  list(FIND lines "${line}" at)
+  if(at LESS 0)
+    fail("ostrela.desktop lacks the line ${line}:\n${lines}")
+  endif()
+endforeach()
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+  execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} "${entry}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR out MATCHES "error" OR err MATCHES "error")
+    fail("desktop-file-validate rejects ostrela.desktop:\n${out}${err}")
+  endif()
+else()
+  message(STATUS "desktop-file-validate not found; the entry's syntax is not checked")
+endif()
+
+if(failures GREATER 0)
+  message(FATAL_ERROR "${failures} install check(s) failed")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")
+message(STATUS "install layout checked")
