@@ -1,0 +1,76 @@
+#include "platform/FileDialog.h"
+
+#include "platform/MessageBox.h"
+
+#include <QFileDialog>
+
+namespace {
+FileDialogResponder& Responder() {
+    static FileDialogResponder responder;
+    return responder;
+}
+} // namespace
+
+FileDialogResponder SetFileDialogResponder(FileDialogResponder responder) {
+    return std::exchange(Responder(), std::move(responder));
+}
+
+QStringList FilterToNameFilters(const QString& filter) {
+    QStringList result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        if (description.isEmpty())
+            break; // "||" ends the list
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            if (!p.trimmed().isEmpty())
+                patterns << p.trimmed();
+        result << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                      QLatin1Char(')');
+    }
+    return result;
+}
+
+CFileDialog::CFileDialog(bool openFileDialog, const QString& defaultExtension,
+                         const QString& fileName, unsigned flags, const QString& filter,
+                         QWidget* parent) {
+    request.owner = parent;
+    request.open = openFileDialog;
+    request.defaultExtension = defaultExtension;
+    request.fileName = fileName;
+    request.flags = flags;
+    request.filter = filter;
+    request.nameFilters = FilterToNameFilters(filter);
+    request.selectedNameFilter = request.nameFilters.value(0);
+}
+
+int CFileDialog::DoModal() {
+    if (Responder()) {
+        paths = Responder()(request);
+        return paths.isEmpty() ? IDCANCEL : IDOK;
+    }
+
+    QFileDialog dialog(request.owner);
+    dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    if (request.open) {
+        const bool multi = request.flags & OFN_ALLOWMULTISELECT;
+        if (request.flags & OFN_FILEMUSTEXIST)
+            dialog.setFileMode(multi ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        else
+            dialog.setFileMode(QFileDialog::AnyFile);
+    } else if (!(request.flags & OFN_OVERWRITEPROMPT)) {
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (!request.nameFilters.isEmpty()) {
+        dialog.setNameFilters(request.nameFilters);
+        dialog.selectNameFilter(request.selectedNameFilter);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return IDCANCEL;
+    paths = dialog.selectedFiles();
+    return paths.isEmpty() ? IDCANCEL : IDOK;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The media probe: the playing time of a source file from the MediaInfo
+// library, bound at run time through its five ANSI entry points. The library
+// is loaded at the first probe, stays loaded for the rest of the run, and a
+// load that fails is tried again at the next probe.
+
+#include <QString>
+#include <memory>
+
+struct MediaInfoEntryPoints;
+
+// Probe text when the library (or one of its entry points) is unavailable; it
+// reads as 0 milliseconds.
+inline constexpr const char* MEDIAINFO_UNAVAILABLE_TEXT = "Unable to load MediaInfo.dll";
+
+// The library to bind, a name the dynamic loader finds or a path. Changing it
+// drops the current binding so the next probe loads the new one (tests point
+// it at libraries of their own; the previous library stays mapped). Only
+// between probes: a live CMediaInfoProbe keeps using the binding it was made with.
+void SetMediaInfoLibraryName(const QString& name);
+QString GetMediaInfoLibraryName();
+
+// True once a library with all five entry points has been bound.
+bool IsMediaInfoLoaded();
+
+// One MediaInfo handle, created by the constructor (loading the library on
+// first use) and deleted by the destructor, so its life spans one AddFile.
+class CMediaInfoProbe {
+public:
+    CMediaInfoProbe();
+    ~CMediaInfoProbe();
+    CMediaInfoProbe(const CMediaInfoProbe&) = delete;
+    CMediaInfoProbe& operator=(const CMediaInfoProbe&) = delete;
+
+    bool HasHandle() const { return handle != nullptr; }
+
+    // Opens the file, reads the general stream's "PlayTime" as text and closes
+    // the file: milliseconds as text, empty when the library cannot read the
+    // file, MEDIAINFO_UNAVAILABLE_TEXT without a handle.
+    QString ReadPlayTime(const QString& path);
+
+private:
+    std::shared_ptr<const MediaInfoEntryPoints> calls; // the binding the handle was made with
+    void* handle = nullptr;
+};
+
+// Whole seconds of a probe text: its leading number read as atoi does
+// (leading blanks, an optional sign, digits up to the first other character,
+// 0 when there are none) as milliseconds, divided by 1000 toward zero.
+double PlayTimeSeconds(const QString& probeText);
