@@ -1,5 +1,6 @@
 #include "convert/StatusDlg.h"
 
+#include "ConversionWatcher.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "platform/ListCtrl.h"
@@ -43,41 +44,6 @@ echo audio > "$last"
 exit 0
 )";
 
-// Records the captions the conversion dialog shows, and samples its texts.
-class StatusWatcher : public QObject {
-public:
-    StatusWatcher() {
-        qApp->installEventFilter(this);
-        sampler.setInterval(5);
-        QObject::connect(&sampler, &QTimer::timeout, [this] { Sample(); });
-        sampler.start();
-    }
-    ~StatusWatcher() override { qApp->removeEventFilter(this); }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::WindowTitleChange)
-            if (auto* dlg = qobject_cast<CStatusDlg*>(watched))
-                captions << dlg->windowTitle();
-        return false;
-    }
-
-    CStatusDlg* Dialog() const {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dlg = qobject_cast<CStatusDlg*>(w); dlg && dlg->isVisible())
-                return dlg;
-        return nullptr;
-    }
-
-    void Sample() {
-        if (CStatusDlg* dlg = Dialog())
-            totals.insert(QString::number(GetDlgItemAs<QProgressBar>(dlg, IDC_TOTAL_BAR)->value()) +
-                          "|" + GetDlgItemText(dlg, IDC_TOTAL_TEXT));
-    }
-
-    QStringList captions;
-    QSet<QString> totals;
-    QTimer sampler;
-};
 } // namespace
 
 class StatusDlgTest : public ::testing::Test {
@@ -113,7 +79,7 @@ protected:
         return ini.open(QIODevice::ReadOnly) ? QString::fromUtf8(ini.readAll()) : QString();
     }
     // Presses STOP once the dialog shows the first task running.
-    void PressStopWhenRunning(StatusWatcher& watcher) {
+    void PressStopWhenRunning(ConversionWatcher& watcher) {
         QTimer::singleShot(0, [this, &watcher] {
             WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1; }, 10000);
             QTest::qWait(100);
@@ -179,7 +145,7 @@ TEST_F(StatusDlgTest, OneTaskFinishesWithTheMessageAndOpensTheFolder) {
 TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
     for (const char* name : {"one.avi", "two.avi", "three.avi", "four.avi"})
         Add(name);
-    StatusWatcher watcher;
+    ConversionWatcher watcher;
     main.OnCommand(IDC_CONVERT);
     EXPECT_EQ(Starts(), QStringList({"start /videos/one.avi", "start /videos/two.avi",
                                      "start /videos/three.avi", "start /videos/four.avi"}));
@@ -240,7 +206,7 @@ TEST_F(StatusDlgTest, SameTitlesInOneConversionGetDistinctNames) {
 TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
     Add("one.avi");
     boxes.answers.push_back(IDNO);
-    StatusWatcher watcher;
+    ConversionWatcher watcher;
     PressStopWhenRunning(watcher);
     main.OnCommand(IDC_CONVERT);
     ASSERT_GE(boxes.boxes.size(), 2u);
@@ -253,7 +219,7 @@ TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
 TEST_F(StatusDlgTest, StopKillsTheEncoderRemovesItsOutputAndStartsNoFurtherTask) {
     Add("hang.avi");
     Add("two.avi");
-    StatusWatcher watcher;
+    ConversionWatcher watcher;
     PressStopWhenRunning(watcher);
     QElapsedTimer timer;
     timer.start();
@@ -268,7 +234,7 @@ TEST_F(StatusDlgTest, StopKillsTheEncoderRemovesItsOutputAndStartsNoFurtherTask)
 
 TEST_F(StatusDlgTest, EscapeEndsWithoutAskingAndRemovesTheUnfinishedOutput) {
     Add("hang.avi");
-    StatusWatcher watcher;
+    ConversionWatcher watcher;
     QTimer::singleShot(0, [&] {
         WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1; }, 10000);
         QTest::qWait(100);

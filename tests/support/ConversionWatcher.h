@@ -1,0 +1,58 @@
+#pragma once
+// Watches a conversion from outside: the captions the conversion dialog shows,
+// in order, and samples of its lower bar and total line while it runs.
+
+#include "convert/StatusDlg.h"
+#include "res/DialogTemplate.h"
+#include "res/Resource.h"
+
+#include <QApplication>
+#include <QProgressBar>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+
+namespace testing_support {
+
+// Records the captions the conversion dialog shows, and samples its texts.
+class ConversionWatcher : public QObject {
+public:
+    ConversionWatcher() {
+        qApp->installEventFilter(this);
+        sampler.setInterval(5);
+        QObject::connect(&sampler, &QTimer::timeout, [this] { Sample(); });
+        sampler.start();
+    }
+    ~ConversionWatcher() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dlg = qobject_cast<CStatusDlg*>(watched);
+        if (dlg && event->type() == QEvent::WindowTitleChange)
+            captions << dlg->windowTitle();
+        // Each notice finds the texts the notice before it left.
+        if (dlg && event->type() == CRunnerNoticeEvent::EventType())
+            currents.insert(GetDlgItemText(dlg, IDC_CURRENT_TEXT));
+        return false;
+    }
+
+    CStatusDlg* Dialog() const {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<CStatusDlg*>(w); dlg && dlg->isVisible())
+                return dlg;
+        return nullptr;
+    }
+
+    void Sample() {
+        if (CStatusDlg* dlg = Dialog()) {
+            currents.insert(GetDlgItemText(dlg, IDC_CURRENT_TEXT));
+            totals.insert(QString::number(GetDlgItemAs<QProgressBar>(dlg, IDC_TOTAL_BAR)->value()) +
+                          "|" + GetDlgItemText(dlg, IDC_TOTAL_TEXT));
+        }
+    }
+
+    QStringList captions;
+    QSet<QString> currents; // control 1058
+    QSet<QString> totals;   // lower bar value, "|", control 1059
+    QTimer sampler;
+};
+} // namespace testing_support
