@@ -1,0 +1,153 @@
+// Converting N sources through the real main window, conversion dialog and
+// runner, against the same encoder command lines run back to back without
+// the program. Reports both wall times, the ratio (the program's time less its
+// fixed 500 ms start delay, over the direct time), the median gap between one
+// encoder's end and the next one's start, and the program's own CPU time as a
+// share of the encoders' CPU time. Targets: ratio <= 1.03, gap <= 10 ms, CPU <= 2 %.
+//
+// Usage: ConvertBench [sources, default 10] [seconds per source, default 60]
+
+#include "app/Ostrela.h"
+#include "convert/Redirect.h"
+#include "convert/StatusDlg.h"
+#include "platform/CommandLine.h"
+#include "platform/ListCtrl.h"
+#include "platform/MessageBox.h"
+#include "platform/ModulePath.h"
+#include "platform/Shell.h"
+#include "res/DialogTemplate.h"
+#include "res/Resource.h"
+#include "tasks/OstrelaDlg.h"
+#include "tasks/TaskTable.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+double CpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+bool MakeSource(const QString& path, int seconds) {
+    const QString d = QString::number(seconds);
+    QProcess p;
+    p.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                       "testsrc=size=320x240:rate=25:duration=" + d, "-f", "lavfi", "-i",
+                       "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
+                       "mpeg4", "-c:a", "aac", path});
+    return p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// Times when each encoder run was reported started and ended to the dialog.
+class RunClock : public QObject {
+public:
+    explicit RunClock(const QElapsedTimer& clock) : clock(clock) { qApp->installEventFilter(this); }
+    ~RunClock() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == CRunnerNoticeEvent::EventType() &&
+            qobject_cast<CStatusDlg*>(watched)) {
+            const auto kind = static_cast<CRunnerNoticeEvent*>(event)->kind();
+            if (kind == RunnerNotice::Started)
+                starts.push_back(clock.nsecsElapsed() / 1e6);
+            else if (kind == RunnerNotice::Ended)
+                ends.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        return false;
+    }
+    const QElapsedTimer& clock;
+    std::vector<double> starts, ends;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = std::clamp(argc > 1 ? atoi(argv[1]) : 10, 1, TASK_TABLE_SIZE);
+    const int seconds = std::max(argc > 2 ? atoi(argv[2]) : 60, 1);
+
+    QTemporaryDir program, media, output;
+    if (!program.isValid() || !media.isValid() || !output.isValid())
+        return 1;
+    SetModuleFileNameForTesting(program.filePath("ostrela"));
+    if (!QFile::link(QStringLiteral(OSTRELA_BIN_DIR "/vexa.exe"), program.filePath("vexa.exe")))
+        return 1;
+    std::fprintf(stderr, "making %d sources of %d s...\n", count, seconds);
+    if (!MakeSource(media.filePath("source.mp4"), seconds))
+        return 1;
+
+    COstrelaDlg main;
+    theApp.m_pMainWnd = &main;
+    for (int i = 0; i < count; ++i) {
+        const QString file = media.filePath(QString("source %1.mp4").arg(i));
+        QFile::copy(media.filePath("source.mp4"), file);
+        main.AppendTask(file, seconds);
+    }
+    main.SetOutputFormatRadios(1);
+    main.bitrateList->setCurrentIndex(8); // 128k
+    main.sampleRateList->setCurrentIndex(1);
+    main.channelList->setCurrentIndex(1);
+    GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(output.filePath("program"));
+    SetMessageBoxResponder([](const MessageBoxRequest&) { return IDOK; });
+    SetShellHandler([](const ShellRequest&) { return true; });
+
+    QElapsedTimer clock;
+    clock.start();
+    RunClock runs(clock);
+    const double selfBefore = CpuSeconds(RUSAGE_SELF);
+    const double childBefore = CpuSeconds(RUSAGE_CHILDREN);
+    const qint64 programStart = clock.nsecsElapsed();
+    main.OnCommand(IDC_CONVERT);
+    const double programMs = (clock.nsecsElapsed() - programStart) / 1e6;
+    const double selfCpu = CpuSeconds(RUSAGE_SELF) - selfBefore;
+    const double childCpu = CpuSeconds(RUSAGE_CHILDREN) - childBefore;
+
+    // The same command lines, into another folder, one after another.
+    main.outputSettings.outputFolder = output.filePath("direct");
+    QDir().mkpath(main.outputSettings.outputFolder);
+    QStringList commands;
+    for (int i = 0; i < count; ++i)
+        commands << BuildEncoderCommand(i);
+    const qint64 directStart = clock.nsecsElapsed();
+    for (const QString& command : commands) {
+        QStringList args = CommandLineToArgv(command);
+        const QString programPath = args.takeFirst();
+        QProcess p;
+        p.start(programPath, args);
+        p.waitForFinished(-1);
+    }
+    const double directMs = (clock.nsecsElapsed() - directStart) / 1e6;
+
+    std::vector<double> gaps;
+    for (size_t i = 0; i + 1 < runs.starts.size() && i < runs.ends.size(); ++i)
+        gaps.push_back(runs.starts[i + 1] - runs.ends[i]);
+    std::sort(gaps.begin(), gaps.end());
+    const double medianGap = gaps.empty() ? 0 : gaps[gaps.size() / 2];
+    const double ratio = (programMs - 500.0) / directMs;
+    const double cpuShare = childCpu > 0 ? 100.0 * selfCpu / childCpu : 0;
+
+    std::printf("sources:                %d x %d s, MP3 128k\n", count, seconds);
+    std::printf("program wall time:      %.0f ms (%zu runs)\n", programMs, runs.ends.size());
+    std::printf("direct wall time:       %.0f ms\n", directMs);
+    std::printf("ratio (program-500)/direct: %.3f (target <= 1.03)\n", ratio);
+    std::printf("median gap end->start:  %.2f ms (target <= 10)\n", medianGap);
+    std::printf("own CPU / encoders CPU: %.3f s / %.3f s = %.2f %% (target <= 2)\n", selfCpu,
+                childCpu, cpuShare);
+    theApp.m_pMainWnd = nullptr;
+    const bool met = ratio <= 1.03 && medianGap <= 10 && cpuShare <= 2;
+    return met ? 0 : 2;
+}
