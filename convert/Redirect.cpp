@@ -1,0 +1,317 @@
+#include "convert/Redirect.h"
+
+#include "platform/CommandLine.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+std::atomic<int> CRedirect::running{0};
+
+namespace {
+// Set on the readers and the monitor, which never handle notices themselves.
+thread_local bool onWorkerThread = false;
+} // namespace
+
+QEvent::Type CRunnerNoticeEvent::EventType() {
+    static const int type = RegisterWindowMessage("WM_COPYDATA");
+    return static_cast<QEvent::Type>(type);
+}
+
+namespace redirect_detail {
+
+// What a run's workers and its pending notices share. Closing it releases
+// every worker that waits for a notice to be handled; notices still queued
+// are then dropped.
+struct NoticeChannel {
+    std::mutex mutex;
+    std::condition_variable handled;
+    bool closed = false;
+};
+
+struct PendingNotice {
+    bool done = false;
+    LRESULT result = 0;
+};
+
+// A notice on its way from a worker to the owner's thread. It carries its own
+// copy of the text, since the worker may be released (and reuse its buffer)
+// while the owner is still handling it. Whether it is handled or deleted
+// unhandled (its receiver destroyed), the waiting worker is released.
+class PostedNotice : public QEvent {
+public:
+    PostedNotice(std::shared_ptr<NoticeChannel> channel, std::shared_ptr<PendingNotice> pending,
+                 QObject* target, RunnerNotice kind, const char* text, int count)
+        : QEvent(Type()), channel(std::move(channel)), pending(std::move(pending)), target(target),
+          kind(kind), text(text), count(count) {}
+    ~PostedNotice() override { Complete(0); }
+    PostedNotice(const PostedNotice&) = delete;
+    PostedNotice& operator=(const PostedNotice&) = delete;
+
+    static QEvent::Type Type() {
+        static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+
+    void Complete(LRESULT result) {
+        {
+            std::lock_guard lock(channel->mutex);
+            if (pending->done)
+                return;
+            pending->done = true;
+            pending->result = result;
+        }
+        channel->handled.notify_all();
+    }
+
+    bool IsClosed() const {
+        std::lock_guard lock(channel->mutex);
+        return channel->closed;
+    }
+
+    const std::shared_ptr<NoticeChannel> channel;
+    const std::shared_ptr<PendingNotice> pending;
+    QObject* const target;
+    const RunnerNotice kind;
+    const QByteArray text; // null for notices without text
+    const int count;
+};
+
+// Lives on the owner's thread and hands the queued notices of one run to the
+// owner there, unless the owner is gone or the run has been closed.
+class NoticeRelay : public QObject {
+public:
+    explicit NoticeRelay(QObject* owner) : owner(owner) {}
+
+    bool event(QEvent* e) override {
+        if (e->type() != PostedNotice::Type())
+            return QObject::event(e);
+        auto* notice = static_cast<PostedNotice*>(e);
+        LRESULT result = 0;
+        if (!notice->IsClosed() && owner && owner.data() == notice->target) {
+            CRunnerNoticeEvent delivered(notice->kind,
+                                         notice->text.isNull() ? nullptr : notice->text.constData(),
+                                         notice->count);
+            ++delivering;
+            QCoreApplication::sendEvent(owner.data(), &delivered);
+            --delivering;
+            result = delivered.result;
+        }
+        notice->Complete(result);
+        return true;
+    }
+
+    // Notices being handled further up this thread's stack; the relay must
+    // not be deleted under them.
+    int delivering = 0;
+
+private:
+    QPointer<QObject> owner;
+};
+
+} // namespace redirect_detail
+
+using namespace redirect_detail;
+
+CRedirect::CRedirect() {
+    running = 0;
+}
+
+CRedirect::~CRedirect() {
+    Close();
+}
+
+void CRedirect::OnStarted(const char*) {}
+void CRedirect::OnOutput(const char*) {}
+void CRedirect::OnErrorOutput(const char*) {}
+void CRedirect::OnEnded() {}
+
+int CRedirect::Start(const QString& commandLine, bool /*showWindow*/, QObject* newOwner) {
+    Close();
+    owner = newOwner;
+    noticeOwner = newOwner;
+    ownerThread = newOwner ? newOwner->thread() : QThread::currentThread();
+
+    CPipe input, output, error;
+    auto child = std::make_unique<CChildProcess>();
+    const bool started = CreatePipe(input) && CreatePipe(output) && CreatePipe(error) &&
+                         child->Start(CommandLineToArgv(commandLine), input.readEnd.Get(),
+                                      output.writeEnd.Get(), error.writeEnd.Get());
+    if (!started) {
+        const QByteArray text = "Unable to start " + commandLine.toUtf8() + "\n";
+        OnOutput(text.constData());
+        return 0;
+    }
+
+    // Only the child keeps its ends, so the readers see the end of the output
+    // as soon as the child (and anything it started) has gone.
+    input.readEnd.Reset();
+    output.writeEnd.Reset();
+    error.writeEnd.Reset();
+    inputWrite = std::move(input.writeEnd);
+    outputRead = std::move(output.readEnd);
+    errorRead = std::move(error.readEnd);
+    SetNonBlocking(outputRead.Get());
+    SetNonBlocking(errorRead.Get());
+    process = std::move(child);
+
+    stopEvent = CreateWakeDescriptor();
+    stopping = false;
+    childEnded = false;
+    channel = std::make_shared<NoticeChannel>();
+    relay = new NoticeRelay(newOwner);
+    if (relay->thread() != ownerThread)
+        relay->moveToThread(ownerThread);
+    activeReaders = 2;
+    exitCode = -1;
+
+    running = 1;
+    outputThread = std::thread(&CRedirect::ReadPipe, this, outputRead.Get(), Stream::Output);
+    errorThread = std::thread(&CRedirect::ReadPipe, this, errorRead.Get(), Stream::Error);
+    monitorThread = std::thread(&CRedirect::MonitorChild, this);
+
+    OnStarted(commandLine.toUtf8().constData());
+    SendNotice(newOwner, RunnerNotice::Started, nullptr, 0);
+    return 1;
+}
+
+bool CRedirect::WriteInput(const char* text) {
+    if (!text || !*text || !inputWrite.IsOpen())
+        return false;
+    return WriteAll(inputWrite.Get(), text, std::strlen(text));
+}
+
+void CRedirect::Terminate() {
+    if (process)
+        process->Kill();
+}
+
+void CRedirect::Close() {
+    if (channel) {
+        {
+            std::lock_guard lock(channel->mutex);
+            channel->closed = true;
+        }
+        channel->handled.notify_all();
+    }
+    if (process)
+        process->Kill();
+    stopping = true;
+    if (stopEvent.IsOpen())
+        SignalWakeDescriptor(stopEvent.Get());
+
+    for (std::thread* worker : {&outputThread, &errorThread, &monitorThread}) {
+        if (!worker->joinable())
+            continue;
+        if (worker->get_id() == std::this_thread::get_id())
+            worker->detach(); // called from a hook: that thread ends on its own
+        else
+            worker->join();
+    }
+
+    if (relay) {
+        // Deleting the relay drops its queued notices; inside one of its own
+        // deliveries it has to wait for the event loop.
+        if (relay->delivering == 0 && relay->thread() == QThread::currentThread())
+            delete relay;
+        else
+            relay->deleteLater();
+        relay = nullptr;
+    }
+    channel.reset();
+    inputWrite.Reset();
+    outputRead.Reset();
+    errorRead.Reset();
+    stopEvent.Reset();
+}
+
+qint64 CRedirect::ProcessId() const {
+    return process ? process->Pid() : 0;
+}
+
+LRESULT CRedirect::SendNotice(QObject* target, RunnerNotice kind, const char* text, int count) {
+    if (!target)
+        return 0;
+    if (!ownerThread || (!onWorkerThread && QThread::currentThread() == ownerThread)) {
+        if (target == noticeOwner && !owner)
+            return 0; // the owner has been destroyed
+        CRunnerNoticeEvent notice(kind, text, count);
+        QCoreApplication::sendEvent(target, &notice);
+        return notice.result;
+    }
+
+    const std::shared_ptr<NoticeChannel> runChannel = channel;
+    if (!runChannel || !relay)
+        return 0;
+    auto pending = std::make_shared<PendingNotice>();
+    {
+        std::lock_guard lock(runChannel->mutex);
+        if (runChannel->closed)
+            return 0;
+    }
+    QCoreApplication::postEvent(relay,
+                                new PostedNotice(runChannel, pending, target, kind, text, count));
+    std::unique_lock lock(runChannel->mutex);
+    runChannel->handled.wait(lock, [&] { return pending->done || runChannel->closed; });
+    return pending->done ? pending->result : 0;
+}
+
+void CRedirect::ReadPipe(int fd, Stream stream) {
+    onWorkerThread = true;
+    char buffer[257];
+    pollfd waits[2] = {{fd, POLLIN, 0}, {stopEvent.Get(), POLLIN, 0}};
+    bool draining = false;
+    while (!stopping) {
+        if (!draining) {
+            if (::poll(waits, 2, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                break;
+            }
+            if (stopping)
+                break;
+            // Once the child has been collected, everything it wrote is in the
+            // pipe: read it out without waiting for anyone who shares the pipe.
+            draining = childEnded;
+            if (!draining && !(waits[0].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+        }
+        const ssize_t got = ::read(fd, buffer, 256);
+        if (got < 0) {
+            if (errno == EINTR || (errno == EAGAIN && !draining))
+                continue;
+            break;
+        }
+        if (got == 0)
+            break;
+        buffer[got] = '\0';
+        if (stream == Stream::Output)
+            OnOutput(buffer);
+        else
+            OnErrorOutput(buffer);
+        SendNotice(noticeOwner, RunnerNotice::Output, buffer,
+                   static_cast<int>(std::strlen(buffer)) + 1);
+    }
+    {
+        std::lock_guard lock(readersMutex);
+        --activeReaders;
+    }
+    readersDone.notify_all();
+}
+
+void CRedirect::MonitorChild() {
+    onWorkerThread = true;
+    exitCode = process->WaitForExit();
+    childEnded = true;
+    SignalWakeDescriptor(stopEvent.Get());
+    {
+        std::unique_lock lock(readersMutex);
+        readersDone.wait(lock, [this] { return activeReaders == 0; });
+    }
+    running = 0;
+    OnEnded();
+    SendNotice(noticeOwner, RunnerNotice::Ended, nullptr, 0);
+}

@@ -1,0 +1,173 @@
+// A stand-in for the encoder with exactly timed behaviour, run by the tests of
+// the child process runner and the conversion dialog. Its arguments are a
+// script of steps carried out in order:
+//
+//   out TEXT         write TEXT to standard output in one write (\r \n \t \\ decoded)
+//   err TEXT         the same on standard error
+//   bytes N STREAM   write N bytes (A to Z repeated) in one write; STREAM is out or err
+//   progress N MS    N progress lines like the encoder's on standard error, each
+//                    ending in \r, MS milliseconds apart, the last one ending in \n
+//   sleep MS         wait
+//   hang             wait until killed
+//   spam             write a short line to standard output every millisecond, forever
+//   readq            read standard input until a 'q' arrives, then write "quit\n"
+//                    (or "eof\n" when the input ends first)
+//   pid              write "pid=<process id>\n" to standard output
+//   fds              write "fds=<open descriptors>\n" to standard output
+//   orphan MS        start a process that keeps the output pipes open for MS
+//                    milliseconds after this one has ended
+//   exit N           end at once with exit code N (the default end is code 0)
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+void WriteAll(int fd, const std::string& text) {
+    const char* data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            _exit(99);
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+}
+
+std::string Decode(const char* text) {
+    std::string decoded;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\\' && p[1]) {
+            ++p;
+            switch (*p) {
+            case 'r':
+                decoded += '\r';
+                break;
+            case 'n':
+                decoded += '\n';
+                break;
+            case 't':
+                decoded += '\t';
+                break;
+            default:
+                decoded += *p;
+            }
+        } else {
+            decoded += *p;
+        }
+    }
+    return decoded;
+}
+
+void SleepMs(long ms) {
+    timespec wait{ms / 1000, (ms % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) < 0 && errno == EINTR) {
+    }
+}
+
+int StreamFd(const char* name) {
+    return std::strcmp(name, "err") == 0 ? 2 : 1;
+}
+
+int CountOpenDescriptors() {
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir)
+        return -1;
+    int count = 0;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    closedir(dir);
+    return count - 1; // the directory's own descriptor
+}
+
+[[noreturn]] void Usage(const char* step) {
+    std::fprintf(stderr, "fake_encoder: bad step '%s'\n", step);
+    std::exit(98);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string step = argv[i];
+        auto next = [&]() -> const char* {
+            if (i + 1 >= argc)
+                Usage(step.c_str());
+            return argv[++i];
+        };
+        if (step == "out" || step == "err") {
+            WriteAll(StreamFd(step.c_str()), Decode(next()));
+        } else if (step == "bytes") {
+            const long count = std::atol(next());
+            const int fd = StreamFd(next());
+            std::string text;
+            for (long k = 0; k < count; ++k)
+                text += static_cast<char>('A' + k % 26);
+            WriteAll(fd, text);
+        } else if (step == "progress") {
+            const int lines = std::atoi(next());
+            const long ms = std::atol(next());
+            for (int k = 1; k <= lines; ++k) {
+                char line[160];
+                std::snprintf(line, sizeof line,
+                              "size=%8dkB time=00:00:%02d.00 bitrate= 128.0kbits/s speed=%dx%s",
+                              k * 16, k, k, k == lines ? "\n" : "\r");
+                WriteAll(2, line);
+                if (k < lines)
+                    SleepMs(ms);
+            }
+        } else if (step == "sleep") {
+            SleepMs(std::atol(next()));
+        } else if (step == "hang") {
+            for (;;)
+                pause();
+        } else if (step == "spam") {
+            for (unsigned long k = 0;; ++k) {
+                WriteAll(1, "line " + std::to_string(k) + "\n");
+                SleepMs(1);
+            }
+        } else if (step == "readq") {
+            char c;
+            bool quit = false;
+            for (;;) {
+                const ssize_t got = read(0, &c, 1);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got <= 0)
+                    break;
+                if (c == 'q') {
+                    quit = true;
+                    break;
+                }
+            }
+            WriteAll(1, quit ? "quit\n" : "eof\n");
+        } else if (step == "pid") {
+            WriteAll(1, "pid=" + std::to_string(getpid()) + "\n");
+        } else if (step == "fds") {
+            WriteAll(1, "fds=" + std::to_string(CountOpenDescriptors()) + "\n");
+        } else if (step == "orphan") {
+            const long ms = std::atol(next());
+            if (fork() == 0) {
+                SleepMs(ms);
+                _exit(0);
+            }
+        } else if (step == "exit") {
+            return std::atoi(next());
+        } else {
+            Usage(step.c_str());
+        }
+    }
+    return 0;
+}
