@@ -1,8 +1,8 @@
 # cmake --install <build> --prefix <dir> lays out the program folder under
 # <dir>/${OSTRELA_INSTALL_PROGRAM_DIR}: the program and its two libraries
 # (which find each other through RPATH $ORIGIN), the "vexa.exe" link to ffmpeg,
-# the skin component and skin file when they were built, help.chm and the
-# pictures. <dir>/bin/ostrela links to the program, and the desktop entry and
+# the skin component, its skin file and pictures (lumora/) when they were
+# built, help.chm and the pictures. <dir>/bin/ostrela links to the program, and the desktop entry and
 # the icon go where freedesktop menus look for them, so Ostrela shows in the
 # application menu when <dir> is one of the data folders (~/.local, /usr/local).
 #
@@ -24,6 +24,7 @@ install(DIRECTORY ${OSTRELA_PICTURE_DIR}/ DESTINATION ${OSTRELA_INSTALL_PROGRAM_
 # starts with the default look.
 install(PROGRAMS ${OSTRELA_BIN_DIR}/SkinCrafter.dll DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR} OPTIONAL)
 install(FILES ${OSTRELA_BIN_DIR}/lumora.skf DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR} OPTIONAL)
+install(DIRECTORY ${OSTRELA_BIN_DIR}/lumora DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR} OPTIONAL)
 
 foreach(size IN LISTS OSTRELA_ICON_SIZES)
   install(FILES ${OSTRELA_PICTURE_DIR}/ostrela-${size}.png

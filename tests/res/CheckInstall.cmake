@@ -35,6 +35,13 @@ foreach(name SkinCrafter.dll lumora.skf)
   endif()
 endforeach()
 
+if(IS_DIRECTORY "${BUILD_DIR}/bin/lumora")
+  file(GLOB_RECURSE skin_pictures RELATIVE "${BUILD_DIR}/bin/lumora" "${BUILD_DIR}/bin/lumora/*")
+  foreach(name IN LISTS skin_pictures)
+    expect_file("${dir}/lumora/${name}")
+  endforeach()
+endif()
+
 # vexa.exe and bin/ostrela are links that lead to programs.
 foreach(link "${dir}/vexa.exe" "${PREFIX}/bin/ostrela")
   if(NOT IS_SYMLINK "${link}")
