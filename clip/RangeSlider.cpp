@@ -143,6 +143,8 @@ void CRangeSlider::Notify(int wParam) {
 void CRangeSlider::paintEvent(QPaintEvent* event) {
     // Drawn off-screen and copied in one go, so the repaint after every change
     // does not flicker.
+    if (width() <= 0 || height() <= 0)
+        return;
     QImage image(size(), QImage::Format_RGB32);
     image.fill(palette().color(QPalette::Window));
     Draw(image, rect());
