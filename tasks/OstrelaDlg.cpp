@@ -1,30 +1,42 @@
 #include "tasks/OstrelaDlg.h"
 
 #include "app/Ostrela.h"
+#include "app/ProgramFolder.h"
 #include "convert/StatusDlg.h"
 #include "platform/FileDialog.h"
 #include "platform/ListCtrl.h"
 #include "platform/WindowHandle.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePath.h"
+#include "platform/Shell.h"
 #include "platform/WaitCursor.h"
 #include "res/DialogTemplate.h"
 #include "res/Menus.h"
+#include "res/Pictures.h"
 #include "res/Resource.h"
 #include "res/Templates.h"
+#include "res/WebPages.h"
 #include "tasks/Ini.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/Settings.h"
 #include "tasks/TaskTable.h"
+#include "ui/AboutBox.h"
+#include "ui/FolderDlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QWindow>
+#include <memory>
 
 namespace {
 // Every row shows this picture of the task list's image strip.
@@ -39,6 +51,11 @@ const char kMediaFilter[] =
     "(*.dat)|*.dat|Windows Media Files(*.asf; *.wmv)|*.asf;*.wmv|QuickTime "
     "Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
     "*.3gp)|*.mp4;*.3gp|All Files (*.*)|*.*||";
+
+COstrelaDlg::SystemMoveHandler& MoveHandler() {
+    static COstrelaDlg::SystemMoveHandler handler;
+    return handler;
+}
 
 // The task list's drop handler: every accepted file goes through AddFile.
 int AddDroppedFile(CFileDropListCtrl*, const QString& path, unsigned*) {
@@ -69,6 +86,10 @@ void COstrelaDlg::OnInitDialog() {
     channelList = GetDlgItemAs<QComboBox>(this, IDC_CHANNEL);
     bitrateList = GetDlgItemAs<QComboBox>(this, IDC_AUDIO_BITRATE);
     convertButton = GetDlgItemAs<QPushButton>(this, IDC_CONVERT);
+    // A drop-down list's template height includes its open list; closed, it
+    // covers only its own line, so the label and edit box below stay reachable.
+    for (QComboBox* list : {bitrateList, sampleRateList, channelList})
+        list->resize(list->width(), list->sizeHint().height());
 
     for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
         const int id = GetDlgCtrlID(button);
@@ -77,8 +98,15 @@ void COstrelaDlg::OnInitDialog() {
     }
     connect(menuBar, &QMenuBar::triggered, this,
             [this](QAction* action) { OnCommand(CommandId(action)); });
+    connect(taskList, &CListCtrl::rightClicked, this,
+            [this](const QPoint& globalPos) { OnTaskListContextMenu(globalPos); });
+    // A push button with the focus takes Enter; elsewhere Enter goes to " Add Files".
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+    qApp->installEventFilter(this);
 
     setWindowTitle(QStringLiteral("Ostrela"));
+    setWindowIcon(LoadApplicationIcon());
     // No title bar: the window is moved by dragging its body.
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
 
@@ -127,6 +155,36 @@ bool COstrelaDlg::OnCommand(int id) {
         return true;
     case ID_SYSTEM_EXIT:
         reject();
+        return true;
+    case IDC_TO_MP3:
+        OnOutputFormat(1);
+        return true;
+    case IDC_TO_WAV:
+        OnOutputFormat(2);
+        return true;
+    case IDC_TO_AC3:
+        OnOutputFormat(3);
+        return true;
+    case IDC_BROWSE:
+        OnBrowse();
+        return true;
+    case ID_SYSTEM_WEBSITE:
+    case ID_WEB_PAGE_FIRST:
+    case ID_WEB_PAGE_FIRST + 1:
+    case ID_WEB_PAGE_FIRST + 2:
+    case ID_WEB_PAGE_FIRST + 3:
+    case ID_WEB_PAGE_FIRST + 4:
+    case ID_WEB_PAGE_LAST:
+        OnOpenWebPage(id);
+        return true;
+    case ID_SYSTEM_ABOUT:
+        OnAbout();
+        return true;
+    case ID_TAMSEL_TRY:
+        OnTryTamsel();
+        return true;
+    case ID_HELP_CONTENTS:
+        OnHelp();
         return true;
     default:
         return false;
@@ -336,4 +394,90 @@ void COstrelaDlg::OnConvert() {
 
     CStatusDlg dlg(this);
     dlg.exec();
+}
+
+void COstrelaDlg::OnOutputFormat(int code) {
+    static const char* const kFormatNames[] = {"MP3", "WAV", "AC3"};
+    SetOutputFormatRadios(code);
+    const QString name = QString::fromLatin1(kFormatNames[code - 1]);
+    for (int row = 0; row < taskList->GetItemCount(); ++row)
+        taskList->SetItemText(row, 4, name);
+}
+
+void COstrelaDlg::OnBrowse() {
+    CFolderDialog dialog(QStringLiteral("Select the folder you want to save output files to:"),
+                         QString(), this, BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE);
+    if (dialog.DoModal() == 1)
+        SetDlgItemText(this, IDC_OUTPUT_PATH, dialog.GetFolderPath());
+}
+
+void COstrelaDlg::OnOpenWebPage(int id) {
+    ShellExecute(this, QStringLiteral("open"), WebPageForCommand(id), QString(), QString(),
+                 SW_SHOW);
+}
+
+void COstrelaDlg::OnAbout() {
+    CAboutBox box(this);
+    box.exec();
+}
+
+void COstrelaDlg::OnTryTamsel() {
+    StartProgram(GetProgramFolder() + QStringLiteral("Ostrela Varnel.exe"), SW_SHOWNORMAL);
+}
+
+void COstrelaDlg::OnHelp() {
+    ShellExecute(this, QStringLiteral("open"), GetProgramFolder() + QStringLiteral("help.chm"),
+                 QString(), QString(), SW_SHOW);
+}
+
+void COstrelaDlg::OnTaskListContextMenu(const QPoint& globalPos) {
+    // Loaded for this one pop-up and destroyed after it.
+    const std::unique_ptr<QMenu> menu(LoadOperationMenu(this));
+    if (QAction* chosen = menu->exec(globalPos))
+        OnCommand(CommandId(chosen));
+}
+
+COstrelaDlg::SystemMoveHandler COstrelaDlg::SetSystemMoveHandler(SystemMoveHandler handler) {
+    return std::exchange(MoveHandler(), std::move(handler));
+}
+
+bool COstrelaDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        // An unhandled key climbs from the focus widget to its parents, passing
+        // here each time: help opens for the first receiver only, and only for
+        // this window's controls. The key then goes on as usual.
+        QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        if (watched == first && first->window() == this)
+            OnHelp();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void COstrelaDlg::mousePressEvent(QMouseEvent* event) {
+    QDialog::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    // Only presses on the body arrive here: labels and frames let them
+    // through, controls keep theirs.
+    event->accept();
+    QWindow* window = windowHandle();
+    const bool moving =
+        window && (MoveHandler() ? MoveHandler()(window) : window->startSystemMove());
+    if (!moving) {
+        // The platform cannot move it: follow the mouse ourselves.
+        dragging = true;
+        dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+}
+
+void COstrelaDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - dragOffset);
+    QDialog::mouseMoveEvent(event);
+}
+
+void COstrelaDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        dragging = false;
+    QDialog::mouseReleaseEvent(event);
 }

@@ -8,10 +8,12 @@
 #include "tasks/FileDropListCtrl.h"
 
 #include <QDialog>
+#include <functional>
 
 class QComboBox;
 class QMenuBar;
 class QPushButton;
+class QWindow;
 
 class COstrelaDlg : public QDialog {
     Q_OBJECT
@@ -51,6 +53,20 @@ public:
     QPushButton* convertButton = nullptr; // 1019
     QMenuBar* menuBar = nullptr;
 
+    // Moves the window with the mouse as its title bar would; the default is
+    // QWindow::startSystemMove. Tests record the request. Returns the previous
+    // handler; an empty one restores the default.
+    using SystemMoveHandler = std::function<bool(QWindow*)>;
+    static SystemMoveHandler SetSystemMoveHandler(SystemMoveHandler handler);
+
+protected:
+    // F1 is seen before any control of the window handles it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // A press on the body (not on a control) drags the window.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     void OnInitDialog();
     void SetUpTaskList();
@@ -60,4 +76,15 @@ private:
     void OnDeleteFile();
     void OnDeleteAllFiles();
     void OnConvert();
+    void OnOutputFormat(int code);
+    void OnBrowse();
+    void OnOpenWebPage(int id);
+    void OnAbout();
+    void OnTryTamsel();
+    void OnHelp();
+    void OnTaskListContextMenu(const QPoint& globalPos);
+
+    // Where the window was grabbed, when the platform cannot move it itself.
+    QPoint dragOffset;
+    bool dragging = false;
 };
