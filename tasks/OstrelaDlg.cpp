@@ -2,6 +2,7 @@
 
 #include "app/Ostrela.h"
 #include "app/ProgramFolder.h"
+#include "clip/ClipDlg.h"
 #include "convert/StatusDlg.h"
 #include "platform/FileDialog.h"
 #include "platform/ListCtrl.h"
@@ -146,6 +147,10 @@ bool COstrelaDlg::OnCommand(int id) {
         return true;
     case ID_OPERATION_DELETE_ALL:
         OnDeleteAllFiles();
+        return true;
+    case IDC_MOVIE_CLIP:
+    case ID_OPERATION_MOVIE_CLIP:
+        OnMovieClip();
         return true;
     case IDC_CONVERT:
         OnConvert();
@@ -318,6 +323,17 @@ void COstrelaDlg::LoadSettings() {
 void COstrelaDlg::OnRestoreDefaultSettings() {
     // The defaults appear at the next start; the controls keep their values.
     DeleteFile(SettingsFilePath());
+}
+
+void COstrelaDlg::OnMovieClip() {
+    if (taskList->GetNextSelectedItem(-1) < 0) {
+        MessageBox(this, QStringLiteral("Please select a video from the list!"),
+                   QStringLiteral("Information"), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    // The dialog finds the selected row itself and stores the clip there.
+    CClipDlg dialog(this);
+    dialog.DoModal();
 }
 
 void COstrelaDlg::OnDeleteFile() {

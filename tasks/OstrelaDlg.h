@@ -75,6 +75,7 @@ private:
     void OnAddFiles();
     void OnDeleteFile();
     void OnDeleteAllFiles();
+    void OnMovieClip();
     void OnConvert();
     void OnOutputFormat(int code);
     void OnBrowse();
