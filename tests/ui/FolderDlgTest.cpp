@@ -304,6 +304,38 @@ TEST_F(FolderDialogTest, NewFolderButtonMakesAndHighlightsAFolder) {
     EXPECT_EQ(dialog.GetFolderPath(), Path("gamma/New Folder/New Folder"));
 }
 
+// The home folder of these tests is a temporary folder of their own.
+class HomeOverride {
+public:
+    explicit HomeOverride(const QString& home) : previous(qgetenv("HOME")) {
+        qputenv("HOME", home.toUtf8());
+    }
+    ~HomeOverride() { qputenv("HOME", previous); }
+
+private:
+    QByteArray previous;
+};
+
+TEST_F(FolderDialogTest, WithoutAnInitialFolderTheHomeFolderIsHighlightedAndAButtonAway) {
+    HomeOverride home(Path("gamma"));
+    RecordingFolderDialog dialog("Pick one", QString(), nullptr, 0x51);
+    QString first, afterHome;
+    const int result = Run(dialog, [&](CFolderBrowseWindow* window) {
+        first = window->CurrentItem().path;
+        window->SendMessage(BFFM_SETSELECTIONA, 1, Path("alpha/beta"));
+        Click(window->HomeButton());
+        afterHome = window->CurrentItem().path;
+        Click(window->OkButton());
+    });
+    // No selection was asked for: the first selection change is the default one.
+    ASSERT_GE(dialog.calls.size(), 2u);
+    EXPECT_EQ(dialog.calls[1], "iunknown");
+    EXPECT_EQ(first, Path("gamma"));
+    EXPECT_EQ(afterHome, Path("gamma"));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(dialog.GetFolderPath(), Path("gamma"));
+}
+
 TEST_F(FolderDialogTest, ResponderAnswersWithoutAWindow) {
     auto previous = CFolderDialog::SetResponder([](const CFolderDialog& d, QString& path) {
         path = d.Title() + "/chosen";
