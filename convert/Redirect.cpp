@@ -6,7 +6,9 @@
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 std::atomic<int> CRedirect::running{0};
@@ -264,6 +266,7 @@ void CRedirect::ReadPipe(int fd, Stream stream) {
     char buffer[257];
     pollfd waits[2] = {{fd, POLLIN, 0}, {stopEvent.Get(), POLLIN, 0}};
     bool draining = false;
+    int left = 0; // bytes still to read once draining
     while (!stopping) {
         if (!draining) {
             if (::poll(waits, 2, -1) < 0) {
@@ -273,13 +276,20 @@ void CRedirect::ReadPipe(int fd, Stream stream) {
             }
             if (stopping)
                 break;
-            // Once the child has been collected, everything it wrote is in the
-            // pipe: read it out without waiting for anyone who shares the pipe.
-            draining = childEnded;
-            if (!draining && !(waits[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            if (childEnded) {
+                // Everything the child wrote is in the pipe now. Read just that,
+                // so a process it left behind holding the pipe cannot hold up
+                // the end of the run.
+                draining = true;
+                if (::ioctl(fd, FIONREAD, &left) < 0)
+                    left = 0;
+            } else if (!(waits[0].revents & (POLLIN | POLLHUP | POLLERR))) {
                 continue;
+            }
         }
-        const ssize_t got = ::read(fd, buffer, 256);
+        if (draining && left <= 0)
+            break;
+        const ssize_t got = ::read(fd, buffer, draining ? std::min(left, 256) : 256);
         if (got < 0) {
             if (errno == EINTR || (errno == EAGAIN && !draining))
                 continue;
@@ -287,6 +297,7 @@ void CRedirect::ReadPipe(int fd, Stream stream) {
         }
         if (got == 0)
             break;
+        left -= static_cast<int>(got);
         buffer[got] = '\0';
         if (stream == Stream::Output)
             OnOutput(buffer);

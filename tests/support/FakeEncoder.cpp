@@ -15,7 +15,8 @@
 //   pid              write "pid=<process id>\n" to standard output
 //   fds              write "fds=<open descriptors>\n" to standard output
 //   orphan MS        start a process that keeps the output pipes open for MS
-//                    milliseconds after this one has ended
+//                    milliseconds after this one has ended, writing "orphan\n"
+//                    to standard output every millisecond
 //   exit N           end at once with exit code N (the default end is code 0)
 
 #include <cerrno>
@@ -160,7 +161,10 @@ int main(int argc, char** argv) {
         } else if (step == "orphan") {
             const long ms = std::atol(next());
             if (fork() == 0) {
-                SleepMs(ms);
+                for (long k = 0; k < ms; ++k) {
+                    WriteAll(1, "orphan\n");
+                    SleepMs(1);
+                }
                 _exit(0);
             }
         } else if (step == "exit") {
