@@ -103,10 +103,10 @@ CFolderBrowseWindow::CFolderBrowseWindow(QWidget* owner, const QString& title, s
     connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { OnCurrentChanged(current); });
     // Folders load in the background; keep the highlighted one in view.
-    connect(model, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (tree->currentIndex().isValid())
-            tree->scrollTo(tree->currentIndex());
-    });
+    connect(model, &QFileSystemModel::directoryLoaded, this, [this] { KeepCurrentInView(); });
+    connect(model, &QAbstractItemModel::layoutChanged, this, [this] { KeepCurrentInView(); });
+    tree->installEventFilter(this);
+    tree->viewport()->installEventFilter(this);
     connect(model, &QFileSystemModel::fileRenamed, this,
             [this] { OnCurrentChanged(tree->currentIndex()); });
 
@@ -202,7 +202,26 @@ void CFolderBrowseWindow::SelectPath(const QString& path) {
     if (!index.isValid())
         return;
     tree->setCurrentIndex(index);
-    tree->scrollTo(index);
+    keepInView = true;
+    KeepCurrentInView();
+}
+
+void CFolderBrowseWindow::KeepCurrentInView() {
+    if (keepInView && tree->currentIndex().isValid())
+        tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
+bool CFolderBrowseWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        keepInView = false;
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CFolderBrowseWindow::OnCurrentChanged(const QModelIndex& current) {

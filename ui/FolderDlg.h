@@ -96,11 +96,15 @@ public:
 public slots:
     void accept() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void OnCurrentChanged(const QModelIndex& current);
     void SelectPath(const QString& path);
     void MakeNewFolder();
     void Refuse(const QString& why);
+    void KeepCurrentInView();
 
     std::uint32_t flags;
     Callback callback;
@@ -112,8 +116,9 @@ private:
     QPushButton* ok = nullptr;
     QPushButton* home = nullptr;
     QPushButton* newFolder = nullptr;
-    bool okForced = false; // BFFM_ENABLEOK has spoken
-    bool okEnabled = true;
+    // A folder chosen by code stays in view while the tree loads and sorts,
+    // until the user moves around in the tree.
+    bool keepInView = false;
     BrowseItem chosen;
 };
 
