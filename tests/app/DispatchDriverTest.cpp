@@ -168,7 +168,7 @@ TEST_F(DispatchDriverTest, CallsArriveWithTheirTypesAndValuesInOrder) {
                                     "invoke 2 string:/tmp/Ünïcode dir/lumora.skf",
                                     "invoke 21 long:-2147483648 string:Start long:2147483647 "
                                     "window:(none)",
-                                    "invoke 18", "release"}));
+                                    "invoke 18 mainWindows:0", "release"}));
     EXPECT_FALSE(IsLoaded(component)) << "the library goes with its object";
 }
 

@@ -1,0 +1,284 @@
+#include "SkinEngine.h"
+
+#include "CaptionStrip.h"
+#include "platform/DispatchInterface.h"
+#include "platform/WindowHandle.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QLayout>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr int32_t kFailed = int32_t(0x80004005u); // E_FAIL
+
+// The skin's palette: every role the standard controls paint with.
+QPalette MakePalette(const SkinDefinition& skin, const QPalette& base) {
+    QPalette pal = base;
+    const QColor disabled = skin.colors.value(QStringLiteral("Disabled"));
+    const auto set = [&](QPalette::ColorRole role, const char* name) {
+        for (auto c = skin.colors.cbegin(); c != skin.colors.cend(); ++c) {
+            if (c.key().compare(QLatin1String(name), Qt::CaseInsensitive) != 0)
+                continue;
+            pal.setColor(QPalette::Active, role, c.value());
+            pal.setColor(QPalette::Inactive, role, c.value());
+            // Surfaces keep their colour when disabled; what is drawn on them greys.
+            const bool surface = role == QPalette::Window || role == QPalette::Base ||
+                                 role == QPalette::Button || role == QPalette::AlternateBase;
+            pal.setColor(QPalette::Disabled, role,
+                         surface || !disabled.isValid() ? c.value() : disabled);
+        }
+    };
+    set(QPalette::Window, "Window");
+    set(QPalette::WindowText, "WindowText");
+    set(QPalette::Base, "Base");
+    set(QPalette::AlternateBase, "AlternateBase");
+    set(QPalette::Text, "Text");
+    set(QPalette::Button, "Button");
+    set(QPalette::ButtonText, "ButtonText");
+    set(QPalette::Highlight, "Highlight");
+    set(QPalette::HighlightedText, "HighlightedText");
+    set(QPalette::ToolTipBase, "Base");
+    set(QPalette::ToolTipText, "Text");
+    set(QPalette::PlaceholderText, "Disabled");
+    set(QPalette::Link, "Highlight");
+    return pal;
+}
+
+bool TakesCaption(const QWidget* w) {
+    if (!w->isWindow() || !(w->windowFlags() & Qt::FramelessWindowHint))
+        return false;
+    const Qt::WindowType type = w->windowType();
+    return type == Qt::Window || type == Qt::Dialog;
+}
+
+} // namespace
+
+SkinEngine::SkinEngine() = default;
+
+SkinEngine::~SkinEngine() {
+    Close();
+}
+
+int SkinEngine::SetOption(int option, int value) {
+    if (option == 17)
+        captionOption = value;
+    else if (option == 1)
+        windowsOption = value;
+    return OSTRELA_S_OK;
+}
+
+int SkinEngine::OpenSkinFile(const QString& path) {
+    SkinDefinition read;
+    loaded = LoadSkinFile(path, &read);
+    if (!loaded)
+        return kFailed;
+    skin = read;
+    return OSTRELA_S_OK;
+}
+
+int SkinEngine::Activate() {
+    if (!loaded || !qApp)
+        return kFailed;
+    if (active)
+        return OSTRELA_S_OK;
+    active = true;
+    if (windowsOption == 1) {
+        savedPalette = QApplication::palette();
+        savedFont = QApplication::font();
+        savedStyleSheet = qApp->styleSheet();
+        QApplication::setPalette(MakePalette(skin, savedPalette));
+        QApplication::setFont(skin.defaultFont);
+        qApp->setStyleSheet(skin.styleSheet);
+        appStyled = true;
+    }
+    // Windows are given their caption as they are first shown.
+    qApp->installEventFilter(this);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && TakesCaption(w) && captionOption == 0)
+            AttachCaption(w);
+    return OSTRELA_S_OK;
+}
+
+int SkinEngine::AssignElement(qint32 window, const QString& element, qint32) {
+    if (!active)
+        return kFailed;
+    auto* button = qobject_cast<QAbstractButton*>(FindWindowHandle(window));
+    const QString name = element.trimmed().toLower();
+    if (!button || !skin.elements.contains(name))
+        return OSTRELA_DISP_E_TYPEMISMATCH;
+    for (const Assigned& a : assigned)
+        if (a.button == button)
+            return OSTRELA_S_OK;
+    Assigned a;
+    a.button = button;
+    a.element = name;
+    a.savedText = button->text();
+    assigned.append(a);
+    // The label is the button's text as well, for the keyboard and for readers.
+    const QString label = skin.elements.value(name).label;
+    if (!label.isEmpty())
+        button->setText(label);
+    button->setAttribute(Qt::WA_Hover);
+    button->installEventFilter(this);
+    button->update();
+    return OSTRELA_S_OK;
+}
+
+int SkinEngine::Close() {
+    if (qApp)
+        qApp->removeEventFilter(this);
+    for (const QPointer<CaptionStrip>& strip : std::as_const(strips))
+        if (strip)
+            DetachCaption(strip);
+    strips.clear();
+    for (const Assigned& a : std::as_const(assigned))
+        if (a.button) {
+            a.button->removeEventFilter(this);
+            a.button->setText(a.savedText);
+            a.button->update();
+        }
+    assigned.clear();
+    if (appStyled && qApp) {
+        qApp->setStyleSheet(savedStyleSheet);
+        QApplication::setFont(savedFont);
+        QApplication::setPalette(savedPalette);
+    }
+    appStyled = false;
+    active = false;
+    return OSTRELA_S_OK;
+}
+
+void SkinEngine::AttachCaption(QWidget* window) {
+    if (window->findChild<CaptionStrip*>(QStringLiteral("skinCaptionStrip"),
+                                         Qt::FindDirectChildrenOnly))
+        return;
+    const int h = skin.caption.height;
+    // The strip takes the place a title bar would: the window grows by its
+    // height and everything in it moves down.
+    if (QLayout* layout = window->layout()) {
+        QMargins m = layout->contentsMargins();
+        m.setTop(m.top() + h);
+        layout->setContentsMargins(m);
+    } else {
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow())
+                child->move(child->x(), child->y() + h);
+    }
+    const QSize size(window->width(), window->height() + h);
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(size);
+    else
+        window->resize(size);
+    window->move(window->x(), window->y() - h / 2);
+
+    auto* strip = new CaptionStrip(window, skin.caption);
+    strip->raise();
+    strip->show();
+    strips.append(strip);
+}
+
+void SkinEngine::DetachCaption(CaptionStrip* strip) {
+    QWidget* window = strip->parentWidget();
+    const int h = strip->Height();
+    delete strip;
+    if (QLayout* layout = window->layout()) {
+        QMargins m = layout->contentsMargins();
+        m.setTop(qMax(0, m.top() - h));
+        layout->setContentsMargins(m);
+    } else {
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow())
+                child->move(child->x(), child->y() - h);
+    }
+    const QSize size(window->width(), qMax(0, window->height() - h));
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(size);
+    else
+        window->resize(size);
+}
+
+bool SkinEngine::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show && captionOption == 0 && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (TakesCaption(w))
+            AttachCaption(w);
+        return false;
+    }
+    if (type != QEvent::Paint && type != QEvent::HoverEnter && type != QEvent::HoverLeave &&
+        type != QEvent::Enter && type != QEvent::Leave)
+        return false;
+    for (Assigned& a : assigned) {
+        if (a.button != watched)
+            continue;
+        if (type == QEvent::Paint) {
+            PaintElement(a.button, skin.elements.value(a.element));
+            return true;
+        }
+        const bool hovered = type == QEvent::HoverEnter || type == QEvent::Enter;
+        if (a.hovered != hovered) {
+            a.hovered = hovered;
+            a.button->setProperty("skinHovered", hovered);
+            a.button->update();
+        }
+        return false;
+    }
+    return false;
+}
+
+void SkinEngine::PaintElement(QAbstractButton* button, const SkinElement& e) {
+    const bool enabled = button->isEnabled();
+    const bool down = button->isDown() || button->isChecked();
+    const bool hovered = button->property("skinHovered").toBool();
+
+    QPainter p(button);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(button->rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+    QPainterPath shape;
+    shape.addRoundedRect(r, e.radius, e.radius);
+
+    QColor top = e.face, bottom = e.faceEnd;
+    if (!enabled)
+        top = bottom = e.disabled;
+    else if (down)
+        top = bottom = e.pressed;
+    else if (hovered)
+        top = e.hover, bottom = e.face;
+    QLinearGradient fill(r.topLeft(), r.bottomLeft());
+    fill.setColorAt(0, top);
+    fill.setColorAt(1, bottom);
+    p.fillPath(shape, fill);
+    p.setPen(QPen(enabled ? e.border : e.disabled.darker(120), 1.5));
+    p.drawPath(shape);
+    if (button->hasFocus()) {
+        p.setPen(QPen(enabled ? e.text : e.disabledText, 1, Qt::DotLine));
+        p.drawRoundedRect(r.adjusted(4, 4, -4, -4), e.radius - 3, e.radius - 3);
+    }
+
+    // The glyph above, the label below; pressed, both move by a pixel.
+    const QPointF shift = down ? QPointF(1, 1) : QPointF(0, 0);
+    p.setFont(e.font);
+    const QFontMetrics fm(e.font);
+    const QString label = button->text();
+    const qreal labelHeight = label.isEmpty() ? 0 : fm.height();
+    const qreal room = r.height() - labelHeight - 12;
+    if (!e.glyph.isNull() && room > 8) {
+        const qreal side = qMin(room, r.width() - 16);
+        const QRectF glyph(r.center().x() - side / 2, r.top() + 6, side, side);
+        p.setOpacity(enabled ? 1.0 : 0.45);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(glyph.translated(shift), e.glyph);
+        p.setOpacity(1.0);
+    }
+    p.setPen(enabled ? e.text : e.disabledText);
+    const QRectF textRect =
+        e.glyph.isNull() ? r
+                         : QRectF(r.left(), r.bottom() - labelHeight - 6, r.width(), labelHeight);
+    p.drawText(textRect.translated(shift), Qt::AlignCenter | Qt::TextShowMnemonic,
+               fm.elidedText(label, Qt::ElideRight, int(r.width()) - 6));
+}
