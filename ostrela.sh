@@ -24,6 +24,7 @@ packages=(
   fp-utils                                    # chmcmd, which builds help.chm
   xchm                                        # a viewer that opens help.chm
   xdg-utils                                   # opening folders, pages and help
+  desktop-file-utils                          # checks the desktop entry the install writes
   fonts-dejavu-core                           # a font for the windows
 )
 

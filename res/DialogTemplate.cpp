@@ -138,8 +138,13 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions
         w->setProperty("controlId", c.id);
         if (c.id != IDC_STATIC)
             w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
-        w->setGeometry(
-            MapDialogRect(font, QRect(c.x, c.y, c.cx, c.cy)).translated(0, options.topOffset));
+        QRect geometry =
+            MapDialogRect(font, QRect(c.x, c.y, c.cx, c.cy)).translated(0, options.topOffset);
+        // A drop-down list's template height includes its open list; closed,
+        // it is as high as its text.
+        if (c.kind == ControlKind::DropList)
+            geometry.setHeight(w->sizeHint().height());
+        w->setGeometry(geometry);
         if (!c.visible)
             w->hide();
         if (c.kind == ControlKind::GroupBox || c.kind == ControlKind::SunkenLine ||

@@ -40,8 +40,6 @@
 #include <memory>
 
 namespace {
-// Every row shows this picture of the task list's image strip.
-constexpr int kRowImage = 2;
 
 const int kFormatRadios[] = {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3};
 
@@ -126,6 +124,7 @@ void COstrelaDlg::SetUpTaskList() {
     taskList->InsertColumn(2, QStringLiteral("End"), Qt::AlignHCenter, 90);
     taskList->InsertColumn(3, QStringLiteral("Source Format"), Qt::AlignHCenter, 90);
     taskList->InsertColumn(4, QStringLiteral("Output Format"), Qt::AlignHCenter, 90);
+    taskList->SetImageList(LoadTaskImageStrip(), TaskImageSize, TaskImageTransparent());
 
     theApp.skin.AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
 
@@ -207,7 +206,7 @@ bool COstrelaDlg::AppendTask(const QString& path, int seconds) {
     SetFixedText(r.sourcePath, path);
     SetFixedText(r.title, GetTitle(path));
 
-    const int row = taskList->InsertItem(n, GetDisplayName(path), kRowImage);
+    const int row = taskList->InsertItem(n, GetDisplayName(path), TaskImageVideoFile);
     taskList->SetItemText(row, 1, QStringLiteral("00:00:00"));
     taskList->SetItemText(row, 2, FormatTimeText(seconds));
     taskList->SetItemText(row, 3, GetFileExtension(path).toUpper());

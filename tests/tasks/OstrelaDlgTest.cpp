@@ -86,6 +86,9 @@ TEST(MainWindowFrame, ControlsKeepTheTemplateProportions) {
     EXPECT_GT(convert.top(), add.bottom());
     EXPECT_NEAR(double(list.width()) / dlg.width(), 333.0 / 415.0, 0.02);
     EXPECT_GE(list.top(), dlg.menuBar->height());
+    // Closed drop-down lists leave the output path and Browse uncovered.
+    for (QComboBox* combo : {dlg.bitrateList, dlg.sampleRateList, dlg.channelList})
+        EXPECT_LT(combo->geometry().bottom(), GetDlgItem(&dlg, IDC_OUTPUT_PATH)->geometry().top());
 }
 
 class TaskListTest : public ::testing::Test {
@@ -110,6 +113,7 @@ TEST_F(TaskListTest, AppendFillsEntryAndRowAndSelectsIt) {
     ASSERT_TRUE(dlg.AppendTask("/video/holiday.avi", 3725));
     EXPECT_EQ(Row(0), QStringList({" holiday.avi", "00:00:00", "01:02:05", "AVI", "MP3"}));
     EXPECT_EQ(dlg.taskList->GetItemImage(0), 2);
+    EXPECT_FALSE(dlg.taskList->topLevelItem(0)->icon(0).isNull());
     EXPECT_EQ(dlg.taskList->GetNextSelectedItem(), 0);
     EXPECT_EQ(taskTable[0].duration, 3725);
     EXPECT_EQ(taskTable[0].clipLength, 3725);
