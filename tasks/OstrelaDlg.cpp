@@ -85,10 +85,6 @@ void COstrelaDlg::OnInitDialog() {
     channelList = GetDlgItemAs<QComboBox>(this, IDC_CHANNEL);
     bitrateList = GetDlgItemAs<QComboBox>(this, IDC_AUDIO_BITRATE);
     convertButton = GetDlgItemAs<QPushButton>(this, IDC_CONVERT);
-    // A drop-down list's template height includes its open list; closed, it
-    // covers only its own line, so the label and edit box below stay reachable.
-    for (QComboBox* list : {bitrateList, sampleRateList, channelList})
-        list->resize(list->width(), list->sizeHint().height());
 
     for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
         const int id = GetDlgCtrlID(button);
