@@ -12,6 +12,7 @@
 #include "res/Menus.h"
 #include "res/Resource.h"
 #include "res/WebPages.h"
+#include "tasks/TaskTable.h"
 #include "ui/AboutBox.h"
 #include "ui/FolderDlg.h"
 #include "ui/MyHyperLink.h"
@@ -222,6 +223,8 @@ TEST_F(MainWindowCommandsTest, AboutRunsAFreshModalAboutBoxEachTime) {
             parents.push_back(box->parentWidget());
             startedUnvisited.push_back(!box->firstLink->IsVisited() &&
                                        !box->secondLink->IsVisited());
+            // Help belongs to the main window's own controls.
+            QTest::keyClick(GetDlgItem(box, IDC_OK), Qt::Key_F1);
             QTest::mouseClick(box->secondLink, Qt::LeftButton, {}, QPoint(3, 3));
             QTest::mouseClick(GetDlgItemAs<QPushButton>(box, IDC_OK), Qt::LeftButton);
         });
@@ -230,7 +233,9 @@ TEST_F(MainWindowCommandsTest, AboutRunsAFreshModalAboutBoxEachTime) {
     }
     EXPECT_EQ(startedUnvisited, std::vector<bool>({true, true}));
     EXPECT_EQ(parents, std::vector<QWidget*>({dlg.get(), dlg.get()}));
-    EXPECT_EQ(shell.requests.size(), 2u);
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_EQ(shell.requests[0].file, WebPageUrl(WebPage::Tamsel));
+    EXPECT_EQ(shell.requests[1].file, WebPageUrl(WebPage::Tamsel));
     EXPECT_TRUE(dlg->isVisible());
 }
 
@@ -303,10 +308,17 @@ TEST_F(MainWindowCommandsTest, RightClickOnTheEmptyListShowsTheOperationMenu) {
 }
 
 TEST_F(MainWindowCommandsTest, EnterRunsAddFilesUnlessAButtonHasTheFocus) {
+    const QString media = temp.filePath("entered.mp4");
+    QString error;
+    ASSERT_TRUE(testing_support::MakeMedia(media, 1.0, &error)) << error.toStdString();
+    filesToAdd = {media};
     auto* edit = Item<QLineEdit>(IDC_OUTPUT_PATH);
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(fileDialogs, 1);
+    ASSERT_EQ(dlg->taskList->GetItemCount(), 1);
+    EXPECT_EQ(FixedText(taskTable[0].sourcePath), media);
+    filesToAdd.clear();
 
     dlg->taskList->setFocus();
     QTest::keyClick(dlg->taskList, Qt::Key_Return);
