@@ -14,8 +14,7 @@ const DialogTemplate& AboutBoxTemplate() {
         113,
         {
             {IDC_STATIC, K::StaticLeft, "Ostrela Sela", 39, 14, 118, 8},
-            {IDC_STATIC, K::StaticLeft,
-             "Ostrela is made by the Ostrela team. Free to use and share.", 14, 98, 169, 8},
+            {IDC_STATIC, K::StaticLeft, "Made by the Ostrela team. Free to share.", 14, 98, 169, 8},
             {IDC_OK, K::DefPushButton, "OK", 199, 68, 56, 27},
             {IDC_STATIC, K::StaticLeft, "Version: 2.3.5", 187, 14, 74, 10},
             {IDC_STATIC, K::StaticLeft, "This program is a freeware", 38, 34, 136, 10},
