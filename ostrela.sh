@@ -42,6 +42,9 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# Cache compilations across checkouts of the project (paths made relative).
+export CCACHE_BASEDIR="$here" CCACHE_NOHASHDIR=1
+
 # shellcheck disable=SC2086
 cmake -S "$here" -B "$build_dir" -G Ninja ${CMAKE_ARGS:-}
 cmake --build "$build_dir"
