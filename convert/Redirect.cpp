@@ -69,11 +69,6 @@ public:
         channel->handled.notify_all();
     }
 
-    bool IsClosed() const {
-        std::lock_guard lock(channel->mutex);
-        return channel->closed;
-    }
-
     const std::shared_ptr<NoticeChannel> channel;
     const std::shared_ptr<PendingNotice> pending;
     QObject* const target;
@@ -86,14 +81,23 @@ public:
 // owner there, unless the owner is gone or the run has been closed.
 class NoticeRelay : public QObject {
 public:
-    explicit NoticeRelay(QObject* owner) : owner(owner) {}
+    NoticeRelay(QObject* owner, std::shared_ptr<NoticeChannel> channel)
+        : owner(owner), channel(std::move(channel)) {}
 
     bool event(QEvent* e) override {
+        // Qt hands a posted event over through its own locks; taking the
+        // channel's lock first (the sender took it after building the event)
+        // makes that hand-over visible to the thread sanitizer as well.
+        bool closed;
+        {
+            std::lock_guard lock(channel->mutex);
+            closed = channel->closed;
+        }
         if (e->type() != PostedNotice::Type())
             return QObject::event(e);
         auto* notice = static_cast<PostedNotice*>(e);
         LRESULT result = 0;
-        if (!notice->IsClosed() && owner && owner.data() == notice->target) {
+        if (!closed && owner && owner.data() == notice->target) {
             CRunnerNoticeEvent delivered(notice->kind,
                                          notice->text.isNull() ? nullptr : notice->text.constData(),
                                          notice->count);
@@ -112,6 +116,7 @@ public:
 
 private:
     QPointer<QObject> owner;
+    const std::shared_ptr<NoticeChannel> channel;
 };
 
 } // namespace redirect_detail
@@ -164,7 +169,7 @@ int CRedirect::Start(const QString& commandLine, bool /*showWindow*/, QObject* n
     stopping = false;
     childEnded = false;
     channel = std::make_shared<NoticeChannel>();
-    relay = new NoticeRelay(newOwner);
+    relay = new NoticeRelay(newOwner, channel);
     if (relay->thread() != ownerThread)
         relay->moveToThread(ownerThread);
     activeReaders = 2;
@@ -249,13 +254,13 @@ LRESULT CRedirect::SendNotice(QObject* target, RunnerNotice kind, const char* te
     if (!runChannel || !relay)
         return 0;
     auto pending = std::make_shared<PendingNotice>();
+    auto notice = std::make_unique<PostedNotice>(runChannel, pending, target, kind, text, count);
     {
         std::lock_guard lock(runChannel->mutex);
         if (runChannel->closed)
             return 0;
     }
-    QCoreApplication::postEvent(relay,
-                                new PostedNotice(runChannel, pending, target, kind, text, count));
+    QCoreApplication::postEvent(relay, notice.release());
     std::unique_lock lock(runChannel->mutex);
     runChannel->handled.wait(lock, [&] { return pending->done || runChannel->closed; });
     return pending->done ? pending->result : 0;

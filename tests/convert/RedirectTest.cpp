@@ -516,6 +516,25 @@ protected:
     QString Encoder(const QString& arguments) {
         return "\"" + BinDir() + "vexa.exe\" -hide_banner " + arguments;
     }
+
+    // What ffprobe says of the file's first audio stream, read through a runner
+    // of its own.
+    static QByteArray Probe(const QString& path) {
+        NoticeOwner probeOwner;
+        CRedirect probe;
+        const QString command = "/usr/bin/ffprobe -v error -select_streams a:0 -show_entries "
+                                "stream=codec_name:format=duration -of default=nw=1 \"" +
+                                path + "\"";
+        if (probe.Start(command, false, &probeOwner) != 1 ||
+            !WaitUntil([&] { return probeOwner.Count(RunnerNotice::Ended) > 0; }, 30000))
+            return QByteArray();
+        return probeOwner.Output();
+    }
+
+    static double Duration(const QByteArray& facts) {
+        const qsizetype at = facts.indexOf("duration=");
+        return at < 0 ? -1 : facts.mid(at + 9, facts.indexOf('\n', at) - at - 9).toDouble();
+    }
     QTemporaryDir dir;
 };
 
@@ -532,10 +551,9 @@ TEST_F(RedirectRealEncoderTest, ConvertsWithProgressAndEnds) {
             EXPECT_LE(notice.text.size(), 256);
         }
     }
-    const auto facts = testing_support::ProbeMedia(out);
-    ASSERT_TRUE(facts.ok);
-    EXPECT_EQ(facts.codec, "mp3");
-    EXPECT_NEAR(facts.duration, 3.0, 0.2);
+    const QByteArray facts = Probe(out);
+    EXPECT_TRUE(facts.contains("codec_name=mp3\n")) << facts.constData();
+    EXPECT_NEAR(Duration(facts), 3.0, 0.2);
 }
 
 TEST_F(RedirectRealEncoderTest, QuitsOnQAndEndsCleanly) {
@@ -552,9 +570,9 @@ TEST_F(RedirectRealEncoderTest, QuitsOnQAndEndsCleanly) {
     EXPECT_TRUE(runner->WriteInput("q\r\n"));
     ASSERT_TRUE(WaitForEnded(30000));
     EXPECT_EQ(runner->ExitCode(), 0);
-    const auto facts = testing_support::ProbeMedia(out);
-    ASSERT_TRUE(facts.ok);
-    EXPECT_LT(facts.duration, 60.0);
+    const QByteArray facts = Probe(out);
+    EXPECT_GT(Duration(facts), 0.5) << facts.constData();
+    EXPECT_LT(Duration(facts), 60.0);
 }
 
 TEST_F(RedirectRealEncoderTest, MissingSourceEndsWithAFailureCode) {
