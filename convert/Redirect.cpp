@@ -148,6 +148,7 @@ int CRedirect::Start(const QString& commandLine, bool /*showWindow*/, QObject* n
                          child->Start(CommandLineToArgv(commandLine), input.readEnd.Get(),
                                       output.writeEnd.Get(), error.writeEnd.Get());
     if (!started) {
+        process.reset();
         const QByteArray text = "Unable to start " + commandLine.toUtf8() + "\n";
         OnOutput(text.constData());
         return 0;
@@ -210,12 +211,14 @@ void CRedirect::Close() {
     if (stopEvent.IsOpen())
         SignalWakeDescriptor(stopEvent.Get());
 
+    // From a hook the run can only be stopped; the next Close on another
+    // thread (at the latest the destructor's) joins the threads and frees it.
+    const std::thread::id self = std::this_thread::get_id();
+    if (self == outputThread.get_id() || self == errorThread.get_id() ||
+        self == monitorThread.get_id())
+        return;
     for (std::thread* worker : {&outputThread, &errorThread, &monitorThread}) {
-        if (!worker->joinable())
-            continue;
-        if (worker->get_id() == std::this_thread::get_id())
-            worker->detach(); // called from a hook: that thread ends on its own
-        else
+        if (worker->joinable())
             worker->join();
     }
 

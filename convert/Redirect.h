@@ -84,6 +84,7 @@ public:
     // handled (those notices are dropped), kills the child, and joins the
     // threads. The destructor does this; a subclass that overrides the hooks
     // calls it in its own destructor, so no hook runs while it is destroyed.
+    // Called from a hook it only stops the run; the threads are joined later.
     void Close();
 
     // Hands a notice to the owner and returns the owner's result. On the

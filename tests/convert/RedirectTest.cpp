@@ -287,6 +287,19 @@ TEST_F(RedirectTest, MissingProgramGivesZeroAndNoNotice) {
     EXPECT_EQ(runner->ended, 0);
 }
 
+TEST_F(RedirectTest, FailedStartAfterARunKeepsNothingOfThatRun) {
+    ASSERT_EQ(runner->Start(Fake({"out", "x"}), false, owner.get()), 1);
+    ASSERT_TRUE(WaitForEnded());
+    EXPECT_NE(runner->ProcessId(), 0);
+    const size_t before = owner->notices.size();
+
+    EXPECT_EQ(runner->Start("/nonexistent/vexa.exe", false, owner.get()), 0);
+    EXPECT_EQ(runner->ProcessId(), 0);
+    EXPECT_FALSE(runner->WriteInput("q\r\n"));
+    WaitUntil([] { return false; }, 100);
+    EXPECT_EQ(owner->notices.size(), before);
+}
+
 TEST_F(RedirectTest, FileThatIsNoProgramGivesZero) {
     QTemporaryDir dir;
     QFile text(dir.filePath("vexa.exe"));
