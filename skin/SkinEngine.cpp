@@ -143,6 +143,12 @@ int SkinEngine::Close() {
             a.button->update();
         }
     assigned.clear();
+    for (const Refonted& r : std::as_const(refonted))
+        if (r.window) {
+            r.window->setFont(r.font);
+            r.window->setProperty("skinFont", QVariant());
+        }
+    refonted.clear();
     if (appStyled && qApp) {
         qApp->setStyleSheet(savedStyleSheet);
         QApplication::setFont(savedFont);
@@ -204,6 +210,19 @@ void SkinEngine::DetachCaption(CaptionStrip* strip) {
 
 bool SkinEngine::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    // Windows built with a font of their own (the dialog templates name one)
+    // take the skin's family in the same size, so their measures still hold.
+    if (type == QEvent::Polish && appStyled && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow() && !w->property("skinFont").toBool()) {
+            w->setProperty("skinFont", true);
+            refonted.append({w, w->font()});
+            QFont f = w->font();
+            f.setFamily(skin.defaultFont.family());
+            w->setFont(f);
+        }
+        return false;
+    }
     if (type == QEvent::Show && captionOption == 0 && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         if (TakesCaption(w))

@@ -52,6 +52,13 @@ private:
     QFont savedFont;
     QString savedStyleSheet;
 
+    // Windows given the skin's font family, with the font they had.
+    struct Refonted {
+        QPointer<QWidget> window;
+        QFont font;
+    };
+    QList<Refonted> refonted;
+
     QList<QPointer<CaptionStrip>> strips;
     struct Assigned {
         QPointer<QAbstractButton> button;

@@ -8,6 +8,7 @@
 #include "platform/ComponentRegistry.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
+#include "ui/AboutBox.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -267,11 +268,39 @@ TEST_F(SkinTest, EveryDialogTakesTheSkinsColoursAndFonts) {
         EXPECT_FALSE(qApp->styleSheet().contains('@'));
         dialog.show();
         EXPECT_EQ(Strip(&dialog), nullptr) << "windows with a title bar keep it";
+
+        CAboutBox about;
+        const QImage image = about.grab().toImage();
+        EXPECT_TRUE(Near(image.pixelColor(2, image.height() - 3), kWindow, 4));
     }
     theApp.skin.CloseSkin();
     EXPECT_EQ(qApp->styleSheet(), styleSheetBefore);
     QDialog after;
     EXPECT_EQ(after.palette().color(QPalette::Window), windowBefore);
+}
+
+TEST_F(SkinTest, DialogsBuiltWithTheirOwnFontTakeTheSkinsFamilyInTheirSize) {
+    InstallComponent();
+    QFile skinFile(folder + "serif.skf");
+    ASSERT_TRUE(skinFile.open(QIODevice::WriteOnly));
+    skinFile.write("[Skin]\nFormat = 1\n[Colors]\nWindow = #203040\n"
+                   "[Fonts]\nDefault = DejaVu Serif, 11\n");
+    skinFile.close();
+    ASSERT_TRUE(theApp.RegisterSkinLibrary());
+    ASSERT_TRUE(theApp.skin.CreateDispatch("SkinCrafter.SCSkin"));
+    theApp.skin.SetSkinOption1(1);
+    theApp.skin.OpenSkinFile(folder + "serif.skf");
+    theApp.skin.ActivateSkin();
+    auto about = std::make_unique<CAboutBox>();
+    const int size = about->font().pointSize();
+    about->show();
+    QPushButton* ok = about->findChild<QPushButton*>();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(QFontInfo(ok->font()).family(), "DejaVu Serif");
+    EXPECT_EQ(about->font().pointSize(), size) << "dialog units keep their measure";
+    EXPECT_EQ(about->palette().color(QPalette::Window), QColor(0x20, 0x30, 0x40));
+    theApp.skin.CloseSkin();
+    EXPECT_EQ(QFontInfo(ok->font()).family(), "DejaVu Sans") << "the window's own font is back";
 }
 
 // Every way the skin can be missing: the program starts with the default look
