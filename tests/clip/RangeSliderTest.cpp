@@ -5,9 +5,7 @@
 #include "clip/RangeSlider.h"
 
 #include "platform/WindowMessage.h"
-#include "res/DialogTemplate.h"
 
-#include <QDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
@@ -99,95 +97,67 @@ protected:
 };
 
 using Sel = std::pair<double, double>;
+using Result = std::pair<Sel, std::vector<int>>; // selection and notifications
 
-TEST_F(RangeSliderTest, NewControlSpansTheUnitInterval) {
-    CRangeSlider fresh;
+TEST_F(RangeSliderTest, NewControlAndSwappedLimits) {
+    CRangeSlider orphan; // without a parent, notifications are lost
     double s = -1, e = -1;
-    fresh.GetSelection(s, e);
-    EXPECT_EQ(s, 0.0);
-    EXPECT_EQ(e, 1.0);
-    EXPECT_EQ(fresh.Fields().lowerLimit, 0.0);
-    EXPECT_EQ(fresh.Fields().upperLimit, 1.0);
-}
+    orphan.GetSelection(s, e);
+    EXPECT_EQ(std::make_pair(s, e), Sel(0, 1));
+    orphan.SetLimits(10, 0);
+    orphan.SetSelection(-1, 20);
+    orphan.GetSelection(s, e);
+    EXPECT_EQ(std::make_pair(s, e), Sel(0, 10));
 
-TEST_F(RangeSliderTest, SwappedLimitsAreOrderedWithoutNotification) {
     slider->SetLimits(10, 0);
     EXPECT_EQ(slider->Fields().lowerLimit, 0.0);
     EXPECT_EQ(slider->Fields().upperLimit, 10.0);
     EXPECT_TRUE(parent.seen.empty());
 }
 
-TEST_F(RangeSliderTest, SetSelectionNotifiesEachCorrectionInOrder) {
+TEST_F(RangeSliderTest, SetLimitsAndSetSelectionNotifyEachCorrectionInOrder) {
+    slider->SetLimits(0, 0.5); // lowers the end of the new control's [0, 1]
+    EXPECT_EQ(Result(Selection(), parent.codes()), Result({0, 0.5}, {1}));
     slider->SetLimits(0, 10);
-    parent.seen.clear();
-
-    slider->SetSelection(5, 3);
-    EXPECT_EQ(Selection(), Sel(5, 3));
-    EXPECT_TRUE(parent.seen.empty());
-
-    slider->SetSelection(-2, 3);
-    EXPECT_EQ(Selection(), Sel(0, 3));
-    EXPECT_EQ(parent.codes(), std::vector<int>({0}));
-
-    parent.seen.clear();
-    slider->SetSelection(-5, -2);
-    EXPECT_EQ(Selection(), Sel(0, 0));
-    ASSERT_EQ(parent.codes(), std::vector<int>({0, 1}));
+    const auto set = [&](double start, double end) {
+        parent.seen.clear();
+        slider->SetSelection(start, end);
+        return Result(Selection(), parent.codes());
+    };
+    EXPECT_EQ(set(5, 3), Result({5, 3}, {}));
+    EXPECT_EQ(set(-2, 3), Result({0, 3}, {0}));
+    EXPECT_EQ(set(-5, -2), Result({0, 0}, {0, 1}));
     EXPECT_EQ(parent.seen[0].end, -2.0); // the parent runs inside the setter
-
-    parent.seen.clear();
-    slider->SetSelection(12, 15);
-    EXPECT_EQ(Selection(), Sel(10, 10));
-    ASSERT_EQ(parent.codes(), std::vector<int>({1, 0}));
+    EXPECT_EQ(set(12, 15), Result({10, 10}, {1, 0}));
     EXPECT_EQ(parent.seen[0].start, 12.0);
 }
 
-TEST_F(RangeSliderTest, NarrowerLimitsLowerTheEnd) {
-    slider->SetLimits(0, 0.5);
-    EXPECT_EQ(Selection(), Sel(0, 0.5));
-    EXPECT_EQ(parent.codes(), std::vector<int>({1}));
-}
-
-TEST_F(RangeSliderTest, WithoutAParentNotificationsAreLost) {
-    CRangeSlider orphan;
-    orphan.SetLimits(0, 10);
-    orphan.SetSelection(-1, 20);
-    double s = -1, e = -1;
-    orphan.GetSelection(s, e);
-    EXPECT_EQ(s, 0.0);
-    EXPECT_EQ(e, 10.0);
-}
-
-TEST_F(RangeSliderTest, StartHandleDragStopsAtTheEnd) {
-    Place(20, 100);
-    Drag({27, 10}, {57, 10});
-    EXPECT_DOUBLE_EQ(Selection().first, 50);
-    EXPECT_TRUE(slider->hasFocus());
-    QTest::mouseMove(slider, {190, 10});
-    EXPECT_EQ(Selection(), Sel(100, 100));
-    EXPECT_EQ(parent.codes(), std::vector<int>({0, 0}));
-    EXPECT_EQ(parent.seen[1].start, 100.0); // changed before the notification
-}
-
-TEST_F(RangeSliderTest, EndHandleDragStopsAtTheStart) {
-    Place(20, 100);
-    Drag({122, 10}, {122, 10});
-    EXPECT_EQ(Selection(), Sel(20, 100));
-    QTest::mouseMove(slider, {5, 10});
-    EXPECT_EQ(Selection(), Sel(20, 20));
-    QTest::mouseMove(slider, {2, 10});
-    // Unchanged, unchanged-moved, unchanged again.
-    EXPECT_EQ(parent.codes(), std::vector<int>({0, 1, 0}));
-}
-
-TEST_F(RangeSliderTest, SpanDragKeepsItsLengthAtEitherLimit) {
-    Place(20, 100);
-    Drag({75, 10}, {-100, 10});
-    EXPECT_EQ(Selection(), Sel(0, 80));
-    QTest::mouseMove(slider, {-50, 10}); // pinned: still reported
-    QTest::mouseMove(slider, {1000, 10});
-    EXPECT_EQ(Selection(), Sel(90, 170));
-    EXPECT_EQ(parent.codes(), std::vector<int>({2, 2, 2}));
+// Drags of each part, stopped at the other end or at a limit with the span's
+// length kept; a move that changes nothing still notifies.
+TEST_F(RangeSliderTest, DragsStopAtTheOtherEndOrALimit) {
+    struct Case {
+        int press;
+        std::vector<int> moves;
+        Sel selection;
+        std::vector<int> codes;
+    };
+    const Case cases[] = {
+        {27, {57, 190}, {100, 100}, {0, 0}},     // start handle up to the end
+        {122, {122, 5, 2}, {20, 20}, {0, 1, 0}}, // end handle down to the start
+        {75, {-100, -50}, {0, 80}, {2, 2}},      // span against the lower limit
+        {75, {1000}, {90, 170}, {2}},            // span against the upper limit
+    };
+    for (const Case& c : cases) {
+        Place(20, 100);
+        QTest::mousePress(slider, Qt::LeftButton, {}, {c.press, 10});
+        for (const int x : c.moves)
+            QTest::mouseMove(slider, {x, 10});
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, {c.moves.back(), 10});
+        EXPECT_EQ(Selection(), c.selection) << c.press;
+        EXPECT_EQ(parent.codes(), c.codes) << c.press;
+        // Each notification finds the selection already changed.
+        EXPECT_EQ(parent.seen.back().start, c.selection.first);
+    }
 }
 
 TEST_F(RangeSliderTest, ReleaseEndsTheDrag) {
@@ -203,85 +173,43 @@ TEST_F(RangeSliderTest, ReleaseEndsTheDrag) {
     EXPECT_TRUE(parent.seen.empty());
 }
 
-TEST_F(RangeSliderTest, PressOnTheTrackTakesFocusButStartsNoDrag) {
-    Place(20, 100);
-    ASSERT_FALSE(slider->hasFocus());
-    Drag({150, 10}, {60, 10});
-    EXPECT_TRUE(slider->hasFocus());
-    EXPECT_EQ(slider->Fields().dragging, 0);
-    EXPECT_EQ(Selection(), Sel(20, 100));
-    EXPECT_TRUE(parent.seen.empty());
-}
-
-TEST_F(RangeSliderTest, DoubleClickStartsNoDragAndTakesNoFocus) {
+TEST_F(RangeSliderTest, PressOnTheTrackOrDoubleClickStartsNoDrag) {
     Place(20, 100);
     QTest::mouseDClick(slider, Qt::LeftButton, {}, {27, 10});
     EXPECT_FALSE(slider->hasFocus());
-    EXPECT_EQ(slider->Fields().dragging, 0);
     QTest::mouseMove(slider, {90, 10});
+    Drag({150, 10}, {60, 10});
+    EXPECT_TRUE(slider->hasFocus()); // the press still takes the focus
+    EXPECT_EQ(slider->Fields().dragging, 0);
     EXPECT_EQ(Selection(), Sel(20, 100));
     EXPECT_TRUE(parent.seen.empty());
 }
 
-TEST_F(RangeSliderTest, ArrowsAtTheLimitsChangeNothingButNotify) {
-    Place(0, 50);
-    QTest::keyClick(slider, Qt::Key_Left);
-    EXPECT_EQ(Selection(), Sel(0, 50));
-    QTest::keyClick(slider, Qt::Key_Right);
-    EXPECT_EQ(Selection(), Sel(1, 51));
-    Place(100, 170);
-    QTest::keyClick(slider, Qt::Key_Right);
-    EXPECT_EQ(Selection(), Sel(100, 170));
-    EXPECT_EQ(parent.codes(), std::vector<int>({2}));
-}
-
-TEST_F(RangeSliderTest, ShiftLeftMovesTheEndBelowTheStart) {
-    Place(50, 50);
-    QTest::keyClick(slider, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(Selection(), Sel(50, 49));
-    QTest::keyClick(slider, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(Selection(), Sel(50, 48));
-    EXPECT_EQ(parent.codes(), std::vector<int>({0, 0}));
-}
-
-TEST_F(RangeSliderTest, CtrlArrowsAndUpDownAreIgnored) {
-    Place(20, 100);
-    QTest::keyClick(slider, Qt::Key_Left, Qt::ControlModifier);
-    QTest::keyClick(slider, Qt::Key_Right, Qt::ControlModifier);
-    QTest::keyClick(slider, Qt::Key_Up);
-    QTest::keyClick(slider, Qt::Key_Down);
-    EXPECT_EQ(Selection(), Sel(20, 100));
-    EXPECT_TRUE(parent.seen.empty());
-}
-
-TEST_F(RangeSliderTest, TabLeavesTheControl) {
-    slider->setFocus();
-    ASSERT_TRUE(slider->hasFocus());
-    QTest::keyClick(slider, Qt::Key_Tab);
-    EXPECT_FALSE(slider->hasFocus());
-}
-
-TEST_F(RangeSliderTest, DialogTemplatesNameTheSliderByItsClass) {
-    const DialogTemplate tmpl{
-        500,
-        "t",
-        "Verdana",
-        8,
-        100,
-        40,
-        {{1013, ControlKind::Custom, "", 5, 5, 90, 12, true, "MFCRangeSlider"}}};
-    QDialog dialog;
-    BuildDialog(&dialog, tmpl);
-    EXPECT_NE(GetDlgItemAs<CRangeSlider>(&dialog, 1013), nullptr);
+TEST_F(RangeSliderTest, ArrowKeys) {
+    const auto keys = [&](double start, double end, std::initializer_list<QKeyCombination> list) {
+        Place(start, end);
+        for (const QKeyCombination key : list)
+            QTest::keyClick(slider, key.key(), key.keyboardModifiers());
+        return Result(Selection(), parent.codes());
+    };
+    // At the limits nothing moves, but the move is still reported.
+    EXPECT_EQ(keys(0, 50, {Qt::Key_Left, Qt::Key_Right}), Result({1, 51}, {2, 2}));
+    EXPECT_EQ(keys(100, 170, {Qt::Key_Right}), Result({100, 170}, {2}));
+    // Shift moves only the end, past the start.
+    const QKeyCombination shiftLeft = Qt::ShiftModifier | Qt::Key_Left;
+    EXPECT_EQ(keys(50, 50, {shiftLeft, shiftLeft}), Result({50, 48}, {0, 0}));
+    // Ctrl, Up and Down do nothing.
+    EXPECT_EQ(keys(20, 100,
+                   {Qt::ControlModifier | Qt::Key_Left, Qt::ControlModifier | Qt::Key_Right,
+                    Qt::Key_Up, Qt::Key_Down}),
+              Result({20, 100}, {}));
 }
 
 // Colours of a painted control, with a palette whose roles all differ.
 class RangeSliderPaintTest : public RangeSliderTest {
 protected:
-    const QColor face{200, 180, 160};
-    const QColor light{250, 250, 240};
-    const QColor dark{60, 70, 80};
-    const QColor gray{128, 128, 128};
+    const QColor face{200, 180, 160}, light{250, 250, 240}, dark{60, 70, 80};
+    const QColor gray{128, 128, 128}, black{Qt::black}, white{Qt::white};
 
     void SetUp() override {
         RangeSliderTest::SetUp();
@@ -292,13 +220,18 @@ protected:
         slider->setPalette(pal);
     }
 
-    QColor At(const QImage& image, int x, int y) const { return image.pixelColor(x, y); }
-
     QImage Render() {
         QImage image(slider->size(), QImage::Format_RGB32);
         image.fill(Qt::red);
         slider->render(&image);
         return image;
+    }
+
+    // Checks the colour at each (x, y) pair of `points`.
+    static void ExpectAt(const QImage& image, const QColor& colour,
+                         std::initializer_list<int> points) {
+        for (auto p = points.begin(); p + 1 < points.end(); p += 2)
+            EXPECT_EQ(image.pixelColor(p[0], p[1]), colour) << p[0] << "," << p[1];
     }
 };
 
@@ -306,36 +239,14 @@ TEST_F(RangeSliderPaintTest, MiddleSelection) {
     // Start box 40..54, end box 115..129, white span 56..113 (rows 1..17).
     Place(40, 100);
     const QImage img = Render();
-    EXPECT_EQ(At(img, 20, 10), gray);
-    EXPECT_EQ(At(img, 150, 10), gray);
-    EXPECT_EQ(At(img, 0, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 199, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 150, 0), QColor(Qt::black));
-    EXPECT_EQ(At(img, 150, 19), QColor(Qt::black));
-
-    EXPECT_EQ(At(img, 85, 10), QColor(Qt::white));
-    EXPECT_EQ(At(img, 56, 1), QColor(Qt::white));
-    EXPECT_EQ(At(img, 113, 17), QColor(Qt::white));
-    EXPECT_EQ(At(img, 85, 18), gray); // no frame below the span
-
-    // Start handle: frame, raised edge on its shrunk box, face, triangle.
-    EXPECT_EQ(At(img, 40, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 54, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 41, 10), light);
-    EXPECT_EQ(At(img, 47, 1), light);
-    EXPECT_EQ(At(img, 53, 10), dark);
-    EXPECT_EQ(At(img, 47, 18), dark);
-    EXPECT_EQ(At(img, 43, 15), face);
-    EXPECT_EQ(At(img, 47, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 52, 10), face); // right of the triangle's tip
-
-    // End handle: the triangle points left.
-    EXPECT_EQ(At(img, 115, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 116, 10), light);
-    EXPECT_EQ(At(img, 128, 10), dark);
-    EXPECT_EQ(At(img, 118, 3), face);
-    EXPECT_EQ(At(img, 123, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 118, 10), face); // left of the triangle's tip
+    ExpectAt(img, gray, {20, 10, 150, 10, 85, 18}); // the track, no frame below the span
+    ExpectAt(img, white, {85, 10, 56, 1, 113, 17});
+    // Frames of the control and the handles, triangles pointing right and left.
+    ExpectAt(img, black, {0, 10, 199, 10, 150, 0, 40, 10, 54, 10, 115, 10, 47, 10, 123, 10});
+    // Raised edges and faces of the handles; the faces beyond the triangles' tips.
+    ExpectAt(img, light, {41, 10, 47, 1, 116, 10});
+    ExpectAt(img, dark, {53, 10, 47, 18, 128, 10});
+    ExpectAt(img, face, {43, 15, 52, 10, 118, 3, 118, 10});
 }
 
 TEST_F(RangeSliderPaintTest, EmptySelectionShowsTheHandlesSideBySide) {
@@ -343,41 +254,30 @@ TEST_F(RangeSliderPaintTest, EmptySelectionShowsTheHandlesSideBySide) {
     Place(85, 85);
     const QImage img = Render();
     for (int x = 0; x < img.width(); ++x)
-        ASSERT_NE(At(img, x, 10), QColor(Qt::white)) << "x=" << x;
-    EXPECT_EQ(At(img, 50, 10), gray);
-    EXPECT_EQ(At(img, 150, 10), gray);
-    EXPECT_EQ(At(img, 99, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 100, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 88, 15), face);
-    EXPECT_EQ(At(img, 103, 15), face);
-    EXPECT_EQ(At(img, 92, 10), QColor(Qt::black));
-    EXPECT_EQ(At(img, 108, 10), QColor(Qt::black));
+        ASSERT_NE(img.pixelColor(x, 10), white) << "x=" << x;
+    ExpectAt(img, gray, {50, 10, 150, 10});
+    ExpectAt(img, black, {99, 10, 100, 10, 92, 10, 108, 10});
+    ExpectAt(img, face, {88, 15, 103, 15});
 }
 
-TEST_F(RangeSliderPaintTest, DraggedHandleIsDrawnFlat) {
-    Place(40, 100);
-    QTest::mousePress(slider, Qt::LeftButton, {}, {47, 10});
-    const QImage img = Render();
-    EXPECT_EQ(At(img, 41, 10), face);
-    EXPECT_EQ(At(img, 53, 10), face);
-    EXPECT_EQ(At(img, 116, 10), light); // the other handle keeps its edge
-}
-
-TEST_F(RangeSliderPaintTest, FocusFrameInsideTheSpan) {
+TEST_F(RangeSliderPaintTest, DraggedHandleIsFlatAndFocusFrameLiesInsideTheSpan) {
     Place(40, 100);
     const QImage before = Render();
     slider->setFocus();
-    ASSERT_TRUE(slider->hasFocus());
-    const QImage focused = Render();
     // The frame runs 3 pixels inside the span (59..111 × 4..15), every other pixel.
+    const QImage focused = Render();
     int inverted = 0;
     for (int x = 59; x <= 111; ++x)
-        inverted += At(focused, x, 4) == QColor(Qt::black);
+        inverted += focused.pixelColor(x, 4) == black;
     EXPECT_EQ(inverted, 26);
-    EXPECT_EQ(At(focused, 60, 10), QColor(Qt::white)); // inside the frame
-    EXPECT_EQ(At(before, 60, 4), QColor(Qt::white));
+    ExpectAt(before, white, {60, 4});
     other->setFocus();
     EXPECT_EQ(Render(), before);
+
+    QTest::mousePress(slider, Qt::LeftButton, {}, {47, 10});
+    const QImage dragged = Render();
+    ExpectAt(dragged, face, {41, 10, 53, 10});
+    ExpectAt(dragged, light, {116, 10}); // the other handle keeps its edge
 }
 
 } // namespace

@@ -3,21 +3,15 @@
 #include "ConversionWatcher.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
-#include "platform/ListCtrl.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
-#include "tasks/TaskTable.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -59,9 +53,6 @@ protected:
         theApp.m_pMainWnd = &main;
         GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder + "out");
         main.SetOutputFormatRadios(1);
-        main.bitrateList->setCurrentIndex(8);
-        main.sampleRateList->setCurrentIndex(1);
-        main.channelList->setCurrentIndex(1);
     }
     void TearDown() override { theApp.m_pMainWnd = nullptr; }
 
@@ -73,10 +64,6 @@ protected:
         if (!log.open(QIODevice::ReadOnly))
             return {};
         return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-    }
-    QString Ini() {
-        QFile ini(folder + "option.ini");
-        return ini.open(QIODevice::ReadOnly) ? QString::fromUtf8(ini.readAll()) : QString();
     }
     // Presses STOP once the dialog shows the first task running.
     void PressStopWhenRunning(ConversionWatcher& watcher) {
@@ -96,26 +83,26 @@ protected:
     ShellRecorder shell;
 };
 
-TEST_F(StatusDlgTest, EmptyListWarnsAndWritesNothing) {
-    main.OnCommand(IDC_CONVERT);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "No source file is ready! Please add a source file.");
-    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
-    EXPECT_FALSE(QFile::exists(folder + "option.ini"));
-    EXPECT_FALSE(QFile::exists(folder + "out"));
-}
-
-TEST_F(StatusDlgTest, Ac3At22050IsRefusedBeforeAnythingIsWritten) {
-    Add("a.avi");
-    main.SetOutputFormatRadios(3);
-    main.sampleRateList->setCurrentIndex(3);
-    main.OnCommand(IDC_CONVERT);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "AC3 does not support a sample rate of 22050 Hz. Please choose "
-                                   "48000, 44100 or 32000 Hz.");
-    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
-    EXPECT_FALSE(QFile::exists(folder + "option.ini"));
-    EXPECT_TRUE(Starts().isEmpty());
+// An empty list, and AC3 at 22050 Hz which the encoder refuses, are turned
+// down before anything is written or started.
+TEST_F(StatusDlgTest, RefusedConversionsWriteAndStartNothing) {
+    for (const bool ac3 : {false, true}) {
+        boxes.boxes.clear();
+        if (ac3) {
+            Add("a.avi");
+            main.SetOutputFormatRadios(3);
+            main.sampleRateList->setCurrentIndex(3);
+        }
+        main.OnCommand(IDC_CONVERT);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text,
+                  ac3 ? "AC3 does not support a sample rate of 22050 Hz. Please choose 48000, "
+                        "44100 or 32000 Hz."
+                      : "No source file is ready! Please add a source file.");
+        EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+        EXPECT_FALSE(QFile::exists(folder + "option.ini"));
+        EXPECT_TRUE(Starts().isEmpty());
+    }
 }
 
 TEST_F(StatusDlgTest, OneTaskFinishesWithTheMessageAndOpensTheFolder) {
@@ -125,21 +112,10 @@ TEST_F(StatusDlgTest, OneTaskFinishesWithTheMessageAndOpensTheFolder) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Successfully Converting Files and Save to " + folder + "out");
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
-    EXPECT_EQ(boxes.boxes[0].flags, MB_ICONINFORMATION | MB_OK);
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].verb, "open");
     EXPECT_EQ(shell.requests[0].file, folder + "out");
-    EXPECT_EQ(shell.requests[0].showCommand, SW_SHOWNORMAL);
     EXPECT_TRUE(QFile::exists(folder + "out/clip one.mp3"));
-
-    // The settings in effect were written before the conversion.
-    const QString ini = Ini();
-    EXPECT_TRUE(ini.contains("[TaskSetting]"));
-    EXPECT_TRUE(ini.contains("OutputFormat=1"));
-    EXPECT_TRUE(ini.contains("AudioBitrate=8"));
-    EXPECT_TRUE(ini.contains("SampleRate=1"));
-    EXPECT_TRUE(ini.contains("Channel=1"));
-    EXPECT_TRUE(ini.contains("OutputPath=" + folder + "out"));
 }
 
 TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
@@ -149,42 +125,38 @@ TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
     main.OnCommand(IDC_CONVERT);
     EXPECT_EQ(Starts(), QStringList({"start /videos/one.avi", "start /videos/two.avi",
                                      "start /videos/three.avi", "start /videos/four.avi"}));
-    EXPECT_TRUE(watcher.captions.contains("The current task is 1"));
-    EXPECT_TRUE(watcher.captions.contains("The current task is 2"));
-    EXPECT_TRUE(watcher.captions.contains("Converting   two.avi ..."));
-    EXPECT_LT(watcher.captions.indexOf("The current task is 1"),
-              watcher.captions.indexOf("Converting   two.avi ..."));
+    const qsizetype first = watcher.captions.indexOf("The current task is 1");
+    EXPECT_GE(first, 0);
+    EXPECT_GT(watcher.captions.indexOf("The current task is 2"), first);
     EXPECT_EQ(watcher.captions.last(), "Finished");
     // The second of four tasks at half its clip.
     EXPECT_TRUE(watcher.totals.contains("37|Current Task 2.  Total tasks: 4 ---  37% Finished"))
         << QStringList(watcher.totals.values()).join(", ").toStdString();
 }
 
+// A task fails when its encoder exits with an error, writes nothing or cannot
+// be started at all; the rest go on, and the final message names the failures.
 TEST_F(StatusDlgTest, FailedTasksAreNamedAndNeverReportedAsSuccess) {
-    Add("good.avi");
-    Add("bad.avi");
-    Add("nofile.avi");
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(Starts().size(), 3);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
-    EXPECT_EQ(boxes.boxes[0].text,
-              "Converted 1 of 3 files and saved them to " + folder +
-                  "out.\n\nThese files could not be converted:\n/videos/bad.avi\n"
-                  "/videos/nofile.avi");
-    ASSERT_EQ(shell.requests.size(), 1u); // one file was written
-}
-
-TEST_F(StatusDlgTest, AnEncoderThatCannotStartFailsItsTaskAndTheRestGoOn) {
-    QFile(folder + "vexa.exe").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    Add("one.avi");
-    Add("two.avi");
-    main.OnCommand(IDC_CONVERT); // returns: the dialog no longer waits forever
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Converted 0 of 2 files and saved them to " + folder +
-                                       "out.\n\nThese files could not be converted:\n"
-                                       "/videos/one.avi\n/videos/two.avi");
-    EXPECT_TRUE(shell.requests.empty()); // nothing was written, nothing to open
+    for (const bool runnable : {false, true}) {
+        SCOPED_TRACE(runnable);
+        main.OnCommand(ID_OPERATION_DELETE_ALL);
+        boxes.boxes.clear();
+        shell.requests.clear();
+        QFile(folder + "vexa.exe")
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                            (runnable ? QFile::ExeOwner : QFile::Permissions()));
+        for (const char* name : {"good.avi", "bad.avi", "nofile.avi"})
+            Add(name);
+        main.OnCommand(IDC_CONVERT); // returns: the dialog no longer waits forever
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+        EXPECT_EQ(boxes.boxes[0].text,
+                  QString("Converted %1 of 3 files and saved them to ").arg(runnable ? 1 : 0) +
+                      folder + "out.\n\nThese files could not be converted:\n" +
+                      (runnable ? "" : "/videos/good.avi\n") +
+                      "/videos/bad.avi\n/videos/nofile.avi");
+        EXPECT_EQ(shell.requests.size(), runnable ? 1u : 0u); // opened only when a file was written
+    }
 }
 
 TEST_F(StatusDlgTest, SameTitlesInOneConversionGetDistinctNames) {
@@ -196,7 +168,6 @@ TEST_F(StatusDlgTest, SameTitlesInOneConversionGetDistinctNames) {
     ASSERT_TRUE(main.AppendTask("/a/clip one.avi", 30));
     ASSERT_TRUE(main.AppendTask("/b/clip one.mp4", 30));
     main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(boxes.boxes.at(0).caption, "Congratulations!");
     QFile first(folder + "out/clip one.mp3");
     ASSERT_TRUE(first.open(QIODevice::ReadOnly));
     EXPECT_EQ(first.readAll(), "audio\n");
