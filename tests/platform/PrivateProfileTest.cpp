@@ -1,3 +1,7 @@
+// INI values read and written as programs written for Windows expect: names
+// without regard to case, every other line kept byte for byte, the file's own
+// line ends kept.
+
 #include "platform/PrivateProfile.h"
 
 #include <QDir>
@@ -11,14 +15,12 @@ namespace {
 
 class PrivateProfileTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
     QString Path() const { return dir.filePath("option.ini"); }
 
-    void Put(const QByteArray& bytes) {
+    void Put(const char* bytes) {
+        QFile::remove(Path());
         QFile file(Path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(!bytes || (file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0));
     }
 
     QByteArray Contents() const {
@@ -41,198 +43,101 @@ protected:
     QTemporaryDir dir;
 };
 
-// Reading --------------------------------------------------------------------
-
-TEST_F(PrivateProfileTest, MissingFileGivesDefaultWithoutTrailingBlanks) {
-    EXPECT_EQ(Read("TaskSetting", "OutputFormat", "  1 \t "), "  1");
-    EXPECT_EQ(Read("TaskSetting", "OutputFormat", nullptr), "");
-    EXPECT_FALSE(QFile::exists(Path()));
+TEST_F(PrivateProfileTest, ReadsTheFirstMatchingKeyOfTheFirstMatchingSection) {
+    const struct {
+        const char *file, *section, *key, *value;
+    } cases[] = {
+        {"[taskSETTING]\nOUTPUTformat=3\n", "TaskSetting", "OutputFormat", "3"},
+        {"[Ärger]\nÜber=ja\n", "ärger", "über", "ja"},
+        {"  [ TaskSetting ]  \r\n\t Channel \t=\t  0 1 \t\r\n", " TaskSetting ", "Channel", "0 1"},
+        {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "v"},
+        {"[s]\nk=\n", "s", "k", ""},
+        {"[s]\nj=value;with#marks\n", "s", "j", "value;with#marks"},
+        // One matching pair of quotes goes, after the blanks.
+        {"[s]\nk=\"/home/u/My Audio/\"\n", "s", "k", "/home/u/My Audio/"},
+        {"[s]\nk='\"x\"'\n", "s", "k", "\"x\""},
+        {"[s]\nk='x\"\n", "s", "k", "'x\""},
+        {"[s]\nk=\"\n", "s", "k", "\""},
+        {"[s]\nk=  \" padded \"  \n", "s", "k", " padded "},
+        // Duplicates: the first key wins and only the first section is searched.
+        {"[s]\nk=first\nk=second\n[S]\nk=later\n", "s", "k", "first"},
+        {"[s]\nk=1\n[other]\nm=2\n[S]\nonly=later\n", "s", "only", "<default>"},
+        {"[a]\nk=1\n[b]\nm=2\n", "b", "k", "<default>"},
+        // Lines that are not keys.
+        {"k=before any section\n[s]\n", "s", "k", "<default>"},
+        {"[s]\n  ;k=commented\n", "s", ";k", "<default>"},
+        {"[s]\njust text\n", "s", "just text", "<default>"},
+        {"[s]\nk=v\n", nullptr, "k", "<default>"},
+        {"[s]\nk=v\n", "s", nullptr, "<default>"},
+    };
+    for (const auto& c : cases) {
+        Put(c.file);
+        EXPECT_EQ(Read(c.section, c.key), c.value) << c.file;
+    }
 }
 
-TEST_F(PrivateProfileTest, SectionAndKeyMatchWithoutRegardToCase) {
-    Put("[taskSETTING]\nOUTPUTformat=3\n");
-    EXPECT_EQ(Read("TaskSetting", "OutputFormat"), "3");
-    EXPECT_EQ(Read("TASKSETTING", "outputformat"), "3");
-}
-
-TEST_F(PrivateProfileTest, NonAsciiNamesMatchWithoutRegardToCase) {
-    Put("[Ärger]\nÜber=ja\n");
-    EXPECT_EQ(Read("ärger", "über"), "ja");
-}
-
-TEST_F(PrivateProfileTest, BlanksAroundNamesAndValuesAreIgnored) {
-    Put("  [ TaskSetting ]  \r\n\t Channel \t=\t  0 1 \t\r\n");
-    EXPECT_EQ(Read("TaskSetting", "Channel"), "0 1");
-    EXPECT_EQ(Read(" TaskSetting ", " Channel "), "0 1");
-}
-
-TEST_F(PrivateProfileTest, OneMatchingPairOfQuotesIsStripped) {
-    Put("[s]\n"
-        "a=\"/home/u/My Audio/\"\n"
-        "b='x'\n"
-        "c=\"'x'\"\n"
-        "d=\"x'\n"
-        "e=\"\n"
-        "f=\"\"\n"
-        "g=  \" padded \"  \n");
-    EXPECT_EQ(Read("s", "a"), "/home/u/My Audio/");
-    EXPECT_EQ(Read("s", "b"), "x");
-    EXPECT_EQ(Read("s", "c"), "'x'");
-    EXPECT_EQ(Read("s", "d"), "\"x'");
-    EXPECT_EQ(Read("s", "e"), "\"");
-    EXPECT_EQ(Read("s", "f"), "");
-    EXPECT_EQ(Read("s", "g"), " padded ");
-}
-
-TEST_F(PrivateProfileTest, FirstDuplicateKeyAndFirstDuplicateSectionWin) {
-    Put("[s]\nk=first\nk=second\n[other]\nk=elsewhere\n[S]\nk=later\nonly=later\n");
-    EXPECT_EQ(Read("s", "k"), "first");
-    EXPECT_EQ(Read("s", "only"), "<default>");
-    EXPECT_EQ(Read("other", "k"), "elsewhere");
-}
-
-TEST_F(PrivateProfileTest, LinesThatAreNotKeys) {
-    Put("k=before any section\n"
-        "[s]\n"
-        ";k=commented\n"
-        "  ;j=commented\n"
-        "just text\n"
-        "j=value;with#marks\n");
-    EXPECT_EQ(Read("s", "k"), "<default>");
-    EXPECT_EQ(Read("s", ";k"), "<default>");
-    EXPECT_EQ(Read("s", "just text"), "<default>");
-    EXPECT_EQ(Read("s", "j"), "value;with#marks");
-}
-
-TEST_F(PrivateProfileTest, KeyOfAnotherSectionIsNotFound) {
-    Put("[a]\nk=1\n[b]\nm=2\n");
-    EXPECT_EQ(Read("b", "k"), "<default>");
-    EXPECT_EQ(Read("c", "k"), "<default>");
-}
-
-TEST_F(PrivateProfileTest, EmptyValueIsFoundAndNotTheDefault) {
-    Put("[s]\nk=\n");
-    EXPECT_EQ(Read("s", "k"), "");
-}
-
-TEST_F(PrivateProfileTest, LongValueIsCutToBufferSizeLessOne) {
+TEST_F(PrivateProfileTest, DefaultLosesTrailingBlanksAndLongTextsAreCut) {
+    EXPECT_EQ(Read("s", "k", "  1 \t "), "  1");
+    EXPECT_EQ(Read("s", "k", nullptr), "");
+    EXPECT_FALSE(QFile::exists(Path())); // reading creates nothing
     Put("[s]\nk=0123456789\n");
-    EXPECT_EQ(Read("s", "k", "", 5), "0123");
-    EXPECT_EQ(Read("s", "k", "", 11), "0123456789");
     EXPECT_EQ(Read("s", "k", "", 10), "012345678");
+    EXPECT_EQ(Read("s", "k", "", 11), "0123456789");
     EXPECT_EQ(Read("s", "missing", "abcdef", 4), "abc");
     char untouched = 'x';
     EXPECT_EQ(GetPrivateProfileString("s", "k", "", &untouched, 0, Path()), 0u);
     EXPECT_EQ(untouched, 'x');
 }
 
-TEST_F(PrivateProfileTest, NullSectionOrKeyGivesTheDefault) {
-    Put("[s]\nk=v\n");
-    EXPECT_EQ(Read(nullptr, "k"), "<default>");
-    EXPECT_EQ(Read("s", nullptr), "<default>");
-}
-
-TEST_F(PrivateProfileTest, ByteOrderMarkDoesNotHideTheFirstSection) {
-    Put("\xEF\xBB\xBF[s]\r\nk=v\r\n");
-    EXPECT_EQ(Read("s", "k"), "v");
-    ASSERT_TRUE(Write("s", "k", "w"));
-    EXPECT_EQ(Contents(), "\xEF\xBB\xBF[s]\r\nk=w\r\n");
-}
-
-// Writing --------------------------------------------------------------------
-
-TEST_F(PrivateProfileTest, FirstWriteCreatesFileWithCrLf) {
-    ASSERT_TRUE(Write("TaskSetting", "OutputFormat", "1"));
-    ASSERT_TRUE(Write("TaskSetting", "AudioBitrate", "8"));
-    EXPECT_EQ(Contents(), "[TaskSetting]\r\nOutputFormat=1\r\nAudioBitrate=8\r\n");
-    EXPECT_EQ(Read("TaskSetting", "AudioBitrate"), "8");
-}
-
-TEST_F(PrivateProfileTest, WriteDoesNotCreateTheFolder) {
-    const QString inMissingFolder = dir.filePath("missing/option.ini");
-    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", inMissingFolder));
-    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
-}
-
-TEST_F(PrivateProfileTest, FolderInPlaceOfTheFileIsNeitherReadNorReplaced) {
-    ASSERT_TRUE(QDir(dir.path()).mkdir("option.ini"));
-    EXPECT_EQ(Read("s", "k"), "<default>");
-    EXPECT_FALSE(Write("s", "k", "v"));
-    EXPECT_TRUE(QFileInfo(Path()).isDir());
-}
-
-TEST_F(PrivateProfileTest, ExistingKeyKeepsPlaceSpellingAndSpacing) {
-    Put("; settings\n[taskSetting]\n  outputFORMAT = 2\nChannel=1\n\n[Other]\nx=y\n");
-    ASSERT_TRUE(Write("TaskSetting", "OutputFormat", "3"));
-    EXPECT_EQ(Contents(),
-              "; settings\n[taskSetting]\n  outputFORMAT = 3\nChannel=1\n\n[Other]\nx=y\n");
-    ASSERT_TRUE(Write("Other", "X", ""));
-    EXPECT_EQ(Contents(),
-              "; settings\n[taskSetting]\n  outputFORMAT = 3\nChannel=1\n\n[Other]\nx=\n");
-}
-
-TEST_F(PrivateProfileTest, NewKeyGoesAfterLastKeyOfItsSection) {
-    Put("[a]\r\nk=1\r\n; note\r\n\r\n[b]\r\nm=2\r\n");
-    ASSERT_TRUE(Write("a", "n", "3"));
-    EXPECT_EQ(Contents(), "[a]\r\nk=1\r\nn=3\r\n; note\r\n\r\n[b]\r\nm=2\r\n");
-}
-
-TEST_F(PrivateProfileTest, NewKeyInSectionWithoutKeysFollowsTheSectionLine) {
-    Put("[a]\n; only a comment\n[b]\n");
-    ASSERT_TRUE(Write("a", "k", "v"));
-    EXPECT_EQ(Contents(), "[a]\nk=v\n; only a comment\n[b]\n");
-}
-
-TEST_F(PrivateProfileTest, NewKeyGoesIntoFirstOfDuplicateSections) {
-    Put("[s]\na=1\n[s]\nb=2\n");
-    ASSERT_TRUE(Write("s", "b", "3"));
-    EXPECT_EQ(Contents(), "[s]\na=1\nb=3\n[s]\nb=2\n");
-}
-
-TEST_F(PrivateProfileTest, NewSectionGoesAtTheEndWithoutBlankLine) {
-    Put("# top\n[Other]\nx = \"quoted\" \n");
-    ASSERT_TRUE(Write("TaskSetting", "OutputPath", "/media/usb/MyAudio/"));
-    EXPECT_EQ(Contents(),
-              "# top\n[Other]\nx = \"quoted\" \n[TaskSetting]\nOutputPath=/media/usb/MyAudio/\n");
-}
-
-TEST_F(PrivateProfileTest, LastLineWithoutLineEndGetsOneBeforeAnAddition) {
-    Put("[a]\r\nk=1");
-    ASSERT_TRUE(Write("a", "n", "2"));
-    EXPECT_EQ(Contents(), "[a]\r\nk=1\r\nn=2\r\n");
-    Put("[a]\nk=1");
-    ASSERT_TRUE(Write("b", "n", "2"));
-    EXPECT_EQ(Contents(), "[a]\nk=1\n[b]\nn=2\n");
-    Put("[a]\nk=1");
-    ASSERT_TRUE(Write("a", "k", "22"));
-    EXPECT_EQ(Contents(), "[a]\nk=22");
-}
-
-TEST_F(PrivateProfileTest, ValueIsWrittenAsGiven) {
-    ASSERT_TRUE(Write("s", "k", " 'spaced' ; not a comment "));
-    EXPECT_EQ(Contents(), "[s]\r\nk= 'spaced' ; not a comment \r\n");
-    EXPECT_EQ(Read("s", "k"), "'spaced' ; not a comment");
-}
-
-TEST_F(PrivateProfileTest, Utf8ValuesRoundTrip) {
-    ASSERT_TRUE(Write("TaskSetting", "OutputPath", "/home/zoë/Müzik ♪/"));
-    EXPECT_EQ(Read("TaskSetting", "OutputPath"), "/home/zoë/Müzik ♪/");
+TEST_F(PrivateProfileTest, WritingChangesOnlyTheValueOrAddsOneLine) {
+    const struct {
+        const char *before, *section, *key, *value, *after;
+    } cases[] = {
+        // A new file has CRLF line ends; the value is written as given.
+        {nullptr, "TaskSetting", "OutputFormat", " 'x' ; y ",
+         "[TaskSetting]\r\nOutputFormat= 'x' ; y \r\n"},
+        {"; settings\n[taskSetting]\n  outputFORMAT = 2\nChannel=1\n\n[Other]\nx=y\n",
+         "TaskSetting", "OutputFormat", "3",
+         "; settings\n[taskSetting]\n  outputFORMAT = 3\nChannel=1\n\n[Other]\nx=y\n"},
+        {"[Other]\nx=y\n", "Other", "X", "", "[Other]\nx=\n"},
+        {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "w", "\xEF\xBB\xBF[s]\r\nk=w\r\n"},
+        {"[a]\r\nk=1\r\n; note\r\n\r\n[b]\r\nm=2\r\n", "a", "n", "3",
+         "[a]\r\nk=1\r\nn=3\r\n; note\r\n\r\n[b]\r\nm=2\r\n"},
+        {"[a]\n; only a comment\n[b]\n", "a", "k", "v", "[a]\nk=v\n; only a comment\n[b]\n"},
+        {"[s]\na=1\n[s]\nb=2\n", "s", "b", "3", "[s]\na=1\nb=3\n[s]\nb=2\n"},
+        {"# top\n[Other]\nx = \"q\" \n", "TaskSetting", "OutputPath", "/media/ü/",
+         "# top\n[Other]\nx = \"q\" \n[TaskSetting]\nOutputPath=/media/ü/\n"},
+        // A last line without a line end gets the file's own before an addition.
+        {"[a]\r\nk=1", "a", "n", "2", "[a]\r\nk=1\r\nn=2\r\n"},
+        {"[a]\nk=1", "b", "n", "2", "[a]\nk=1\n[b]\nn=2\n"},
+        {"[a]\nk=1", "a", "k", "22", "[a]\nk=22"},
+    };
+    for (const auto& c : cases) {
+        Put(c.before);
+        EXPECT_TRUE(Write(c.section, c.key, c.value)) << c.after;
+        EXPECT_EQ(Contents(), c.after);
+    }
 }
 
 TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
     Put("[s]\nk=v\n");
-    EXPECT_FALSE(Write(nullptr, "k", "v"));
-    EXPECT_FALSE(Write("s", nullptr, "v"));
-    EXPECT_FALSE(Write("s", "k", nullptr));
-    EXPECT_FALSE(Write("s", "k", "two\nlines"));
-    EXPECT_FALSE(Write("s", "k", "carriage\rreturn"));
-    EXPECT_FALSE(Write("s", "a=b", "v"));
-    EXPECT_FALSE(Write("s", ";k", "v"));
-    EXPECT_FALSE(Write("s", "[k]", "v"));
-    EXPECT_FALSE(Write("s", "  ", "v"));
-    EXPECT_FALSE(Write("s]x", "k", "v"));
-    EXPECT_FALSE(Write("s\n[t", "k", "v"));
+    const char* const refused[][3] = {
+        {nullptr, "k", "v"}, {"s", nullptr, "v"}, {"s", "k", nullptr}, {"s", "k", "two\nlines"},
+        {"s", "k", "a\rb"},  {"s", "a=b", "v"},   {"s", ";k", "v"},    {"s", "[k]", "v"},
+        {"s", "  ", "v"},    {"s]x", "k", "v"},   {"s\n[t", "k", "v"},
+    };
+    for (const auto& r : refused)
+        EXPECT_FALSE(Write(r[0], r[1], r[2])) << (r[0] ? r[0] : "") << (r[1] ? r[1] : "");
     EXPECT_EQ(Contents(), "[s]\nk=v\n");
+}
+
+TEST_F(PrivateProfileTest, NeitherCreatesAFolderNorReplacesOne) {
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", dir.filePath("missing/option.ini")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("option.ini"));
+    EXPECT_EQ(Read("s", "k"), "<default>");
+    EXPECT_FALSE(Write("s", "k", "v"));
+    EXPECT_TRUE(QFileInfo(Path()).isDir());
 }
 
 TEST_F(PrivateProfileTest, UnwritableFileFailsAndStaysUnchanged) {
@@ -241,7 +146,7 @@ TEST_F(PrivateProfileTest, UnwritableFileFailsAndStaysUnchanged) {
     Put("[s]\nk=v\n");
     ASSERT_TRUE(QFile::setPermissions(Path(), QFile::ReadOwner));
     EXPECT_FALSE(Write("s", "k", "w"));
-    EXPECT_EQ(Read("s", "k"), "v");
+    EXPECT_EQ(Contents(), "[s]\nk=v\n");
 }
 
 } // namespace

@@ -50,19 +50,7 @@ std::string Decode(const char* text) {
     for (const char* p = text; *p; ++p) {
         if (*p == '\\' && p[1]) {
             ++p;
-            switch (*p) {
-            case 'r':
-                decoded += '\r';
-                break;
-            case 'n':
-                decoded += '\n';
-                break;
-            case 't':
-                decoded += '\t';
-                break;
-            default:
-                decoded += *p;
-            }
+            decoded += *p == 'r' ? '\r' : *p == 'n' ? '\n' : *p == 't' ? '\t' : *p;
         } else {
             decoded += *p;
         }

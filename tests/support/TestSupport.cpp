@@ -64,31 +64,11 @@ bool MakeMedia(const QString& path, double seconds, QString* error) {
         "-f",           "lavfi",     "-i",    "testsrc=size=160x120:rate=10:duration=" + d,
         "-f",           "lavfi",     "-i",    "sine=frequency=440:sample_rate=44100:duration=" + d,
         "-shortest"};
-    if (path.endsWith(".avi", Qt::CaseInsensitive))
-        args << "-c:v"
-             << "mpeg4"
-             << "-c:a"
-             << "mp3";
-    else if (path.endsWith(".mpg", Qt::CaseInsensitive) ||
-             path.endsWith(".mpeg", Qt::CaseInsensitive))
-        args << "-c:v"
-             << "mpeg1video"
-             << "-c:a"
-             << "mp2"
-             << "-f"
-             << "mpeg";
-    else if (path.endsWith(".flv", Qt::CaseInsensitive))
-        args << "-c:v"
-             << "flv"
-             << "-c:a"
-             << "mp3"
-             << "-ar"
-             << "44100";
-    else
-        args << "-c:v"
-             << "mpeg4"
-             << "-c:a"
-             << "aac";
+    // AVI carries MP3 sound; MP4 and Matroska carry AAC.
+    const bool avi = path.endsWith(".avi", Qt::CaseInsensitive);
+    args << "-c:v"
+         << "mpeg4"
+         << "-c:a" << (avi ? "mp3" : "aac");
     args << path;
     QProcess p;
     p.start(QStringLiteral("ffmpeg"), args);
