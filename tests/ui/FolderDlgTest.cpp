@@ -129,24 +129,6 @@ TEST_F(FolderDialogTest, StatusLineFollowsTheSelectionOnlyWithStatusText) {
     }
 }
 
-TEST_F(FolderDialogTest, CancelGivesMinusOneAndLeavesThePathEmpty) {
-    const std::function<void(CFolderBrowseWindow*)> cancels[] = {
-        [](CFolderBrowseWindow* window) {
-            for (QPushButton* b : window->findChildren<QPushButton*>())
-                if (b->text() == "Cancel")
-                    Click(b);
-        },
-        [](CFolderBrowseWindow* window) {
-            window->Tree()->setFocus();
-            QTest::keyClick(window->Tree(), Qt::Key_Escape);
-        }};
-    for (const auto& cancel : cancels) {
-        CFolderDialog dialog("Pick one", Path("gamma"), nullptr, 0x51);
-        EXPECT_EQ(Run(dialog, cancel), -1);
-        EXPECT_TRUE(dialog.GetFolderPath().isEmpty());
-    }
-}
-
 TEST_F(FolderDialogTest, TypedFolderIsChosenAbsoluteOrBelowTheHighlightedOne) {
     for (const auto& [typed, chosen] : {std::pair{Path("gamma"), Path("gamma")},
                                         std::pair{QString("beta"), Path("alpha/beta")}}) {
@@ -156,7 +138,8 @@ TEST_F(FolderDialogTest, TypedFolderIsChosenAbsoluteOrBelowTheHighlightedOne) {
     }
 }
 
-TEST_F(FolderDialogTest, FailedValidationBeepsAndKeepsTheDialogOpen) {
+// Escape then cancels: -1 and no folder.
+TEST_F(FolderDialogTest, FailedValidationBeepsAndKeepsTheDialogOpenUntilCancelled) {
     RecordingFolderDialog dialog("Pick one", Path("alpha"), nullptr,
                                  BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_VALIDATE);
     bool openAfterTyping = false;
@@ -164,10 +147,12 @@ TEST_F(FolderDialogTest, FailedValidationBeepsAndKeepsTheDialogOpen) {
         TypeAndConfirm(window, "no such folder");
         QCoreApplication::processEvents();
         openAfterTyping = window->isVisible();
-        window->reject();
+        window->Tree()->setFocus();
+        QTest::keyClick(window->Tree(), Qt::Key_Escape);
     });
     EXPECT_TRUE(openAfterTyping);
     EXPECT_EQ(result, -1);
+    EXPECT_TRUE(dialog.GetFolderPath().isEmpty());
     EXPECT_EQ(dialog.calls.back(), "validatefailed no such folder");
     EXPECT_EQ(beeps, std::vector<unsigned>({0x10u}));
 
@@ -179,7 +164,8 @@ TEST_F(FolderDialogTest, FailedValidationBeepsAndKeepsTheDialogOpen) {
 }
 
 // Without BIF_VALIDATE a typed name that is no folder, or a path longer than
-// the buffer, is refused with a notice and the dialog stays open.
+// the buffer, is refused with a notice and the dialog stays open; its Cancel
+// button then gives -1 and no folder.
 TEST_F(FolderDialogTest, TypedNameThatCannotBeChosenIsRefusedWithANotice) {
     // Two-byte characters: 200 characters but 400 bytes.
     const QString longName = QString(100, QChar(0x00FC));
@@ -191,13 +177,16 @@ TEST_F(FolderDialogTest, TypedNameThatCannotBeChosenIsRefusedWithANotice) {
         beeps.clear();
         CFolderDialog dialog("Pick one", Path("alpha"), nullptr, 0x51);
         bool open = false;
-        Run(dialog, [&](CFolderBrowseWindow* window) {
+        const int result = Run(dialog, [&](CFolderBrowseWindow* window) {
             TypeAndConfirm(window, typed);
             QCoreApplication::processEvents();
             open = window->isVisible() && window->NoticeLine()->isVisible();
-            window->reject();
+            for (QPushButton* b : window->findChildren<QPushButton*>())
+                if (b->text() == "Cancel")
+                    Click(b);
         });
         EXPECT_TRUE(open);
+        EXPECT_EQ(result, -1);
         EXPECT_EQ(beeps.size(), 1u);
         EXPECT_TRUE(dialog.GetFolderPath().isEmpty());
     }

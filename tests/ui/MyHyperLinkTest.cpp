@@ -70,8 +70,10 @@ TEST_F(HyperLinkTest, BlueUnderlinedInTheDialogFontAndRedWithTheMouseCapturedWhi
     EXPECT_EQ(Drawn(), QColor(0, 0, 255));
 }
 
+// The link counts as visited even when the shell cannot open the page.
 TEST_F(HyperLinkTest, ClickOpensTheUrlMinimisedAndStaysDarkBlueWhileHovered) {
     ShellRecorder shell;
+    shell.result = false;
     MoveOnto();
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(10, link->height() / 2));
     ASSERT_EQ(shell.requests.size(), 1u);
@@ -84,14 +86,6 @@ TEST_F(HyperLinkTest, ClickOpensTheUrlMinimisedAndStaysDarkBlueWhileHovered) {
     EXPECT_EQ(Drawn(), QColor(5, 34, 143));
     MoveOff();
     MoveOnto();
-    EXPECT_EQ(Drawn(), QColor(5, 34, 143));
-}
-
-TEST_F(HyperLinkTest, FailedOpeningStillCountsAsVisited) {
-    ShellRecorder shell;
-    shell.result = false;
-    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(Drawn(), QColor(5, 34, 143));
 }
 
