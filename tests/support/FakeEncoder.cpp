@@ -5,15 +5,12 @@
 //   out TEXT         write TEXT to standard output in one write (\r \n \t \\ decoded)
 //   err TEXT         the same on standard error
 //   bytes N STREAM   write N bytes (A to Z repeated) in one write; STREAM is out or err
-//   progress N MS    N progress lines like the encoder's on standard error, each
-//                    ending in \r, MS milliseconds apart, the last one ending in \n
 //   sleep MS         wait
 //   hang             wait until killed
 //   spam             write a short line to standard output every millisecond, forever
 //   readq            read standard input until a 'q' arrives, then write "quit\n"
 //                    (or "eof\n" when the input ends first)
 //   pid              write "pid=<process id>\n" to standard output
-//   fds              write "fds=<open descriptors>\n" to standard output
 //   orphan MS        start a process that keeps the output pipes open for MS
 //                    milliseconds after this one has ended, writing "orphan\n"
 //                    to standard output every millisecond
@@ -23,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <string>
 #include <time.h>
 #include <unistd.h>
@@ -68,19 +64,6 @@ int StreamFd(const char* name) {
     return std::strcmp(name, "err") == 0 ? 2 : 1;
 }
 
-int CountOpenDescriptors() {
-    DIR* dir = opendir("/proc/self/fd");
-    if (!dir)
-        return -1;
-    int count = 0;
-    while (dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            ++count;
-    }
-    closedir(dir);
-    return count - 1; // the directory's own descriptor
-}
-
 [[noreturn]] void Usage(const char* step) {
     std::fprintf(stderr, "fake_encoder: bad step '%s'\n", step);
     std::exit(98);
@@ -105,18 +88,6 @@ int main(int argc, char** argv) {
             for (long k = 0; k < count; ++k)
                 text += static_cast<char>('A' + k % 26);
             WriteAll(fd, text);
-        } else if (step == "progress") {
-            const int lines = std::atoi(next());
-            const long ms = std::atol(next());
-            for (int k = 1; k <= lines; ++k) {
-                char line[160];
-                std::snprintf(line, sizeof line,
-                              "size=%8dkB time=00:00:%02d.00 bitrate= 128.0kbits/s speed=%dx%s",
-                              k * 16, k, k, k == lines ? "\n" : "\r");
-                WriteAll(2, line);
-                if (k < lines)
-                    SleepMs(ms);
-            }
         } else if (step == "sleep") {
             SleepMs(std::atol(next()));
         } else if (step == "hang") {
@@ -144,8 +115,6 @@ int main(int argc, char** argv) {
             WriteAll(1, quit ? "quit\n" : "eof\n");
         } else if (step == "pid") {
             WriteAll(1, "pid=" + std::to_string(getpid()) + "\n");
-        } else if (step == "fds") {
-            WriteAll(1, "fds=" + std::to_string(CountOpenDescriptors()) + "\n");
         } else if (step == "orphan") {
             const long ms = std::atol(next());
             if (fork() == 0) {
