@@ -1,5 +1,5 @@
 // The slider's arithmetic without a window, where events cannot reach it
-// exactly: layout and hit rectangles, rounding, grab offsets, key steps that
+// exactly: rounding, hit rectangles, grab offsets, key steps that
 // snap to pixels, equal limits and saturation.
 
 #include "clip/RangeSliderMath.h"
@@ -23,15 +23,6 @@ protected:
 
     RangeSliderFields f;
 };
-
-TEST_F(RangeSliderMathTest, BoxesAndShrunkHitRectanglesFollowTheSelection) {
-    const SliderLayout l = ComputeLayout(f, 200, 20);
-    EXPECT_EQ(l.startBox, (SliderRect{20, 0, 35, 20}));
-    EXPECT_EQ(l.endBox, (SliderRect{115, 0, 130, 20}));
-    EXPECT_EQ(l.spanBox, (SliderRect{36, 1, 115, 19}));
-    EXPECT_EQ(f.startHandleRect, (SliderRect{21, 1, 33, 18}));
-    EXPECT_EQ(f.endHandleRect, (SliderRect{116, 1, 128, 18}));
-}
 
 TEST_F(RangeSliderMathTest, PixelsRoundHalfUp) {
     SetLimitValues(f, 0, 16);

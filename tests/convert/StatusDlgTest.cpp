@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -65,14 +66,16 @@ protected:
             return {};
         return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
     }
-    // Presses STOP once the dialog shows the first task running.
-    void PressStopWhenRunning(ConversionWatcher& watcher) {
-        QTimer::singleShot(0, [this, &watcher] {
+    // Acts on the dialog once it shows the first task running.
+    void WhenRunning(ConversionWatcher& watcher, std::function<void(CStatusDlg*)> act) {
+        QTimer::singleShot(0, [this, &watcher, act] {
             WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1; }, 10000);
             QTest::qWait(100);
-            QTest::mouseClick(GetDlgItemAs<QPushButton>(watcher.Dialog(), IDC_STOP),
-                              Qt::LeftButton);
+            act(watcher.Dialog());
         });
+    }
+    static void PressStop(CStatusDlg* dlg) {
+        QTest::mouseClick(GetDlgItemAs<QPushButton>(dlg, IDC_STOP), Qt::LeftButton);
     }
 
     QTemporaryDir dir;
@@ -178,7 +181,7 @@ TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
     Add("one.avi");
     boxes.answers.push_back(IDNO);
     ConversionWatcher watcher;
-    PressStopWhenRunning(watcher);
+    WhenRunning(watcher, PressStop);
     main.OnCommand(IDC_CONVERT);
     ASSERT_GE(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].text, "Do you want to stop the conversion?");
@@ -187,31 +190,28 @@ TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
     EXPECT_TRUE(QFile::exists(folder + "out/one.mp3"));
 }
 
-TEST_F(StatusDlgTest, StopKillsTheEncoderRemovesItsOutputAndStartsNoFurtherTask) {
-    Add("hang.avi");
-    Add("two.avi");
-    ConversionWatcher watcher;
-    PressStopWhenRunning(watcher);
-    QElapsedTimer timer;
-    timer.start();
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_LT(timer.elapsed(), 20000); // not the 30 s the encoder would wait
-    EXPECT_GE(timer.elapsed(), 2000);  // the pause after the stop request
-    ASSERT_EQ(boxes.boxes.size(), 1u); // the question only
-    EXPECT_EQ(Starts(), QStringList({"start /videos/hang.avi"}));
-    EXPECT_FALSE(QFile::exists(folder + "out/hang.mp3"));
-    EXPECT_TRUE(shell.requests.empty());
-}
-
-TEST_F(StatusDlgTest, EscapeEndsWithoutAskingAndRemovesTheUnfinishedOutput) {
-    Add("hang.avi");
-    ConversionWatcher watcher;
-    QTimer::singleShot(0, [&] {
-        WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1; }, 10000);
-        QTest::qWait(100);
-        QTest::keyClick(watcher.Dialog(), Qt::Key_Escape);
-    });
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_FALSE(QFile::exists(folder + "out/hang.mp3"));
+// STOP answered Yes, or Escape without asking, ends the dialog: the encoder is
+// killed, its unfinished output removed, and no further task starts.
+TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderRemovesItsOutputAndStartsNoFurtherTask) {
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape);
+        main.OnCommand(ID_OPERATION_DELETE_ALL);
+        boxes.boxes.clear();
+        QFile::remove(folder + "starts.log");
+        Add("hang.avi");
+        Add("two.avi");
+        ConversionWatcher watcher;
+        WhenRunning(watcher, [escape](CStatusDlg* dlg) {
+            escape ? QTest::keyClick(dlg, Qt::Key_Escape) : PressStop(dlg);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        main.OnCommand(IDC_CONVERT);
+        EXPECT_LT(timer.elapsed(), 20000);               // not the 30 s the encoder would wait
+        EXPECT_GE(timer.elapsed(), escape ? 0 : 2000);   // the pause after the stop request
+        EXPECT_EQ(boxes.boxes.size(), escape ? 0u : 1u); // the question only, or none
+        EXPECT_EQ(Starts(), QStringList({"start /videos/hang.avi"}));
+        EXPECT_FALSE(QFile::exists(folder + "out/hang.mp3"));
+        EXPECT_TRUE(shell.requests.empty());
+    }
 }
