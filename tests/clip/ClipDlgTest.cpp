@@ -71,23 +71,11 @@ TEST_F(ClipDialogTest, FreshTaskOpensOnTheWholeFile) {
     EXPECT_EQ(dlg.parentWidget(), &main); // no owner given: the main window
     EXPECT_EQ(GetDlgItem(&dlg, IDC_RANGE_SLIDER), dlg.rangeSlider);
     Open(dlg);
-    EXPECT_EQ(dlg.rangeSlider->Fields().lowerLimit, 0.0);
     EXPECT_EQ(dlg.rangeSlider->Fields().upperLimit, 125.0);
     EXPECT_EQ(Selection(dlg), std::make_pair(0.0, 125.0));
     EXPECT_EQ(Texts(dlg), QStringList({"00:00:00", "00:02:05", "00:02:05"}));
     EXPECT_EQ(GetDlgItemText(&dlg, IDC_TITLE_LINE),
               "Movie Title: clip one.avi       Duration:  00:02:05");
-}
-
-TEST_F(ClipDialogTest, StartTimesAreTruncatedNotRounded) {
-    Task().clipStart = 12.9;
-    Task().clipLength = 40;
-    CClipDlg dlg;
-    Open(dlg);
-    EXPECT_EQ(Texts(dlg), QStringList({"00:00:12", "00:00:52", "00:00:40"}));
-    Click(dlg, IDC_OK);
-    EXPECT_EQ(Cell(1), "00:00:12");
-    EXPECT_DOUBLE_EQ(Task().clipStart, 12.9);
 }
 
 TEST_F(ClipDialogTest, MovingTheSpanRoundsTheLengthHalfUp) {
@@ -111,21 +99,19 @@ TEST_F(ClipDialogTest, MovingTheSpanRoundsTheLengthHalfUp) {
 
 TEST_F(ClipDialogTest, OkWithoutTouchingStoresTheCorrectedClip) {
     // A stored clip reaching past the playing time: the dialog opens on the
-    // record's texts, the slider on the corrected clip, and OK stores that.
-    Task().clipStart = 100;
-    Task().clipLength = 50;
-    Task().clipSet = 0;
-    main.taskList->SetItemText(1, 1, "x");
-    main.taskList->SetItemText(1, 2, "y");
+    // record's texts (times truncated, not rounded), the slider on the
+    // corrected clip, and OK stores that.
+    Task().clipStart = 12.9;
+    Task().clipLength = 150;
     CClipDlg dlg;
     Open(dlg);
-    EXPECT_EQ(Selection(dlg), std::make_pair(100.0, 125.0));
-    EXPECT_EQ(Texts(dlg), QStringList({"00:01:40", "00:02:30", "00:00:50"}));
+    EXPECT_EQ(Selection(dlg), std::make_pair(12.9, 125.0));
+    EXPECT_EQ(Texts(dlg), QStringList({"00:00:12", "00:02:42", "00:02:30"}));
     Click(dlg, IDC_OK);
-    EXPECT_EQ(Task().clipStart, 100.0);
-    EXPECT_EQ(Task().clipLength, 25.0);
+    EXPECT_EQ(Task().clipStart, 12.9);
+    EXPECT_DOUBLE_EQ(Task().clipLength, 112.1);
     EXPECT_EQ(Task().clipSet, 1);
-    EXPECT_EQ(Cell(2), "00:02:05");
+    EXPECT_EQ(QStringList({Cell(1), Cell(2)}), QStringList({"00:00:12", "00:02:05"}));
     EXPECT_EQ(taskTable[0].clipSet, 0); // the other task is untouched
 }
 
