@@ -15,9 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
