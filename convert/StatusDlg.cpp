@@ -196,9 +196,11 @@ void CStatusDlg::Finish() {
     setWindowTitle(QStringLiteral("Finished"));
     SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Finished"));
     SetDlgItemText(this, IDC_TOTAL_TEXT, QStringLiteral("All Tasks Finished"));
-    done(QDialog::Accepted);
 
+    // The dialog ends with OK, but stays on screen in its finished state
+    // behind the final message until the folder has been opened.
     const QString folder = mainDlg->outputSettings.outputFolder;
+    bool openFolder = true;
     if (failedSources.isEmpty()) {
         MessageBox(this, QStringLiteral("Successfully Converting Files and Save to ") + folder,
                    QStringLiteral("Congratulations!"), MB_ICONINFORMATION | MB_OK);
@@ -210,10 +212,11 @@ void CStatusDlg::Finish() {
                                  .arg(QString::number(succeeded), QString::number(taskCount),
                                       folder, failedSources.join('\n'));
         MessageBox(this, text, QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        if (succeeded == 0)
-            return;
+        openFolder = succeeded > 0;
     }
-    ShellExecute(this, QStringLiteral("open"), folder, QString(), QString(), SW_SHOWNORMAL);
+    if (openFolder)
+        ShellExecute(this, QStringLiteral("open"), folder, QString(), QString(), SW_SHOWNORMAL);
+    done(QDialog::Accepted);
 }
 
 void CStatusDlg::OnStop() {

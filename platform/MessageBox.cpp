@@ -1,5 +1,6 @@
 #include "platform/MessageBox.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace {
@@ -7,6 +8,25 @@ MessageBoxResponder& Responder() {
     static MessageBoxResponder responder;
     return responder;
 }
+
+// A box shown while the program is busy (a wait cursor set) waits for the user,
+// not for the program: it shows the ordinary arrow until it is closed.
+class CArrowWhileBusy {
+public:
+    CArrowWhileBusy() : busy(QGuiApplication::overrideCursor() != nullptr) {
+        if (busy)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    ~CArrowWhileBusy() {
+        if (busy)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    CArrowWhileBusy(const CArrowWhileBusy&) = delete;
+    CArrowWhileBusy& operator=(const CArrowWhileBusy&) = delete;
+
+private:
+    const bool busy;
+};
 } // namespace
 
 MessageBoxResponder SetMessageBoxResponder(MessageBoxResponder responder) {
@@ -19,6 +39,8 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
 
     QMessageBox box(owner);
     box.setWindowTitle(caption);
+    // Texts carry file paths, which must show as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (flags & 0xF0) {
     case MB_ICONHAND:
@@ -42,6 +64,7 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    const CArrowWhileBusy arrow;
     const int answer = box.exec();
     switch (answer) {
     case QMessageBox::Yes:
