@@ -1,24 +1,74 @@
+// The main window: its frame, the task list and its delete commands, adding
+// files by probe, dialog and drop, and the other commands through real clicks
+// and keys on a shown window.
+
 #include "tasks/OstrelaDlg.h"
 
 #include "TestSupport.h"
+#include "app/Ostrela.h"
+#include "platform/FileDialog.h"
 #include "platform/ListCtrl.h"
 #include "res/DialogTemplate.h"
 #include "res/Menus.h"
 #include "res/Resource.h"
+#include "res/WebPages.h"
+#include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
+#include "ui/AboutBox.h"
+#include "ui/FolderDlg.h"
+#include "ui/MyHyperLink.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
 #include <gtest/gtest.h>
-
-using testing_support::MessageBoxRecorder;
+#include <memory>
+#include <optional>
 
 namespace {
+
+using testing_support::MessageBoxRecorder;
+using testing_support::ProgramFolderOverride;
+using testing_support::ShellRecorder;
+using testing_support::WaitUntil;
+
+const QString kDvdText = "You're trying to open a DVD (*.vob/*.ifo) file. Ostrela doesn't support "
+                         "DVD format.  You need Tamsel to do this.";
+
+bool WriteFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+// The calls the stand-in MediaInfo library recorded; `clear` empties the record.
+QString FakeTrace(bool clear = false) {
+    QLibrary lib(FAKE_MEDIAINFO_PATH);
+    const QString trace = QString::fromUtf8(
+        reinterpret_cast<const char* (*)()>(lib.resolve("FakeMediaInfo_Trace"))());
+    if (clear)
+        reinterpret_cast<void (*)()>(lib.resolve("FakeMediaInfo_ClearTrace"))();
+    return trace;
+}
+
+std::optional<Qt::CursorShape> OverrideCursor() {
+    const QCursor* c = QGuiApplication::overrideCursor();
+    return c ? std::optional<Qt::CursorShape>(c->shape()) : std::nullopt;
+}
+
 QStringList Items(QComboBox* combo) {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
@@ -33,39 +83,167 @@ QStringList MenuTexts(QMenu* menu) {
                                    : a->text() + ":" + QString::number(CommandId(a)));
     return texts;
 }
-} // namespace
 
-TEST(MainWindowFrame, ControlsColumnsAndMenusAsDesigned) {
-    COstrelaDlg dlg;
-    EXPECT_EQ(dlg.windowTitle(), "Ostrela");
-    EXPECT_TRUE(dlg.windowFlags() & Qt::FramelessWindowHint);
-
-    EXPECT_EQ(GetDlgItemText(&dlg, IDC_ADD_FILES), " Add Files");
-    EXPECT_TRUE(GetDlgItemAs<QPushButton>(&dlg, IDC_ADD_FILES)->isDefault());
-    EXPECT_EQ(GetDlgItemText(&dlg, IDC_DELETE_FILE), "Delete File");
-    EXPECT_EQ(GetDlgItemText(&dlg, IDC_MOVIE_CLIP), "Movie Clip");
-    EXPECT_EQ(GetDlgItemText(&dlg, IDC_BROWSE), "Browse");
-    EXPECT_NE(GetDlgItemAs<QLineEdit>(&dlg, IDC_OUTPUT_PATH), nullptr);
-    EXPECT_EQ(GetDlgItemText(&dlg, IDC_TO_MP3), "To MP3");
-    EXPECT_EQ(GetDlgItemText(&dlg, IDC_TO_WAV), "To WAV");
-    EXPECT_EQ(GetDlgItemText(&dlg, IDC_TO_AC3), "To AC3");
-    EXPECT_EQ(Items(dlg.bitrateList), QStringList({"32", "40", "48", "56", "64", "80", "96", "112",
-                                                   "128", "192", "224", "256", "320"}));
-    EXPECT_EQ(Items(dlg.sampleRateList), QStringList({"48000", "44100", "32000", "22050"}));
-    EXPECT_EQ(Items(dlg.channelList), QStringList({"Mono", "Stereo"}));
-
-    const QStringList headers = {"Title", "Start", "End", "Source Format", "Output Format"};
-    ASSERT_EQ(dlg.taskList->columnCount(), 5);
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(dlg.taskList->headerItem()->text(c), headers[c]);
-        EXPECT_EQ(dlg.taskList->header()->sectionSize(c), c == 0 ? 135 : 90);
+// A shown main window with every seam answered by the test: message boxes,
+// the shell, the program folder, the file and folder dialogs, the window move,
+// and the stand-in MediaInfo library.
+class OstrelaDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        programFolder = std::make_unique<ProgramFolderOverride>(temp.path());
+        previousFiles = SetFileDialogResponder([this](const FileDialogRequest& r) {
+            fileRequests.push_back(r);
+            return filesToAdd;
+        });
+        previousFolders =
+            CFolderDialog::SetResponder([this](const CFolderDialog& d, QString& path) {
+                folderRequests << QString("%1|%2|%3|%4")
+                                      .arg(d.Title(), d.InitialFolder())
+                                      .arg(d.Flags(), 0, 16)
+                                      .arg(d.Parent() == dlg.get());
+                path = temp.path();
+                return folderAnswer;
+            });
+        previousMove = COstrelaDlg::SetSystemMoveHandler([this](QWindow* w) {
+            moves.push_back(w);
+            return moveHandled;
+        });
+        SetMediaInfoLibraryName(FAKE_MEDIAINFO_PATH);
+        FakeTrace(true);
+        dlg = std::make_unique<COstrelaDlg>();
+        theApp.m_pMainWnd = dlg.get();
+        dlg->show();
+        dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
     }
-    EXPECT_FALSE(dlg.taskList->header()->sectionsClickable());
 
-    const QList<QAction*> bar = dlg.menuBar->actions();
+    void TearDown() override {
+        theApp.m_pMainWnd = nullptr;
+        dlg.reset();
+        SetMediaInfoLibraryName(realLibrary);
+        COstrelaDlg::SetSystemMoveHandler(previousMove);
+        CFolderDialog::SetResponder(previousFolders);
+        SetFileDialogResponder(previousFiles);
+    }
+
+    template <class T = QWidget> T* Item(int id) const { return GetDlgItemAs<T>(dlg.get(), id); }
+    QString Path(const QString& name) const { return temp.filePath(name); }
+
+    // A file the stand-in library answers with its first line as the play time.
+    QString Answering(const QString& name, const QByteArray& playTime) {
+        EXPECT_TRUE(WriteFile(Path(name), playTime + "\n"));
+        return Path(name);
+    }
+    // A real video, probed by the real library.
+    QString Media(const QString& name, double seconds) {
+        SetMediaInfoLibraryName(realLibrary);
+        QString error;
+        EXPECT_TRUE(testing_support::MakeMedia(Path(name), seconds, &error)) << error.toStdString();
+        return Path(name);
+    }
+    QStringList Row(int r) const {
+        QStringList texts;
+        for (int c = 0; c < 5; ++c)
+            texts << dlg->taskList->GetItemText(r, c);
+        return texts;
+    }
+    QStringList Titles() const {
+        QStringList texts;
+        for (int r = 0; r < dlg->taskList->GetItemCount(); ++r)
+            texts << dlg->taskList->GetItemText(r, 0);
+        return texts;
+    }
+    void AddThree() {
+        for (const char* path : {"/v/one.avi", "/v/two.mp4", "/v/three.mkv"})
+            ASSERT_TRUE(dlg->AppendTask(path, 10 * dlg->taskList->GetItemCount() + 10));
+    }
+
+    // Opens a menu of the bar with a click on its title and clicks the item.
+    void ClickMenuItem(int commandId) {
+        for (QAction* top : dlg->menuBar->actions()) {
+            QMenu* menu = top->menu();
+            for (QAction* item : menu->actions()) {
+                if (CommandId(item) != commandId)
+                    continue;
+                QTest::mouseClick(dlg->menuBar, Qt::LeftButton, {},
+                                  dlg->menuBar->actionGeometry(top).center());
+                ASSERT_TRUE(WaitUntil([menu] { return menu->isVisible(); }, 2000));
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+                return;
+            }
+        }
+        FAIL() << "no menu item " << commandId;
+    }
+
+    // Drops local files on the task list as real drag events.
+    void Drop(const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        QWidget* target = dlg->taskList->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+    }
+
+    QLabel* Label(const QString& text) const {
+        for (QLabel* l : dlg->findChildren<QLabel*>())
+            if (l->text() == text)
+                return l;
+        return nullptr;
+    }
+
+    // A left click at a point of the window, delivered as the platform does
+    // (to the control there, or to the window).
+    void PressAt(const QPoint& pos) {
+        QTest::mousePress(dlg->windowHandle(), Qt::LeftButton, {}, pos);
+        QTest::mouseRelease(dlg->windowHandle(), Qt::LeftButton, {}, pos);
+    }
+
+    const QString realLibrary = GetMediaInfoLibraryName();
+    QTemporaryDir temp;
+    std::unique_ptr<ProgramFolderOverride> programFolder;
+    ShellRecorder shell;
+    MessageBoxRecorder boxes;
+
+    QStringList filesToAdd;
+    std::vector<FileDialogRequest> fileRequests;
+    FileDialogResponder previousFiles;
+    QStringList folderRequests; // title|initial folder|flags|owned by the main window
+    int folderAnswer = -1;
+    CFolderDialog::Responder previousFolders;
+    std::vector<QWindow*> moves;
+    bool moveHandled = true;
+    COstrelaDlg::SystemMoveHandler previousMove;
+
+    std::unique_ptr<COstrelaDlg> dlg;
+};
+
+// The frame and the task list ------------------------------------------------------
+
+TEST_F(OstrelaDlgTest, ListsColumnsAndMenusAsDesigned) {
+    EXPECT_EQ(dlg->windowTitle(), "Ostrela");
+    EXPECT_TRUE(dlg->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(dlg->windowIcon().isNull());
+    // The settings file stores positions in these lists.
+    EXPECT_EQ(Items(dlg->bitrateList), QStringList({"32", "40", "48", "56", "64", "80", "96", "112",
+                                                    "128", "192", "224", "256", "320"}));
+    EXPECT_EQ(Items(dlg->sampleRateList), QStringList({"48000", "44100", "32000", "22050"}));
+    EXPECT_EQ(Items(dlg->channelList), QStringList({"Mono", "Stereo"}));
+    const QStringList headers = {"Title", "Start", "End", "Source Format", "Output Format"};
+    ASSERT_EQ(dlg->taskList->columnCount(), 5);
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(dlg->taskList->headerItem()->text(c), headers[c]);
+        EXPECT_EQ(dlg->taskList->header()->sectionSize(c), c == 0 ? 135 : 90);
+    }
+    const QList<QAction*> bar = dlg->menuBar->actions();
     ASSERT_EQ(bar.size(), 3);
-    EXPECT_EQ(bar[0]->text(), "System");
-    EXPECT_EQ(bar[1]->text(), "Operation");
     EXPECT_EQ(bar[2]->text(), "* Extract Audio From DVD ?  *");
     EXPECT_EQ(MenuTexts(bar[0]->menu()),
               QStringList({"Restore Default Settings:32791", "-", "Visit Our Website:32785",
@@ -76,141 +254,360 @@ TEST(MainWindowFrame, ControlsColumnsAndMenusAsDesigned) {
     EXPECT_EQ(MenuTexts(bar[2]->menu()), QStringList({"Tamsel -- Give It A Try NOW:32799"}));
 }
 
-TEST(MainWindowFrame, ControlsKeepTheTemplateProportions) {
-    COstrelaDlg dlg;
-    // The list fills the left part; the buttons stand to its right.
-    const QRect list = GetDlgItem(&dlg, IDC_TASK_LIST)->geometry();
-    const QRect add = GetDlgItem(&dlg, IDC_ADD_FILES)->geometry();
-    const QRect convert = GetDlgItem(&dlg, IDC_CONVERT)->geometry();
-    EXPECT_GT(add.left(), list.right());
-    EXPECT_GT(convert.top(), add.bottom());
-    EXPECT_NEAR(double(list.width()) / dlg.width(), 333.0 / 415.0, 0.02);
-    EXPECT_GE(list.top(), dlg.menuBar->height());
-    // Closed drop-down lists leave the output path and Browse uncovered.
-    for (QComboBox* combo : {dlg.bitrateList, dlg.sampleRateList, dlg.channelList})
-        EXPECT_LT(combo->geometry().bottom(), GetDlgItem(&dlg, IDC_OUTPUT_PATH)->geometry().top());
-}
-
-class TaskListTest : public ::testing::Test {
-protected:
-    void AddThree() {
-        ASSERT_TRUE(dlg.AppendTask("/v/one.avi", 10));
-        ASSERT_TRUE(dlg.AppendTask("/v/two.mp4", 20));
-        ASSERT_TRUE(dlg.AppendTask("/v/three.mkv", 30));
-    }
-    QStringList Row(int row) {
-        QStringList texts;
-        for (int c = 0; c < 5; ++c)
-            texts << dlg.taskList->GetItemText(row, c);
-        return texts;
-    }
-
-    COstrelaDlg dlg;
-    MessageBoxRecorder boxes;
-};
-
-TEST_F(TaskListTest, AppendFillsEntryAndRowAndSelectsIt) {
-    ASSERT_TRUE(dlg.AppendTask("/video/holiday.avi", 3725));
-    EXPECT_EQ(Row(0), QStringList({" holiday.avi", "00:00:00", "01:02:05", "AVI", "MP3"}));
-    EXPECT_EQ(dlg.taskList->GetItemImage(0), 2);
-    EXPECT_FALSE(dlg.taskList->topLevelItem(0)->icon(0).isNull());
-    EXPECT_EQ(dlg.taskList->GetNextSelectedItem(), 0);
-    EXPECT_EQ(taskTable[0].duration, 3725);
-    EXPECT_EQ(taskTable[0].clipLength, 3725);
-    EXPECT_EQ(taskTable[0].clipStart, 0);
-    EXPECT_EQ(FixedText(taskTable[0].sourcePath), "/video/holiday.avi");
-    EXPECT_EQ(FixedText(taskTable[0].title), " holiday");
-
-    dlg.SetOutputFormatRadios(2);
-    ASSERT_TRUE(dlg.AppendTask("/video/x.mpg", 1));
-    EXPECT_EQ(dlg.taskList->GetItemText(1, 4), "WAV");
-    EXPECT_EQ(dlg.taskList->GetNextSelectedItem(), 1);
-}
-
-TEST_F(TaskListTest, AppendRefusesTheHundredAndFirstTaskAndOverlongPaths) {
-    for (int i = 0; i < TASK_TABLE_SIZE; ++i)
-        ASSERT_TRUE(dlg.AppendTask(QString("/v/f%1.avi").arg(i), i));
-    const TaskRecord before = taskTable[TASK_TABLE_SIZE - 1];
-    EXPECT_FALSE(dlg.AppendTask("/v/one-too-many.avi", 5));
-    EXPECT_EQ(dlg.taskList->GetItemCount(), TASK_TABLE_SIZE);
-    EXPECT_EQ(FixedText(taskTable[TASK_TABLE_SIZE - 1].sourcePath), FixedText(before.sourcePath));
-
-    COstrelaDlg other;
-    EXPECT_FALSE(other.AppendTask("/v/" + QString(300, 'a') + ".avi", 5));
-    EXPECT_EQ(other.taskList->GetItemCount(), 0);
-}
-
-TEST_F(TaskListTest, DeleteMiddleRowShiftsEntriesAndSelectsTheNext) {
+TEST_F(OstrelaDlgTest, DeleteFileShiftsTheEntriesAndSelectsTheNextRow) {
     AddThree();
-    dlg.taskList->SelectItem(1);
-    ASSERT_TRUE(dlg.OnCommand(IDC_DELETE_FILE));
+    dlg->taskList->SelectItem(1);
+    ASSERT_TRUE(dlg->OnCommand(IDC_DELETE_FILE));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Are you sure to delete the current item \" TWO.MP4\" ?");
     EXPECT_EQ(boxes.boxes[0].caption, "Question");
     EXPECT_EQ(boxes.boxes[0].flags, MB_YESNO | MB_ICONQUESTION);
-    EXPECT_EQ(boxes.boxes[0].owner, &dlg);
-
-    ASSERT_EQ(dlg.taskList->GetItemCount(), 2);
-    EXPECT_EQ(Row(0)[0], " one.avi");
-    EXPECT_EQ(Row(1)[0], " three.mkv");
+    EXPECT_EQ(Titles(), QStringList({" one.avi", " three.mkv"}));
     EXPECT_EQ(FixedText(taskTable[1].sourcePath), "/v/three.mkv");
     EXPECT_EQ(taskTable[1].duration, 30);
-    EXPECT_EQ(dlg.taskList->GetNextSelectedItem(), 1);
+    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(), 1);
+
+    dlg->OnCommand(ID_OPERATION_DELETE_FILE); // the last row leaves no selection
+    EXPECT_EQ(Titles(), QStringList({" one.avi"}));
+    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(), -1);
 }
 
-TEST_F(TaskListTest, DeletingTheLastOrOnlyRowLeavesNoSelection) {
+TEST_F(OstrelaDlgTest, DeleteFileWithoutSelectionOrDeclinedChangesNothing) {
     AddThree();
-    dlg.OnCommand(ID_OPERATION_DELETE_FILE); // the last row is selected after adding
-    EXPECT_EQ(dlg.taskList->GetItemCount(), 2);
-    EXPECT_EQ(dlg.taskList->GetNextSelectedItem(), -1);
-
-    COstrelaDlg single;
-    single.AppendTask("/v/only.avi", 1);
-    single.OnCommand(IDC_DELETE_FILE);
-    EXPECT_EQ(single.taskList->GetItemCount(), 0);
-    EXPECT_EQ(single.taskList->GetNextSelectedItem(), -1);
-}
-
-TEST_F(TaskListTest, DeleteWithoutSelectionOrDeclinedChangesNothing) {
-    AddThree();
-    dlg.taskList->clearSelection();
-    dlg.OnCommand(IDC_DELETE_FILE);
+    dlg->taskList->clearSelection();
+    dlg->OnCommand(IDC_DELETE_FILE);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Please select a video from the list!");
     EXPECT_EQ(boxes.boxes[0].caption, "Information");
-    EXPECT_EQ(boxes.boxes[0].flags, MB_ICONEXCLAMATION | MB_OK);
-
-    dlg.taskList->SelectItem(0);
+    dlg->taskList->SelectItem(0);
     boxes.answers.push_back(IDNO);
-    dlg.OnCommand(IDC_DELETE_FILE);
-    EXPECT_EQ(dlg.taskList->GetItemCount(), 3);
+    dlg->OnCommand(IDC_DELETE_FILE);
+    EXPECT_EQ(dlg->taskList->GetItemCount(), 3);
     EXPECT_EQ(FixedText(taskTable[0].sourcePath), "/v/one.avi");
 }
 
-TEST_F(TaskListTest, DeleteAllAsksEvenWhenEmptyAndClearsEveryEntry) {
-    boxes.answers.push_back(IDNO);
-    dlg.OnCommand(ID_OPERATION_DELETE_ALL);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Are you sure to delete all the files?");
-
+TEST_F(OstrelaDlgTest, RightClickOnTheEmptyListOffersTheOperationsAndDeleteAllClearsEveryEntry) {
     AddThree();
     boxes.answers.push_back(IDNO);
-    dlg.OnCommand(ID_OPERATION_DELETE_ALL);
-    EXPECT_EQ(dlg.taskList->GetItemCount(), 3);
+    dlg->OnCommand(ID_OPERATION_DELETE_ALL);
+    EXPECT_EQ(dlg->taskList->GetItemCount(), 3);
 
-    dlg.OnCommand(ID_OPERATION_DELETE_ALL);
-    EXPECT_EQ(dlg.taskList->GetItemCount(), 0);
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        for (QAction* a : menu->actions())
+            shown << a->text();
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->actions()[2]).center());
+    });
+    QWidget* viewport = dlg->taskList->viewport();
+    const QPoint empty(20, viewport->height() - 5);
+    ASSERT_FALSE(dlg->taskList->itemAt(empty));
+    QTest::mouseClick(viewport, Qt::RightButton, {}, empty);
+    EXPECT_EQ(shown,
+              QStringList({"Add Files", "Delete File", "Delete All Files", "Select Movie Clip"}));
+    EXPECT_TRUE(dlg->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly).isEmpty());
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, "Are you sure to delete all the files?");
+    EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
     EXPECT_EQ(taskTable[2].duration, 0);
     EXPECT_EQ(taskTable[2].sourcePath[0], '\0');
+
+    dlg->OnCommand(ID_OPERATION_DELETE_ALL); // asks also when the list is empty
+    EXPECT_EQ(boxes.boxes.size(), 3u);
 }
 
-TEST_F(TaskListTest, FormatRadiosAndOutputExtension) {
-    EXPECT_EQ(dlg.GetOutputExtension(), "mp3"); // none checked
-    dlg.SetOutputFormatRadios(3);
-    EXPECT_EQ(dlg.GetOutputExtension(), "ac3");
-    dlg.SetOutputFormatRadios(2);
-    EXPECT_FALSE(GetDlgItemAs<QRadioButton>(&dlg, IDC_TO_AC3)->isChecked());
-    EXPECT_EQ(dlg.GetOutputExtension(), "wav");
-    dlg.SetOutputFormatRadios(0);
-    EXPECT_EQ(dlg.GetOutputExtension(), "wav");
+// Adding files -----------------------------------------------------------------------
+
+TEST_F(OstrelaDlgTest, AddFilesAppendsRealMediaInDialogOrderAndSelectsTheLast) {
+    const QString c = Media("c.mkv", 3.0);
+    const QString a = Media("holiday.avi", 5.44);
+    const QString b = Media("beach w\u00e4lk.mp4", 2.0);
+    const QString notes = Path("notes.avi");
+    ASSERT_TRUE(WriteFile(notes, "not a video\n"));
+    filesToAdd = {c, a, notes, b};
+    QTest::mouseClick(Item<QPushButton>(IDC_ADD_FILES), Qt::LeftButton);
+
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Fail to open the file " + notes);
+    ASSERT_EQ(dlg->taskList->GetItemCount(), 3);
+    EXPECT_EQ(Row(0), QStringList({" c.mkv", "00:00:00", "00:00:03", "MKV", "MP3"}));
+    EXPECT_EQ(Row(1), QStringList({" holiday.avi", "00:00:00", "00:00:05", "AVI", "MP3"}));
+    EXPECT_EQ(Row(2), QStringList({" beach w\u00e4lk.mp4", "00:00:00", "00:00:02", "MP4", "MP3"}));
+    EXPECT_EQ(dlg->taskList->GetItemImage(1), 2);
+    EXPECT_EQ(taskTable[1].duration, 5.0); // 5.44 s truncated
+    EXPECT_EQ(taskTable[1].clipLength, 5.0);
+    EXPECT_EQ(FixedText(taskTable[1].title), " holiday");
+    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(-1), 2);
+    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(2), -1);
+    EXPECT_FALSE(OverrideCursor().has_value());
+
+    const FileDialogRequest& r = fileRequests.at(0);
+    EXPECT_EQ(r.flags, 0x1206u);
+    ASSERT_EQ(r.nameFilters.size(), 9);
+    EXPECT_EQ(r.nameFilters[0], "All supported media files (*.mpg *.mpeg *.avi *.wmv *.asf "
+                                "*.flv *.dat *.qt *.mp4 *.3gp *.mov *.dat)");
+    EXPECT_EQ(r.nameFilters[2], "MPEG files (*.mpeg; *.mpg) (*.mpg *.mpeg)");
+    EXPECT_EQ(r.selectedNameFilter, r.nameFilters[0]);
 }
+
+TEST_F(OstrelaDlgTest, AddFileProbesWithOneHandleAndReportsAnUnreadableFileUnderTheWaitCursor) {
+    const QString a = Answering("a.avi", "5432");
+    const QString bad = Answering("bad.avi", "");
+    const QString one = "New;Open(h,%1);Get(h,0,0,PlayTime,1,0);Close(h);Delete(h);";
+    QString traceAtBox;
+    std::optional<Qt::CursorShape> cursorAtBox;
+    boxes.onShow = [&](const MessageBoxRequest&) {
+        traceAtBox = FakeTrace();
+        cursorAtBox = OverrideCursor();
+    };
+    dlg->AddFile(a);
+    dlg->AddFile(bad);
+
+    EXPECT_EQ(FakeTrace(), one.arg(a) + one.arg(bad));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Fail to open the file " + bad);
+    EXPECT_EQ(boxes.boxes[0].caption, "Information");
+    EXPECT_EQ(boxes.boxes[0].owner, nullptr);
+    EXPECT_EQ(cursorAtBox, Qt::WaitCursor);
+    EXPECT_TRUE(traceAtBox.endsWith("Close(h);")) << traceAtBox.toStdString(); // not deleted yet
+    EXPECT_EQ(Titles(), QStringList({" a.avi"}));
+    EXPECT_EQ(Row(0)[2], "00:00:05");
+    EXPECT_FALSE(OverrideCursor().has_value());
+}
+
+TEST_F(OstrelaDlgTest, DvdFilesAreRefusedInAnyLetterCaseBeforeAnyProbe) {
+    for (const QString name : {"Movie.VOB", "movie.ifo", "VIDEO_TS.Ifo"})
+        dlg->AddFile(Path(name));
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    for (const MessageBoxRequest& box : boxes.boxes) {
+        EXPECT_EQ(box.text, kDvdText);
+        EXPECT_EQ(box.owner, nullptr);
+    }
+    EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
+    EXPECT_FALSE(IsMediaInfoLoaded());
+}
+
+TEST_F(OstrelaDlgTest, MissingOrIncompleteLibraryAddsFilesWithZeroTimeAndNoMessage) {
+    const QString file = Answering("clip.avi", "5432");
+    for (const QString library :
+         {Path("libmediainfo-missing.so.0"), QString(FAKE_MEDIAINFO_PARTIAL_PATH)}) {
+        SetMediaInfoLibraryName(library);
+        dlg->AddFile(file);
+        EXPECT_EQ(Row(dlg->taskList->GetItemCount() - 1),
+                  QStringList({" clip.avi", "00:00:00", "00:00:00", "AVI", "MP3"}));
+    }
+    EXPECT_EQ(dlg->taskList->GetItemCount(), 2);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(OstrelaDlgTest, NameWithoutFullStopKeepsItsWholeNameAsTitle) {
+    ASSERT_TRUE(QDir(temp.path()).mkpath("my.dir"));
+    dlg->AddFile(Answering("my.dir/clip", "3000"));
+    EXPECT_EQ(Row(0), QStringList({" clip", "00:00:00", "00:00:03", "", "MP3"}));
+    EXPECT_EQ(FixedText(taskTable[0].title), " clip");
+}
+
+TEST_F(OstrelaDlgTest, PathTooLongForTheTableIsRefusedByNameWithoutAProbe) {
+    const QString longPath = "/videos/" + QString(120, 'd') + "/" + QString(140, 'n') + ".avi";
+    dlg->AddFile(longPath);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.contains(longPath));
+    EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
+    EXPECT_EQ(FakeTrace(), "");
+}
+
+TEST_F(OstrelaDlgTest, TheHundredAndFirstFileIsRefusedOnceWithAMessage) {
+    const QString file = Answering("clip.avi", "1000");
+    for (int i = 0; i < TASK_TABLE_SIZE - 1; ++i)
+        dlg->AddFile(file);
+    filesToAdd = {file, file, file, file};
+    dlg->OnCommand(ID_OPERATION_ADD_FILES);
+    EXPECT_EQ(dlg->taskList->GetItemCount(), TASK_TABLE_SIZE);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text,
+              "The task list is full. Ostrela converts at most 100 files at a time.");
+    EXPECT_EQ(boxes.boxes[0].caption, "Information");
+}
+
+TEST_F(OstrelaDlgTest, DroppedFilesAreAddedInDropOrderTwiceIfDroppedTwiceAndFoldersNot) {
+    const QString b = Answering("b.mp4", "2000");
+    const QString a = Answering("a.avi", "1000");
+    ASSERT_TRUE(QDir(temp.path()).mkpath("videos.avi"));
+    Drop({b, a, Path("videos.avi"), b});
+    EXPECT_EQ(Titles(), QStringList({" b.mp4", " a.avi", " b.mp4"}));
+    EXPECT_EQ(Row(0), QStringList({" b.mp4", "00:00:00", "00:00:02", "MP4", "MP3"}));
+    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(-1), 2);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(OstrelaDlgTest, DroppedShortcutsAddTheirTargets) {
+    const QString target = Answering("holiday.avi", "2000");
+    ASSERT_TRUE(QFile::link(target, Path("link to video")));
+    const QString desktop = Path("holiday link.desktop");
+    ASSERT_TRUE(WriteFile(desktop, "[Desktop Entry]\nType=Link\nName=Holiday\nURL=" +
+                                       QUrl::fromLocalFile(target).toEncoded() + "\n"));
+    Drop({Path("link to video"), desktop});
+    EXPECT_EQ(Titles(), QStringList({" holiday.avi", " holiday.avi"}));
+    EXPECT_EQ(FixedText(taskTable[0].sourcePath), target);
+    EXPECT_EQ(FixedText(taskTable[1].sourcePath), target);
+}
+
+// The other commands ---------------------------------------------------------------------
+
+TEST_F(OstrelaDlgTest, EachRadioRewritesTheOutputFormatOfEveryRowAndNewRowsFollow) {
+    AddThree();
+    const std::pair<int, QString> radios[] = {
+        {IDC_TO_WAV, "WAV"}, {IDC_TO_AC3, "AC3"}, {IDC_TO_MP3, "MP3"}};
+    for (const auto& [id, name] : radios) {
+        QTest::mouseClick(Item<QRadioButton>(id), Qt::LeftButton);
+        for (int row = 0; row < 3; ++row)
+            EXPECT_EQ(dlg->taskList->GetItemText(row, 4), name) << "row " << row;
+        EXPECT_EQ(dlg->GetOutputExtension(), name.toLower());
+    }
+    // A fourth file added with Enter shows the chosen format.
+    QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
+    filesToAdd = {Answering("fourth.avi", "1000")};
+    auto* edit = Item<QLineEdit>(IDC_OUTPUT_PATH);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(dlg->taskList->GetItemCount(), 4);
+    EXPECT_EQ(Row(3)[4], "WAV");
+    EXPECT_FALSE(QFileInfo::exists(Path("option.ini"))); // written only by Convert
+
+    // Enter on a button is that button's.
+    auto* browse = Item<QPushButton>(IDC_BROWSE);
+    browse->setFocus();
+    ASSERT_TRUE(WaitUntil([browse] { return browse->hasFocus(); }, 2000));
+    QTest::keyClick(browse, Qt::Key_Return);
+    EXPECT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(folderRequests.size(), 1);
+}
+
+TEST_F(OstrelaDlgTest, BrowsePutsTheChosenFolderIntoTheEditBoxOnlyOnOk) {
+    auto* edit = Item<QLineEdit>(IDC_OUTPUT_PATH);
+    edit->setText("/typed/by/hand");
+    QTest::mouseClick(Item<QPushButton>(IDC_BROWSE), Qt::LeftButton);
+    EXPECT_EQ(edit->text(), "/typed/by/hand");
+    folderAnswer = 1;
+    QTest::mouseClick(Item<QPushButton>(IDC_BROWSE), Qt::LeftButton);
+    EXPECT_EQ(edit->text(), temp.path());
+    const QString request = "Select the folder you want to save output files to:||51|1";
+    EXPECT_EQ(folderRequests, QStringList({request, request}));
+}
+
+TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
+    ClickMenuItem(ID_SYSTEM_WEBSITE);
+    for (int id = ID_WEB_PAGE_FIRST; id <= ID_WEB_PAGE_LAST; ++id)
+        EXPECT_TRUE(dlg->OnCommand(id));
+    ClickMenuItem(ID_TAMSEL_TRY);
+    EXPECT_TRUE(dlg->OnCommand(ID_HELP_CONTENTS));
+
+    ASSERT_EQ(shell.requests.size(), 9u);
+    QStringList urls;
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(shell.requests[i].verb, "open");
+        EXPECT_EQ(shell.requests[i].showCommand, SW_SHOW);
+        urls << shell.requests[i].file;
+    }
+    EXPECT_EQ(urls[0], WebPageUrl(WebPage::Home));
+    EXPECT_EQ(urls.filter("https://www.example.com/").size(), 7);
+    EXPECT_EQ(QSet<QString>(urls.begin(), urls.end()).size(), 7);
+    EXPECT_EQ(shell.requests[7].kind, ShellRequest::StartProgram);
+    EXPECT_EQ(shell.requests[7].file, temp.path() + "/Ostrela Varnel.exe");
+    EXPECT_EQ(shell.requests[7].showCommand, SW_SHOWNORMAL);
+    EXPECT_EQ(shell.requests[8].file, temp.path() + "/help.chm");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(OstrelaDlgTest, F1FromAnyControlOpensHelpAndTypingGoesOn) {
+    for (int id : {IDC_OUTPUT_PATH, IDC_TASK_LIST, IDC_BROWSE}) {
+        QWidget* control = Item(id);
+        control->setFocus();
+        ASSERT_TRUE(WaitUntil([control] { return control->hasFocus(); }, 2000)) << id;
+        QTest::keyClick(control, Qt::Key_F1);
+    }
+    ASSERT_EQ(shell.requests.size(), 3u);
+    for (const ShellRequest& r : shell.requests)
+        EXPECT_EQ(r.file, temp.path() + "/help.chm");
+
+    auto* edit = Item<QLineEdit>(IDC_OUTPUT_PATH);
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClick(edit, Qt::Key_F1);
+    QTest::keyClicks(edit, "abc");
+    EXPECT_EQ(edit->text(), "abc");
+}
+
+TEST_F(OstrelaDlgTest, AboutRunsAFreshModalAboutBoxEachTime) {
+    std::vector<bool> startedUnvisited;
+    for (int run = 0; run < 2; ++run) {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            EXPECT_EQ(box->parentWidget(), dlg.get());
+            startedUnvisited.push_back(!box->firstLink->IsVisited() &&
+                                       !box->secondLink->IsVisited());
+            QTest::mouseClick(box->secondLink, Qt::LeftButton, {}, QPoint(3, 3));
+            QTest::mouseClick(GetDlgItemAs<QPushButton>(box, IDC_OK), Qt::LeftButton);
+        });
+        ClickMenuItem(ID_SYSTEM_ABOUT);
+        ASSERT_TRUE(WaitUntil([&] { return int(startedUnvisited.size()) == run + 1; }, 5000));
+    }
+    EXPECT_EQ(startedUnvisited, std::vector<bool>({true, true}));
+    ASSERT_EQ(shell.requests.size(), 2u);
+    EXPECT_EQ(shell.requests[1].file, WebPageUrl(WebPage::Tamsel));
+    EXPECT_EQ(shell.requests[1].verb, "open");
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(OstrelaDlgTest, ExitAndEscapeCloseTheWindowAsCancel) {
+    ClickMenuItem(ID_SYSTEM_EXIT);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+
+    dlg->setResult(QDialog::Accepted);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    QTest::keyClick(Item(IDC_OUTPUT_PATH), Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) {
+    for (int id : {IDC_BROWSE, IDC_OUTPUT_PATH, IDC_TASK_LIST, IDC_TO_WAV})
+        PressAt(Item(id)->geometry().center());
+    EXPECT_TRUE(moves.empty());
+
+    // A label lets the press through to the window, and so does the group box.
+    QLabel* label = Label("Output Path");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(dlg->childAt(label->geometry().center()), label);
+    PressAt(label->geometry().center());
+    EXPECT_EQ(moves.size(), 1u);
+    const QRect box = dlg->findChild<QGroupBox*>()->geometry();
+    QPoint onBox;
+    for (int y = box.top() + 2; y < box.bottom() && onBox.isNull(); y += 2)
+        for (int x = box.left() + 2; x < box.right() && onBox.isNull(); x += 2)
+            if (!dlg->childAt(QPoint(x, y)))
+                onBox = QPoint(x, y);
+    ASSERT_FALSE(onBox.isNull());
+    PressAt(onBox);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[1], dlg->windowHandle());
+    QTest::mouseClick(dlg->windowHandle(), Qt::RightButton, {}, onBox);
+    EXPECT_EQ(moves.size(), 2u);
+}
+
+TEST_F(OstrelaDlgTest, WithoutASystemMoveTheWindowFollowsTheMouse) {
+    moveHandled = false;
+    const QPoint start = dlg->pos();
+    const QPoint grip = Label("Audio Bitrate")->geometry().center();
+    QTest::mousePress(dlg->windowHandle(), Qt::LeftButton, {}, grip);
+    QTest::mouseMove(dlg->windowHandle(), grip + QPoint(30, 20));
+    QTest::mouseRelease(dlg->windowHandle(), Qt::LeftButton, {}, grip);
+    EXPECT_EQ(dlg->pos(), start + QPoint(30, 20));
+}
+
+} // namespace

@@ -33,21 +33,17 @@ protected:
         file.write(bytes);
     }
 
-    QByteArray Contents() const {
-        QFile file(IniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
-    COstrelaDlg& Start() {
+    // The loaded choice: the checked format radio (or "-"), bitrate, sample
+    // rate, channels and output path.
+    QStringList Start() {
         dlg = std::make_unique<COstrelaDlg>();
-        return *dlg;
+        QString format = "-";
+        for (int id : {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3})
+            if (GetDlgItemAs<QRadioButton>(dlg.get(), id)->isChecked())
+                format = GetDlgItemText(dlg.get(), id);
+        return {format, dlg->bitrateList->currentText(), dlg->sampleRateList->currentText(),
+                dlg->channelList->currentText(), GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH)};
     }
-
-    bool Checked(int id) const { return GetDlgItemAs<QRadioButton>(dlg.get(), id)->isChecked(); }
-    QString Bitrate() const { return dlg->bitrateList->currentText(); }
-    QString SampleRate() const { return dlg->sampleRateList->currentText(); }
-    QString Channel() const { return dlg->channelList->currentText(); }
-    QString OutputPath() const { return GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH); }
 
     QTemporaryDir dir;
     ProgramFolderOverride folder;
@@ -55,86 +51,44 @@ protected:
     std::unique_ptr<COstrelaDlg> dlg;
 };
 
-// Loading ----------------------------------------------------------------------
-
-TEST_F(SettingsTest, FilePathIsBesideTheProgram) {
-    EXPECT_EQ(SettingsFilePath(), IniPath());
-}
-
 TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndCreatesNothing) {
-    Start();
-    EXPECT_TRUE(Checked(IDC_TO_MP3));
-    EXPECT_FALSE(Checked(IDC_TO_WAV));
-    EXPECT_FALSE(Checked(IDC_TO_AC3));
-    EXPECT_EQ(Bitrate(), "128");
-    EXPECT_EQ(SampleRate(), "48000");
-    EXPECT_EQ(Channel(), "Stereo");
-    EXPECT_TRUE(OutputPath().endsWith("/MyAudio/")) << OutputPath().toStdString();
-    EXPECT_EQ(OutputPath(), dlg->FindLargestDrive() + "MyAudio/");
+    EXPECT_EQ(SettingsFilePath(), IniPath());
+    const QStringList loaded = Start();
+    EXPECT_EQ(loaded.mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
+    EXPECT_EQ(loaded[4], dlg->FindLargestDrive() + "MyAudio/");
+    EXPECT_TRUE(loaded[4].endsWith("/MyAudio/"));
     EXPECT_FALSE(QFile::exists(IniPath()));
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-TEST_F(SettingsTest, StoredValuesSelectTheirItems) {
-    Put("[TaskSetting]\r\n"
-        "OutputFormat=3\r\n"
-        "AudioBitrate=12\r\n"
-        "SampleRate=3\r\n"
-        "Channel=0\r\n"
-        "OutputPath=\" /srv/Müzik kutusu/ \"\r\n");
-    Start();
-    EXPECT_FALSE(Checked(IDC_TO_MP3));
-    EXPECT_TRUE(Checked(IDC_TO_AC3));
-    EXPECT_EQ(Bitrate(), "320");
-    EXPECT_EQ(SampleRate(), "22050");
-    EXPECT_EQ(Channel(), "Mono");
-    EXPECT_EQ(OutputPath(), " /srv/Müzik kutusu/ ");
-}
-
-TEST_F(SettingsTest, PositionOutsideItsListFallsBackToTheDefault) {
-    Put("[TaskSetting]\nAudioBitrate=13\nSampleRate=-1\nChannel=2\n");
-    Start();
-    EXPECT_EQ(Bitrate(), "128");
-    EXPECT_EQ(SampleRate(), "48000");
-    EXPECT_EQ(Channel(), "Stereo");
-}
-
-TEST_F(SettingsTest, UnknownFormatLeavesEveryRadioUnchecked) {
-    for (const char* code : {"0", "4", "-1"}) {
-        Put(QByteArray("[TaskSetting]\nOutputFormat=") + code + "\n");
-        Start();
-        EXPECT_FALSE(Checked(IDC_TO_MP3)) << code;
-        EXPECT_FALSE(Checked(IDC_TO_WAV)) << code;
-        EXPECT_FALSE(Checked(IDC_TO_AC3)) << code;
-        EXPECT_EQ(dlg->GetOutputExtension(), "mp3");
+TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
+    const struct {
+        const char* file;
+        QStringList expected; // an empty output path stands for the proposed folder
+    } cases[] = {
+        {"[TaskSetting]\r\nOutputFormat=3\r\nAudioBitrate=12\r\nSampleRate=3\r\nChannel=0\r\n"
+         "OutputPath=\" /srv/M\xc3\xbczik kutusu/ \"\r\n",
+         {"To AC3", "320", "22050", "Mono", " /srv/M\u00fczik kutusu/ "}},
+        // Positions outside their lists take the key's default.
+        {"[TaskSetting]\nAudioBitrate=13\nSampleRate=-1\nChannel=2\n",
+         {"To MP3", "128", "48000", "Stereo", ""}},
+        // An unknown format checks no radio; text that is no number reads as 0.
+        {"[TaskSetting]\nOutputFormat=0\nChannel=abc\nAudioBitrate=\nOutputPath=\n",
+         {"-", "128", "48000", "Mono", ""}},
+        {"[tasksetting]\nOUTPUTFORMAT=2\naudiobitrate = 0\nsAmPlErAtE=1\nOutputpath=/data/\n",
+         {"To WAV", "32", "44100", "Stereo", "/data/"}},
+        {"[Other]\nOutputFormat=3\nAudioBitrate=0\n", {"To MP3", "128", "48000", "Stereo", ""}},
+    };
+    for (const auto& c : cases) {
+        Put(c.file);
+        QStringList loaded = Start();
+        if (c.expected[4].isEmpty() && loaded[4].endsWith("/MyAudio/"))
+            loaded[4].clear();
+        EXPECT_EQ(loaded, c.expected) << c.file;
+        if (loaded[0] == "-")
+            EXPECT_EQ(dlg->GetOutputExtension(), "mp3");
     }
 }
-
-TEST_F(SettingsTest, TextThatIsNoNumberReadsAsZeroAndEmptyAsDefault) {
-    Put("[TaskSetting]\nChannel=abc\nAudioBitrate=\nOutputPath=\n");
-    Start();
-    EXPECT_EQ(Channel(), "Mono");
-    EXPECT_EQ(Bitrate(), "128");
-    EXPECT_TRUE(OutputPath().endsWith("/MyAudio/"));
-}
-
-TEST_F(SettingsTest, SectionAndKeysAreFoundWithoutRegardToCase) {
-    Put("[tasksetting]\nOUTPUTFORMAT=2\naudiobitrate = 0\nsAmPlErAtE=1\nOutputpath=/data/\n");
-    Start();
-    EXPECT_TRUE(Checked(IDC_TO_WAV));
-    EXPECT_EQ(Bitrate(), "32");
-    EXPECT_EQ(SampleRate(), "44100");
-    EXPECT_EQ(OutputPath(), "/data/");
-}
-
-TEST_F(SettingsTest, KeysOfOtherSectionsAreNotSettings) {
-    Put("[Other]\nOutputFormat=3\nAudioBitrate=0\n");
-    Start();
-    EXPECT_TRUE(Checked(IDC_TO_MP3));
-    EXPECT_EQ(Bitrate(), "128");
-}
-
-// Writing with the shared names, as the Convert command does ---------------------
 
 TEST_F(SettingsTest, WritingKeepsOtherSectionsAndCommentsAndIsReadBack) {
     Put("; kept as it is\r\n[Other]\r\nx = 1\r\n\r\n[TaskSetting]\r\nAudioBitrate=3 \r\n");
@@ -142,55 +96,30 @@ TEST_F(SettingsTest, WritingKeepsOtherSectionsAndCommentsAndIsReadBack) {
     ini.SetPathName(SettingsFilePath());
     ASSERT_TRUE(ini.WriteInt(kSettingsSection, kKeyOutputFormat, 2));
     ASSERT_TRUE(ini.WriteInt(kSettingsSection, kKeyAudioBitrate, 11));
-    ASSERT_TRUE(ini.WriteInt(kSettingsSection, kKeySampleRate, 2));
-    ASSERT_TRUE(ini.WriteInt(kSettingsSection, kKeyChannel, 0));
     ASSERT_TRUE(ini.WriteString(kSettingsSection, kKeyOutputPath, "/media/usb/MyAudio/"));
-    EXPECT_EQ(Contents(), "; kept as it is\r\n[Other]\r\nx = 1\r\n\r\n[TaskSetting]\r\n"
-                          "AudioBitrate=11\r\nOutputFormat=2\r\nSampleRate=2\r\nChannel=0\r\n"
-                          "OutputPath=/media/usb/MyAudio/\r\n");
-    Start();
-    EXPECT_TRUE(Checked(IDC_TO_WAV));
-    EXPECT_EQ(Bitrate(), "256");
-    EXPECT_EQ(SampleRate(), "32000");
-    EXPECT_EQ(Channel(), "Mono");
-    EXPECT_EQ(OutputPath(), "/media/usb/MyAudio/");
+    QFile file(IniPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              "; kept as it is\r\n[Other]\r\nx = 1\r\n\r\n[TaskSetting]\r\n"
+              "AudioBitrate=11\r\nOutputFormat=2\r\nOutputPath=/media/usb/MyAudio/\r\n");
+    EXPECT_EQ(Start(), QStringList({"To WAV", "256", "48000", "Stereo", "/media/usb/MyAudio/"}));
 }
 
-// Restore Default Settings -----------------------------------------------------------
-
-TEST_F(SettingsTest, RestoreDefaultsDeletesTheFileAndLeavesTheControls) {
+TEST_F(SettingsTest, RestoreDefaultsFromTheMenuDeletesTheFileAndLeavesTheControls) {
     Put("[TaskSetting]\nOutputFormat=2\nAudioBitrate=0\nChannel=0\nOutputPath=/data/\n");
-    Start();
-    ASSERT_TRUE(dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS));
-    EXPECT_FALSE(QFile::exists(IniPath()));
-    EXPECT_TRUE(Checked(IDC_TO_WAV));
-    EXPECT_EQ(Bitrate(), "32");
-    EXPECT_EQ(Channel(), "Mono");
-    EXPECT_EQ(OutputPath(), "/data/");
-    // Without a file nothing happens either.
-    ASSERT_TRUE(dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS));
-    EXPECT_TRUE(boxes.boxes.empty());
-
-    // The next start shows the defaults.
-    Start();
-    EXPECT_TRUE(Checked(IDC_TO_MP3));
-    EXPECT_EQ(Bitrate(), "128");
-    EXPECT_EQ(Channel(), "Stereo");
-    EXPECT_TRUE(OutputPath().endsWith("/MyAudio/"));
-}
-
-TEST_F(SettingsTest, RestoreDefaultsIsReachedFromTheMenu) {
-    Put("[TaskSetting]\nOutputFormat=2\n");
-    Start();
+    const QStringList loaded = Start();
     QAction* restore = nullptr;
     for (QAction* action : dlg->menuBar->findChildren<QAction*>())
         if (CommandId(action) == ID_SYSTEM_RESTORE_DEFAULTS)
             restore = action;
     ASSERT_NE(restore, nullptr);
-    EXPECT_EQ(restore->text().remove('&'), "Restore Default Settings");
     restore->trigger();
     EXPECT_FALSE(QFile::exists(IniPath()));
+    EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), loaded[4]);
+    EXPECT_EQ(dlg->bitrateList->currentText(), "32");
+    restore->trigger(); // without a file nothing happens either
     EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(Start().mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
 }
 
 } // namespace
