@@ -24,8 +24,12 @@ bool ShellExecute(QWidget* owner, const QString& verb, const QString& file,
         return Handler()(request);
     if (file.isEmpty())
         return false;
-    // A local path is opened as a file URL; anything with a scheme is a URL already.
-    const QUrl url = QFileInfo(file).isAbsolute() ? QUrl::fromLocalFile(file) : QUrl(file);
+    // A local path is opened as a file URL; anything with a scheme is a URL
+    // already. A path without a scheme that is not absolute lies below the
+    // current folder, as the shell takes it (an output folder typed as "music").
+    QUrl url = QFileInfo(file).isAbsolute() ? QUrl::fromLocalFile(file) : QUrl(file);
+    if (url.scheme().isEmpty())
+        url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     return QDesktopServices::openUrl(url);
 }
 
