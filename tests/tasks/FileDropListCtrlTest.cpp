@@ -13,52 +13,10 @@
 
 namespace {
 
-bool WriteFile(const QString& path, const QByteArray& content = "data") {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-// Carries the URLs over the list as a drag from the desktop does: enter, move,
-// drop, each a real event to the list's viewport. False when the list refused
-// the drag as it entered.
-bool DragAndDrop(CFileDropListCtrl& list, const QList<QUrl>& urls) {
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = list.viewport()->rect().center();
-    const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
-    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(list.viewport(), &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(list.viewport(), &move);
-    EXPECT_TRUE(move.isAccepted());
-    QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(list.viewport(), &drop);
-    EXPECT_TRUE(drop.isAccepted());
-    return true;
-}
-
-bool DropFiles(CFileDropListCtrl& list, const QStringList& paths) {
-    QList<QUrl> urls;
-    for (const QString& p : paths)
-        urls << QUrl::fromLocalFile(p);
-    return DragAndDrop(list, urls);
-}
-
-QStringList Rows(const CListCtrl& list) {
-    QStringList rows;
-    for (int r = 0; r < list.GetItemCount(); ++r)
-        rows << list.GetItemText(r, 0);
-    return rows;
-}
-
 // What the drop handler received, in order.
 std::vector<std::pair<QString, unsigned>> received;
-CFileDropListCtrl* receivingList = nullptr;
 
-int RecordDrop(CFileDropListCtrl* list, const QString& path, unsigned* kind) {
-    receivingList = list;
+int RecordDrop(CFileDropListCtrl*, const QString& path, unsigned* kind) {
     received.emplace_back(path, *kind);
     return 0;
 }
@@ -74,19 +32,47 @@ protected:
 
     QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }
     QString File(const QString& name, const QByteArray& content = "data") {
-        EXPECT_TRUE(WriteFile(Path(name), content));
+        QFile f(Path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
         return Path(name);
     }
     QString Folder(const QString& name) {
         EXPECT_TRUE(QDir(dir.path()).mkpath(name));
         return Path(name);
     }
+    QString DesktopFile(const QString& name, const QByteArray& type, const QByteArray& url) {
+        return File(name, "[Desktop Entry]\nType=" + type + "\nURL=" + url + "\n");
+    }
     void UseHandler(CFileDropListCtrl::DropFlags flags, const QString& extension = QString()) {
-        CFileDropListCtrl::DropConfig config;
-        config.flags = flags | CFileDropListCtrl::UseHandler;
-        config.extension = extension;
-        config.dropHandler = &RecordDrop;
-        ASSERT_TRUE(list.SetDropConfig(config));
+        ASSERT_TRUE(
+            list.SetDropConfig({flags | CFileDropListCtrl::UseHandler, extension, &RecordDrop}));
+    }
+    QStringList Rows() const {
+        QStringList rows;
+        for (int r = 0; r < list.GetItemCount(); ++r)
+            rows << list.GetItemText(r, 0);
+        return rows;
+    }
+
+    // Carries the URLs (local paths or URLs) over the list as a drag from the
+    // desktop does: enter, move, drop. False when the list refused the drag.
+    bool Drop(const QStringList& items) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& item : items)
+            urls << (item.startsWith('/') ? QUrl::fromLocalFile(item) : QUrl(item));
+        data.setUrls(urls);
+        const QPoint at = list.viewport()->rect().center();
+        const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list.viewport(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list.viewport(), &move);
+        QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list.viewport(), &drop);
+        return move.isAccepted() && drop.isAccepted();
     }
 
     QTemporaryDir dir;
@@ -96,48 +82,43 @@ protected:
 TEST_F(FileDropListCtrlTest, DefaultInsertionPutsNewPathsOnTopAndSkipsKnownOnes) {
     const QString a = File("a.avi");
     const QString folder = Folder("videos");
-    ASSERT_TRUE(DropFiles(list, {a, a}));
-    EXPECT_EQ(Rows(list), QStringList({a}));
+    ASSERT_TRUE(Drop({a, a}));
     EXPECT_EQ(list.InsertDroppedPath(a), -1);
-    ASSERT_TRUE(DropFiles(list, {folder}));
-    EXPECT_EQ(Rows(list), QStringList({folder, a}));
+    ASSERT_TRUE(Drop({folder}));
+    EXPECT_EQ(Rows(), QStringList({folder, a}));
 
-    CFileDropListCtrl::DropConfig config;
-    config.flags = CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AllowDuplicates;
-    ASSERT_TRUE(list.SetDropConfig(config));
+    ASSERT_TRUE(
+        list.SetDropConfig({CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AllowDuplicates}));
     EXPECT_EQ(list.InsertDroppedPath(a), 0);
-    EXPECT_EQ(Rows(list), QStringList({a, folder, a}));
+    EXPECT_EQ(Rows(), QStringList({a, folder, a}));
 }
 
 TEST_F(FileDropListCtrlTest, HandlerWithoutAFunctionIsRefusedAndTheOldConfigurationStays) {
-    CFileDropListCtrl::DropConfig config;
-    config.flags = CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler;
-    EXPECT_FALSE(list.SetDropConfig(config));
+    EXPECT_FALSE(
+        list.SetDropConfig({CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler}));
     const QString a = File("a.avi");
-    ASSERT_TRUE(DropFiles(list, {a}));
-    EXPECT_EQ(Rows(list), QStringList({a}));
+    ASSERT_TRUE(Drop({a}));
+    EXPECT_EQ(Rows(), QStringList({a}));
 }
 
-TEST_F(FileDropListCtrlTest, HandlerReceivesAcceptedPathsInDropOrderWithTheirKinds) {
+TEST_F(FileDropListCtrlTest, HandlerReceivesAcceptedLocalPathsInDropOrderWithTheirKinds) {
     UseHandler(CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AcceptFolders);
     const QString c = File("c.mkv");
     const QString a = File("a.avi");
     const QString folder = Folder("folder");
-    ASSERT_TRUE(DropFiles(list, {c, folder, Path("gone.avi"), a}));
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0], std::make_pair(c, 128u));
-    EXPECT_EQ(received[1], std::make_pair(folder, 64u));
-    EXPECT_EQ(received[2], std::make_pair(a, 128u));
-    EXPECT_EQ(receivingList, &list);
+    ASSERT_TRUE(Drop({c, folder, Path("gone.avi"), "https://example.org/b.avi", a}));
+    const decltype(received) expected = {{c, 128u}, {folder, 64u}, {a, 128u}};
+    EXPECT_EQ(received, expected);
     EXPECT_EQ(list.GetItemCount(), 0); // the handler alone receives them
+    // A drag without any local file is refused as it enters.
+    EXPECT_FALSE(Drop({"https://example.org/clip.avi"}));
 }
 
 TEST_F(FileDropListCtrlTest, ExtensionFilterComparesTheLastExtensionOfTheName) {
     UseHandler(CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::FilterByExtension, ".avi");
     const QString upper = File("CLIP.AVI");
-    const QString dotted = Folder("my.avi") + "/clip";
-    ASSERT_TRUE(WriteFile(dotted));
-    ASSERT_TRUE(DropFiles(list, {upper, File("clip.avi.mp4"), File("clip"), dotted}));
+    Folder("my.avi");
+    ASSERT_TRUE(Drop({upper, File("clip.avi.mp4"), File("clip"), File("my.avi/clip")}));
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].first, upper);
 }
@@ -153,7 +134,7 @@ TEST_F(FileDropListCtrlTest, SymbolicLinksResolveToTheFileAtTheirEndAndLoopsToNo
     ASSERT_TRUE(QFile::link(Path("loop a"), Path("loop b")));
     EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(Path("loop a")), "");
     UseHandler(CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AcceptFolders);
-    ASSERT_TRUE(DropFiles(list, {Path("broken"), Path("loop a")}));
+    ASSERT_TRUE(Drop({Path("broken"), Path("loop a")}));
     EXPECT_TRUE(received.empty());
 }
 
@@ -161,12 +142,10 @@ TEST_F(FileDropListCtrlTest, DesktopLinksToLocalFilesResolveAndEverythingElseToN
     const QString target = File("clip one.avi");
     const QByteArray url = QUrl::fromLocalFile(target).toEncoded();
     const QString links[] = {
-        File("by url.desktop",
-             "[Desktop Entry]\nVersion=1.0\nType=Link\nName=Clip\nURL=" + url + "\nIcon=video\n"),
+        DesktopFile("by url.desktop", "Link", url),
+        DesktopFile("escaped.desktop", "Link", target.toUtf8().replace(' ', "\\s")),
         File("by path.DESKTOP",
              "# a link\n[Desktop Entry]\nName=Clip\nURL = " + target.toUtf8() + "\nType = Link\n"),
-        File("escaped.desktop",
-             "[Desktop Entry]\nType=Link\nURL=" + target.toUtf8().replace(' ', "\\s") + "\n"),
     };
     for (const QString& link : links)
         EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(link), target) << link.toStdString();
@@ -174,32 +153,16 @@ TEST_F(FileDropListCtrlTest, DesktopLinksToLocalFilesResolveAndEverythingElseToN
     const QString nothing[] = {
         QString(),
         target,
-        File("web.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org/x.avi\n"),
-        File("app.desktop", "[Desktop Entry]\nType=Application\nExec=vlc\nURL=" + url + "\n"),
-        File("group.desktop",
-             "[Desktop Entry]\nType=Link\nName=x\n[Desktop Action x]\nURL=" + url + "\n"),
-        File("relative.desktop", "[Desktop Entry]\nType=Link\nURL=clip.avi\n"),
-        File("link.txt", "[Desktop Entry]\nType=Link\nURL=" + url + "\n"),
         Folder("folder"),
         Path("missing.desktop"),
+        DesktopFile("web.desktop", "Link", "https://example.org/x.avi"),
+        DesktopFile("app.desktop", "Application", url),
+        DesktopFile("relative.desktop", "Link", "clip.avi"),
+        DesktopFile("link.txt", "Link", url),
+        File("group.desktop", "[Desktop Entry]\nType=Link\n[Desktop Action x]\nURL=" + url + "\n"),
     };
     for (const QString& path : nothing)
         EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(path), "") << path.toStdString();
-}
-
-TEST_F(FileDropListCtrlTest, OnlyLocalFilesOfADragAreTaken) {
-    EXPECT_FALSE(DragAndDrop(list, {QUrl("https://example.org/clip.avi")}));
-    QMimeData text;
-    text.setText("clip.avi");
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(list.viewport(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
-
-    UseHandler(CFileDropListCtrl::AcceptFiles);
-    const QString a = File("a.avi");
-    ASSERT_TRUE(DragAndDrop(list, {QUrl("https://example.org/b.avi"), QUrl::fromLocalFile(a)}));
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].first, a);
 }
 
 } // namespace

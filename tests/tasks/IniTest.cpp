@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -78,47 +79,32 @@ TEST_F(IniTest, NullNamesAndNoPathReadDefaultsAndWriteNothing) {
     EXPECT_FALSE(ini.WriteString("s", "k", "v"));
 }
 
+// Other bases count as 10; a number too large saturates as a 32-bit unsigned one.
 TEST_F(IniTest, GetIntReadsAnUnsignedNumberInItsBase) {
-    const struct {
-        const char* value;
-        int base;
-        int expected;
-    } cases[] = {
-        {"", 10, 8},
-        {"   42   ", 10, 42},
-        {"abc", 10, 0},
-        {"-1", 10, -1},
-        {"3kbps", 10, 3},
-        {"ff", 16, 255},
-        {"0x1A", 16, 26},
-        {"17", 8, 15},
-        {"1011", 2, 11},
-        {"17", 7, 17},           // other bases count as 10
-        {"99999999999", 10, -1}, // saturates as a 32-bit unsigned number
+    const std::tuple<const char*, int, int> cases[] = {
+        {"", 10, 8},      {"   42   ", 10, 42}, {"abc", 10, 0},          {"-1", 10, -1},
+        {"3kbps", 10, 3}, {"ff", 16, 255},      {"0x1A", 16, 26},        {"17", 8, 15},
+        {"1011", 2, 11},  {"17", 7, 17},        {"99999999999", 10, -1},
     };
-    for (const auto& c : cases) {
-        Put(QByteArray("[s]\nk=") + c.value + "\n");
-        EXPECT_EQ(ini.GetInt("s", "k", 8, c.base), c.expected) << c.value << " base " << c.base;
+    for (const auto& [value, base, expected] : cases) {
+        Put(QByteArray("[s]\nk=") + value + "\n");
+        EXPECT_EQ(ini.GetInt("s", "k", 8, base), expected) << value << " base " << base;
     }
     EXPECT_EQ(ini.GetInt("s", "missing", 8), 8);
 }
 
-TEST_F(IniTest, WriteIntRoundTripsInEveryBase) {
+TEST_F(IniTest, NumbersAreWrittenInEveryBaseAndReadBack) {
+    EXPECT_EQ(CIni::FormatNumber(8, 8), "10");
+    EXPECT_EQ(CIni::FormatNumber(-1, 16), "FFFFFFFF");
+    EXPECT_EQ(CIni::FormatNumber(-1, 2), QByteArray(32, '1'));
+    EXPECT_EQ(CIni::FormatNumber(0, 2), "0");
+    EXPECT_EQ(CIni::FormatNumber(255, 36), "255");
     for (int base : {2, 8, 10, 16}) {
         for (int value : {0, 12, 48000, -5}) {
             ASSERT_TRUE(ini.WriteInt("s", "k", value, base));
             EXPECT_EQ(ini.GetInt("s", "k", -99, base), value) << base << " " << value;
         }
     }
-}
-
-TEST(IniFormatNumber, Bases) {
-    EXPECT_EQ(CIni::FormatNumber(-42, 10), "-42");
-    EXPECT_EQ(CIni::FormatNumber(8, 8), "10");
-    EXPECT_EQ(CIni::FormatNumber(-1, 16), "FFFFFFFF");
-    EXPECT_EQ(CIni::FormatNumber(0, 2), "0");
-    EXPECT_EQ(CIni::FormatNumber(-1, 2), QByteArray(32, '1'));
-    EXPECT_EQ(CIni::FormatNumber(255, 36), "255");
 }
 
 } // namespace

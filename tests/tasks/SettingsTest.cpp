@@ -2,15 +2,11 @@
 
 #include "TestSupport.h"
 #include "res/DialogTemplate.h"
-#include "res/Menus.h"
 #include "res/Resource.h"
-#include "tasks/Ini.h"
 #include "tasks/OstrelaDlg.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
-#include <QMenuBar>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 #include <memory>
@@ -90,34 +86,14 @@ TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
     }
 }
 
-TEST_F(SettingsTest, WritingKeepsOtherSectionsAndCommentsAndIsReadBack) {
-    Put("; kept as it is\r\n[Other]\r\nx = 1\r\n\r\n[TaskSetting]\r\nAudioBitrate=3 \r\n");
-    CIni ini;
-    ini.SetPathName(SettingsFilePath());
-    ASSERT_TRUE(ini.WriteInt(kSettingsSection, kKeyOutputFormat, 2));
-    ASSERT_TRUE(ini.WriteInt(kSettingsSection, kKeyAudioBitrate, 11));
-    ASSERT_TRUE(ini.WriteString(kSettingsSection, kKeyOutputPath, "/media/usb/MyAudio/"));
-    QFile file(IniPath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(),
-              "; kept as it is\r\n[Other]\r\nx = 1\r\n\r\n[TaskSetting]\r\n"
-              "AudioBitrate=11\r\nOutputFormat=2\r\nOutputPath=/media/usb/MyAudio/\r\n");
-    EXPECT_EQ(Start(), QStringList({"To WAV", "256", "48000", "Stereo", "/media/usb/MyAudio/"}));
-}
-
-TEST_F(SettingsTest, RestoreDefaultsFromTheMenuDeletesTheFileAndLeavesTheControls) {
+TEST_F(SettingsTest, RestoreDefaultsDeletesTheFileAndLeavesTheControls) {
     Put("[TaskSetting]\nOutputFormat=2\nAudioBitrate=0\nChannel=0\nOutputPath=/data/\n");
-    const QStringList loaded = Start();
-    QAction* restore = nullptr;
-    for (QAction* action : dlg->menuBar->findChildren<QAction*>())
-        if (CommandId(action) == ID_SYSTEM_RESTORE_DEFAULTS)
-            restore = action;
-    ASSERT_NE(restore, nullptr);
-    restore->trigger();
+    Start();
+    ASSERT_TRUE(dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS));
     EXPECT_FALSE(QFile::exists(IniPath()));
-    EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), loaded[4]);
+    EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), "/data/");
     EXPECT_EQ(dlg->bitrateList->currentText(), "32");
-    restore->trigger(); // without a file nothing happens either
+    dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS); // without a file nothing happens either
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(Start().mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
 }
