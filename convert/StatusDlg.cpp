@@ -71,7 +71,8 @@ void CStatusDlg::OnInitDialog() {
     SetDlgItemText(
         this, IDC_TOTAL_TEXT,
         QString::asprintf("Total Progress: %d Task Completed / Total %d Task(s)", 0, taskCount));
-    startTimerId = startTimer(kStartDelayMs);
+    // Never early: a coarse timer may fire up to 5 % before its interval.
+    startTimerId = startTimer(kStartDelayMs, Qt::PreciseTimer);
     stopped = false;
     stop->setFocus();
 }
