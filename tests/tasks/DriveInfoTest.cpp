@@ -7,56 +7,37 @@
 
 namespace {
 
-constexpr uint64_t GiB = 1ULL << 30;
-
-VolumeDescription Volume(const char* root, uint64_t freeBytes, const char* type = "ext4") {
+// A volume with `freeGiB` of free space; flags: w the root is writable, h it
+// holds the home folder, r read-only, n not ready.
+VolumeDescription Volume(const char* root, double freeGiB, const char* type = "ext4",
+                         const char* flags = "w") {
     VolumeDescription v;
     v.rootPath = QString::fromUtf8(root);
     v.fileSystemType = type;
-    v.rootWritable = true;
-    v.totalFreeBytes = freeBytes;
+    v.totalFreeBytes = static_cast<uint64_t>(freeGiB * (1ULL << 30));
+    const QByteArray f(flags);
+    v.rootWritable = f.contains('w');
+    v.holdsHome = f.contains('h');
+    v.readOnly = f.contains('r');
+    v.ready = !f.contains('n');
     return v;
 }
 
-const QString kHome = QStringLiteral("/home/user");
-
-TEST(ChooseLargestVolumeFolder, MostFreeSpaceWinsAndTiesGoToTheFirst) {
-    EXPECT_EQ(ChooseLargestVolumeFolder(
-                  {Volume("/", 10 * GiB), Volume("/media/usb", 50 * GiB), Volume("/srv", 20 * GiB)},
-                  kHome),
-              "/media/usb/");
-    EXPECT_EQ(ChooseLargestVolumeFolder({Volume("/b", 7 * GiB), Volume("/a", 7 * GiB)}, kHome),
-              "/b/");
-    EXPECT_EQ(ChooseLargestVolumeFolder({Volume("/a", GiB), Volume("/b", GiB + 4096)}, kHome),
-              "/b/");
-}
-
-TEST(ChooseLargestVolumeFolder, HomeOnItsOwnVolumeAndUnwritableRootsSkipped) {
-    VolumeDescription home = Volume("/home", 30 * GiB);
-    home.holdsHome = true;
-    home.rootWritable = false;
-    EXPECT_EQ(ChooseLargestVolumeFolder({Volume("/", 10 * GiB), home}, kHome), "/home/user/");
-    VolumeDescription system = Volume("/", 90 * GiB);
-    system.rootWritable = false;
-    EXPECT_EQ(ChooseLargestVolumeFolder({system, Volume("/media/usb", 2 * GiB)}, kHome),
-              "/media/usb/");
-}
-
-TEST(ChooseLargestVolumeFolder, NotReadyReadOnlyOpticalAndPseudoVolumesAreSkipped) {
-    VolumeDescription notReady = Volume("/media/card", 80 * GiB);
-    notReady.ready = false;
-    VolumeDescription readOnly = Volume("/mnt/ro", 70 * GiB);
-    readOnly.readOnly = true;
-    readOnly.holdsHome = true;
-    EXPECT_EQ(
-        ChooseLargestVolumeFolder({notReady, readOnly, Volume("/media/dvd", 60 * GiB, "iso9660"),
-                                   Volume("/dev/shm", 50 * GiB, "tmpfs"),
-                                   Volume("/proc", 50 * GiB, "proc"), Volume("/srv", GiB, "xfs")},
-                                  kHome),
-        "/srv/");
-    // Nothing with free space: the home folder.
-    EXPECT_EQ(ChooseLargestVolumeFolder({Volume("/", 0)}, kHome), "/home/user/");
-    EXPECT_EQ(ChooseLargestVolumeFolder({}, QStringLiteral("/root/")), "/root/");
+TEST(ChooseLargestVolumeFolder, MostFreeSpaceOfTheSuitableVolumesWins) {
+    const std::pair<std::vector<VolumeDescription>, QString> cases[] = {
+        {{Volume("/", 10), Volume("/media/usb", 50), Volume("/srv", 20)}, "/media/usb/"},
+        {{Volume("/b", 7), Volume("/a", 7)}, "/b/"}, // ties go to the first
+        {{Volume("/a", 1), Volume("/b", 1 + 1.0 / (1 << 18))}, "/b/"},
+        {{Volume("/", 10), Volume("/home", 30, "ext4", "h")}, "/home/user/"},
+        {{Volume("/", 90, "ext4", ""), Volume("/media/usb", 2)}, "/media/usb/"},
+        {{Volume("/media/card", 80, "ext4", "wn"), Volume("/mnt/ro", 70, "ext4", "whr"),
+          Volume("/media/dvd", 60, "iso9660"), Volume("/dev/shm", 50, "tmpfs"),
+          Volume("/proc", 50, "proc"), Volume("/srv", 1, "xfs")},
+         "/srv/"},
+        {{Volume("/", 0)}, "/home/user/"}, // nothing with free space: the home folder
+    };
+    for (const auto& [volumes, folder] : cases)
+        EXPECT_EQ(ChooseLargestVolumeFolder(volumes, "/home/user"), folder) << folder.toStdString();
 }
 
 TEST(CDriveInfo, MeasuresTheVolumeOfAFolderAndNothingOfAMissingOne) {
