@@ -49,7 +49,11 @@ QString LocateEncoder() {
     const QString beside = GetProgramFolder() + QStringLiteral("vexa.exe");
     if (FileExists(beside))
         return beside;
-    return GetTempFolder() + QStringLiteral("vexa.exe");
+    // The temporary folder is shared by every user of this machine: a program
+    // there is trusted only when it is this user's own and no one else may
+    // change it. Otherwise no encoder is named and its tasks fail to start.
+    const QString temporary = GetTempFolder() + QStringLiteral("vexa.exe");
+    return IsPrivateFile(temporary) ? temporary : QString();
 }
 
 QString BuildClipOption(double duration, double clipStart, double clipLength) {

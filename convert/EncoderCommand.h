@@ -23,7 +23,8 @@ struct OutputSettings {
 QString OutputExtensionOf(int format);
 
 // The encoder beside the program; when it is not there, the one in the
-// temporary folder, whether or not that one exists.
+// temporary folder if it is this user's own and no one else may change it;
+// otherwise an empty path, so the start fails as for a missing encoder.
 QString LocateEncoder();
 
 // The clip option of a task: "-ss <start> -t <length>" with six decimals when

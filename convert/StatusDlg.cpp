@@ -120,6 +120,8 @@ void CStatusDlg::OnStartTask(int taskIndex) {
     currentOutput =
         BuildOutputPath(mainDlg->outputSettings.outputFolder, title, mainDlg->GetOutputExtension());
     usedOutputs.insert(currentOutput);
+    const QFileInfo before(currentOutput);
+    outputBefore = before.exists() ? before.lastModified() : QDateTime();
     const QString command = BuildEncoderCommand(taskIndex, title);
     if (!runner.Start(command, false, this)) {
         // An encoder that cannot start fails its task; the others still run.
@@ -245,6 +247,9 @@ void CStatusDlg::AbandonRunningTask() {
     if (!taskRunning)
         return;
     taskRunning = false;
-    // A killed encoder leaves a truncated file that would look finished.
-    DeleteFile(currentOutput);
+    // A killed encoder leaves a truncated file that would look finished. A
+    // file the encoder never touched is the user's own and stays.
+    const QFileInfo output(currentOutput);
+    if (output.exists() && output.lastModified() != outputBefore)
+        DeleteFile(currentOutput);
 }

@@ -6,6 +6,7 @@
 
 #include "convert/Redirect.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QSet>
 #include <QStringList>
@@ -72,6 +73,7 @@ private:
     int startTimerId = 0; // the one-shot start delay
     bool taskRunning = false;
     QString currentOutput;     // output file of the task that runs
+    QDateTime outputBefore;    // its time of change before the run; null when it was new
     QSet<QString> usedOutputs; // output files written by this conversion
     int succeeded = 0;
     QStringList failedSources;

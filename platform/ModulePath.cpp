@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 QString& ModuleOverride() {
@@ -37,6 +38,13 @@ bool FileExists(const QString& path) {
     // A dangling link names an entry too, as a directory search would find it.
     struct stat st;
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+bool IsPrivateFile(const QString& path) {
+    struct stat st;
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
 }
 
 bool CreateDirectory(const QString& path) {

@@ -17,6 +17,10 @@ QString GetTempFolder();
 // True when a file or folder of that name exists.
 bool FileExists(const QString& path);
 
+// True for a regular file (not a link) that belongs to this user and that no
+// one else may change: the test for trusting a program in a shared folder.
+bool IsPrivateFile(const QString& path);
+
 // Creates the last level of the path only; false when it exists or fails.
 bool CreateDirectory(const QString& path);
 

@@ -115,14 +115,33 @@ TEST(EncoderCommand, SplitGivesAwkwardPathsBackWhole) {
     }
 }
 
-TEST(EncoderCommand, EncoderBesideTheProgramOrElseInTheTemporaryFolder) {
-    QTemporaryDir dir;
-    testing_support::ProgramFolderOverride programFolder(dir.path());
-    EXPECT_EQ(LocateEncoder(), GetTempFolder() + "vexa.exe"); // named whether or not it exists
-    QFile file(dir.filePath("vexa.exe"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    EXPECT_EQ(LocateEncoder(), dir.filePath("vexa.exe"));
+TEST(EncoderCommand, EncoderBesideTheProgramOrElseOnlyAPrivateOneInTheTemporaryFolder) {
+    QTemporaryDir program, temporary;
+    testing_support::ProgramFolderOverride programFolder(program.path());
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    EXPECT_EQ(LocateEncoder(), ""); // none anywhere: nothing is named
+
+    QFile shared(temporary.filePath("vexa.exe"));
+    ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
+    shared.close();
+    ASSERT_TRUE(shared.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    EXPECT_EQ(LocateEncoder(), temporary.filePath("vexa.exe"));
+    // One that others may change is another user's program as far as we know.
+    ASSERT_TRUE(shared.setPermissions(shared.permissions() | QFile::WriteOther));
+    EXPECT_EQ(LocateEncoder(), "");
+    EXPECT_TRUE(CommandLineToArgv(Build("/v/a.avi", 0, 30, FormatMP3, "/o", 2, LocateEncoder()))
+                    .first()
+                    .isEmpty());
+
+    QFile beside(program.filePath("vexa.exe"));
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    EXPECT_EQ(LocateEncoder(), program.filePath("vexa.exe"));
+    if (savedTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTmp);
 }
 
 } // namespace

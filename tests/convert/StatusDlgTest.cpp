@@ -23,7 +23,8 @@ namespace {
 // A stand-in encoder as a shell script under the program's encoder name. It
 // logs each start, reports 15 s of progress, and acts by the source's name:
 // "bad" exits 1, "nofile" writes nothing, "hang" writes part of its output and
-// waits to be killed; others write their output file.
+// waits to be killed, "wait" waits to be killed before touching its output;
+// others write their output file.
 const char* const kScript = R"(#!/bin/sh
 dir=$(dirname "$0")
 for last; do :; done
@@ -34,6 +35,7 @@ case "$2" in
   *bad*) exit 1 ;;
   *nofile*) exit 0 ;;
   *hang*) echo partial > "$last"; exec sleep 30 ;;
+  *wait*) exec sleep 30 ;;
 esac
 echo audio > "$last"
 exit 0
@@ -214,4 +216,18 @@ TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderRemovesItsOutputAndStartsNoFurt
         EXPECT_FALSE(QFile::exists(folder + "out/hang.mp3"));
         EXPECT_TRUE(shell.requests.empty());
     }
+}
+
+TEST_F(StatusDlgTest, AStoppedTaskKeepsTheUsersFileItNeverTouched) {
+    QDir().mkpath(folder + "out");
+    QFile old(folder + "out/wait.mp3");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the user's own file");
+    old.close();
+    Add("wait.avi");
+    ConversionWatcher watcher;
+    WhenRunning(watcher, [](CStatusDlg* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
+    main.OnCommand(IDC_CONVERT);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "the user's own file");
 }
