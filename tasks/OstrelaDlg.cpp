@@ -251,8 +251,7 @@ void COstrelaDlg::AddFile(QString path) {
         MessageBox(nullptr,
                    QStringLiteral("The path of the file %1 is too long. Ostrela accepts paths of "
                                   "at most %2 bytes.")
-                       .arg(path)
-                       .arg(MAX_PATH - 1),
+                       .arg(path, QString::number(MAX_PATH - 1)),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
