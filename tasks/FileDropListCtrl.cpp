@@ -172,6 +172,7 @@ void CFileDropListCtrl::dropEvent(QDropEvent* event) {
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
+    ++dropSerial;
     for (QString path : paths) {
         const QString target = ResolveShortcut(path);
         if (!target.isEmpty())

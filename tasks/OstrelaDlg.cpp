@@ -57,9 +57,18 @@ COstrelaDlg::SystemMoveHandler& MoveHandler() {
 }
 
 // The task list's drop handler: every accepted file goes through AddFile.
-int AddDroppedFile(CFileDropListCtrl*, const QString& path, unsigned*) {
-    if (COstrelaDlg* dlg = AfxGetMainDlg())
-        dlg->AddFile(path);
+// Once the list is full, one message per drop is enough.
+int AddDroppedFile(CFileDropListCtrl* list, const QString& path, unsigned*) {
+    static int refusedDrop = -1;
+    COstrelaDlg* dlg = AfxGetMainDlg();
+    if (!dlg)
+        return 0;
+    if (dlg->taskList->GetItemCount() >= TASK_TABLE_SIZE) {
+        if (list->DropSerial() == refusedDrop)
+            return 0;
+        refusedDrop = list->DropSerial();
+    }
+    dlg->AddFile(path);
     return 0;
 }
 } // namespace

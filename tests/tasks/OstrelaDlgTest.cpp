@@ -378,6 +378,12 @@ TEST_F(OstrelaDlgTest, TheHundredAndFirstFileIsRefusedOnceWithAMessage) {
     EXPECT_EQ(boxes.boxes[0].text,
               "The task list is full. Ostrela converts at most 100 files at a time.");
     EXPECT_EQ(boxes.boxes[0].caption, "Information");
+
+    // A drop onto the full list says so once, and so does the next drop.
+    Drop({file, file, file});
+    Drop({file, file});
+    EXPECT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(dlg->taskList->GetItemCount(), TASK_TABLE_SIZE);
 }
 
 TEST_F(OstrelaDlgTest, DropsAddFilesAndShortcutTargetsInDropOrderButNoFolders) {
