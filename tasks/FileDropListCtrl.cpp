@@ -20,6 +20,19 @@ QStringList LocalFiles(const QMimeData* data) {
     return paths;
 }
 
+// Takes a drag that carries local files, always as a copy, and gives its
+// files; a drag without any is ignored.
+QStringList AcceptAsCopy(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return paths;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return paths;
+}
+
 // A .desktop file's string value with its escapes (\s \n \t \r \\) undone.
 QString UnescapeDesktopValue(const QString& value) {
     QString out;
@@ -147,31 +160,17 @@ int CFileDropListCtrl::InsertDroppedPath(const QString& path) {
 }
 
 void CFileDropListCtrl::dragEnterEvent(QDragEnterEvent* event) {
-    if (LocalFiles(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    AcceptAsCopy(event);
 }
 
 void CFileDropListCtrl::dragMoveEvent(QDragMoveEvent* event) {
-    if (LocalFiles(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    AcceptAsCopy(event);
 }
 
 void CFileDropListCtrl::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
+    const QStringList paths = AcceptAsCopy(event);
+    if (paths.isEmpty())
         return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
     ++dropSerial;
     for (QString path : paths) {
         const QString target = ResolveShortcut(path);

@@ -49,12 +49,10 @@ public:
     // The default delivery: a new row at the top with the path as its text,
     // unless the path is listed already (without AllowDuplicates). The new
     // row's index, or -1 when nothing was inserted.
-    // Counts the drops handled so far; a handler tells one drop from the next by it.
-    int DropSerial() const { return dropSerial; }
-
     virtual int InsertDroppedPath(const QString& path);
 
-    DropFlags GetDropFlags() const { return flags; }
+    // Counts the drops handled so far; a handler tells one drop from the next by it.
+    int DropSerial() const { return dropSerial; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -5,7 +5,6 @@
 #include "clip/ClipDlg.h"
 #include "convert/StatusDlg.h"
 #include "platform/FileDialog.h"
-#include "platform/ListCtrl.h"
 #include "platform/WindowHandle.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePath.h"
@@ -29,7 +28,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -42,6 +40,15 @@
 namespace {
 
 const int kFormatRadios[] = {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3};
+
+// The format code (FormatMP3, FormatWAV, FormatAC3) of the first checked
+// radio; FormatMP3 when none is.
+int CheckedFormat(const QWidget* dlg) {
+    for (int i = 0; i < 3; ++i)
+        if (GetDlgItemAs<QRadioButton>(dlg, kFormatRadios[i])->isChecked())
+            return i + 1;
+    return FormatMP3;
+}
 
 // The source types the Add Files dialog offers.
 const char kMediaFilter[] =
@@ -271,11 +278,9 @@ void COstrelaDlg::AddFile(QString path) {
     if (playTime.isEmpty()) {
         MessageBox(nullptr, QStringLiteral("Fail to open the file ") + path,
                    QStringLiteral("Information"), MB_OK);
-        wait.Restore();
         return;
     }
     AppendTask(path, static_cast<int>(PlayTimeSeconds(playTime)));
-    wait.Restore();
 }
 
 void COstrelaDlg::SetOutputFormatRadios(int code) {
@@ -292,10 +297,7 @@ void COstrelaDlg::SetOutputFormatRadios(int code) {
 
 QString COstrelaDlg::GetOutputExtension() const {
     static const char* const kExtensions[] = {"mp3", "wav", "ac3"};
-    for (int i = 0; i < 3; ++i)
-        if (GetDlgItemAs<QRadioButton>(this, kFormatRadios[i])->isChecked())
-            return QString::fromLatin1(kExtensions[i]);
-    return QStringLiteral("mp3");
+    return QString::fromLatin1(kExtensions[CheckedFormat(this) - 1]);
 }
 
 QString COstrelaDlg::FindLargestDrive() {
@@ -387,13 +389,7 @@ void COstrelaDlg::OnConvert() {
     CIni ini;
     ini.SetPathName(SettingsFilePath());
 
-    outputSettings.format = FormatMP3;
-    if (GetDlgItemAs<QRadioButton>(this, IDC_TO_MP3)->isChecked())
-        outputSettings.format = FormatMP3;
-    if (GetDlgItemAs<QRadioButton>(this, IDC_TO_WAV)->isChecked())
-        outputSettings.format = FormatWAV;
-    if (GetDlgItemAs<QRadioButton>(this, IDC_TO_AC3)->isChecked())
-        outputSettings.format = FormatAC3;
+    outputSettings.format = CheckedFormat(this);
     ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);
 
     outputSettings.bitrate = bitrateList->currentText().toInt();
@@ -416,9 +412,8 @@ void COstrelaDlg::OnConvert() {
 }
 
 void COstrelaDlg::OnOutputFormat(int code) {
-    static const char* const kFormatNames[] = {"MP3", "WAV", "AC3"};
     SetOutputFormatRadios(code);
-    const QString name = QString::fromLatin1(kFormatNames[code - 1]);
+    const QString name = GetOutputExtension().toUpper();
     for (int row = 0; row < taskList->GetItemCount(); ++row)
         taskList->SetItemText(row, 4, name);
 }

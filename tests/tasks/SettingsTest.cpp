@@ -81,8 +81,9 @@ TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
         if (c.expected[4].isEmpty() && loaded[4].endsWith("/MyAudio/"))
             loaded[4].clear();
         EXPECT_EQ(loaded, c.expected) << c.file;
-        if (loaded[0] == "-")
+        if (loaded[0] == "-") {
             EXPECT_EQ(dlg->GetOutputExtension(), "mp3");
+        }
     }
 }
 
