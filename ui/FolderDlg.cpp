@@ -1,6 +1,7 @@
 #include "ui/FolderDlg.h"
 
 #include "platform/MessageBox.h"
+#include "tasks/TaskTable.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,8 +17,8 @@
 #include <utility>
 
 namespace {
-std::function<void(unsigned)>& BeepHandler() {
-    static std::function<void(unsigned)> handler;
+MessageBeepHandler& BeepHandler() {
+    static MessageBeepHandler handler;
     return handler;
 }
 
@@ -26,8 +27,8 @@ CFolderDialog::Responder& FolderResponder() {
     return responder;
 }
 
-std::function<void(CFolderBrowseWindow*)>& OnShowHook() {
-    static std::function<void(CFolderBrowseWindow*)> hook;
+CFolderDialog::ShowHook& OnShowHook() {
+    static CFolderDialog::ShowHook hook;
     return hook;
 }
 
@@ -43,12 +44,8 @@ QString ResolveTyped(const QString& typed, const QString& base) {
 }
 } // namespace
 
-bool FitsPathBuffer(const QString& path) {
-    return path.toUtf8().size() < MAX_FOLDER_PATH;
-}
-
 bool GetPathFromItem(const BrowseItem& item, QString* path) {
-    if (item.path.isEmpty() || !FitsPathBuffer(item.path))
+    if (item.path.isEmpty() || !FitsFixedText(item.path))
         return false;
     *path = item.path;
     return true;
@@ -61,7 +58,7 @@ void MessageBeep(unsigned type) {
         QApplication::beep();
 }
 
-std::function<void(unsigned)> SetMessageBeepHandler(std::function<void(unsigned)> handler) {
+MessageBeepHandler SetMessageBeepHandler(MessageBeepHandler handler) {
     return std::exchange(BeepHandler(), std::move(handler));
 }
 
@@ -250,9 +247,9 @@ void CFolderBrowseWindow::MakeNewFolder() {
     QString name = QStringLiteral("New Folder");
     for (int n = 2; parentDir.exists(name); ++n)
         name = QStringLiteral("New Folder (%1)").arg(n);
-    if (!FitsPathBuffer(parentDir.filePath(name))) {
+    if (!FitsFixedText(parentDir.filePath(name))) {
         Refuse(QStringLiteral("The new folder's path would be longer than %1 bytes.")
-                   .arg(MAX_FOLDER_PATH - 1));
+                   .arg(MAX_PATH - 1));
         return;
     }
     const QModelIndex parentIndex = tree->currentIndex();
@@ -288,10 +285,10 @@ void CFolderBrowseWindow::accept() {
     }
     if (item.path.isEmpty() && (flags & BIF_RETURNONLYFSDIRS))
         return;
-    if (!item.path.isEmpty() && !FitsPathBuffer(item.path)) {
+    if (!item.path.isEmpty() && !FitsFixedText(item.path)) {
         Refuse(QStringLiteral("The folder's path is longer than %1 bytes. Choose a folder with a "
                               "shorter path.")
-                   .arg(MAX_FOLDER_PATH - 1));
+                   .arg(MAX_PATH - 1));
         return;
     }
     chosen = item;
@@ -302,7 +299,7 @@ void CFolderBrowseWindow::accept() {
 
 CFolderDialog::CFolderDialog(const QString& title, const QString& initialFolder, QWidget* parent,
                              std::uint32_t flags)
-    : title(title), initialFolder(FitsPathBuffer(initialFolder) ? initialFolder : QString()),
+    : title(title), initialFolder(FitsFixedText(initialFolder) ? initialFolder : QString()),
       parent(parent), flags(flags) {}
 
 CFolderDialog::~CFolderDialog() = default;
@@ -311,8 +308,7 @@ CFolderDialog::Responder CFolderDialog::SetResponder(Responder responder) {
     return std::exchange(FolderResponder(), std::move(responder));
 }
 
-std::function<void(CFolderBrowseWindow*)>
-CFolderDialog::SetOnShow(std::function<void(CFolderBrowseWindow*)> hook) {
+CFolderDialog::ShowHook CFolderDialog::SetOnShow(ShowHook hook) {
     return std::exchange(OnShowHook(), std::move(hook));
 }
 

@@ -33,9 +33,6 @@ constexpr unsigned BFFM_SETSTATUSTEXTA = 0x0464;
 constexpr unsigned BFFM_ENABLEOK = 0x0465;
 constexpr unsigned BFFM_SETSELECTIONA = 0x0466;
 
-// Paths live in buffers of this many bytes (UTF-8, terminator included).
-constexpr int MAX_FOLDER_PATH = 260;
-
 // One item of the folder tree. The tree's virtual root ("Computer") has no
 // file-system path.
 struct BrowseItem {
@@ -44,15 +41,14 @@ struct BrowseItem {
 };
 
 // The file-system path of an item, refused (false) when the item has none or
-// when it does not fit a path buffer.
+// when it does not fit a MAX_PATH buffer.
 bool GetPathFromItem(const BrowseItem& item, QString* path);
 
-// Whether a path fits a path buffer.
-bool FitsPathBuffer(const QString& path);
-
-// The platform's error beep; tests install a handler that records it.
+// The platform's error beep; tests install a handler that records it. An empty
+// handler restores the real beep; the previous one is returned.
+using MessageBeepHandler = std::function<void(unsigned)>;
 void MessageBeep(unsigned type);
-std::function<void(unsigned)> SetMessageBeepHandler(std::function<void(unsigned)> handler);
+MessageBeepHandler SetMessageBeepHandler(MessageBeepHandler handler);
 
 // What a browse callback message carries besides its number.
 struct BrowseMessageArgument {
@@ -151,8 +147,8 @@ public:
 
     // Runs for each browse window just before its modal loop, so tests can
     // drive the real dialog.
-    static std::function<void(CFolderBrowseWindow*)>
-    SetOnShow(std::function<void(CFolderBrowseWindow*)> hook);
+    using ShowHook = std::function<void(CFolderBrowseWindow*)>;
+    static ShowHook SetOnShow(ShowHook hook);
 
 protected:
     // Selects the initial folder, if there is one.
