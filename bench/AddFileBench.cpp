@@ -6,6 +6,7 @@
 // Usage: AddFileBench [files per round, at most 100] [rounds]
 
 #include "app/Ostrela.h"
+#include "bench/BenchMedia.h"
 #include "platform/MessageBox.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
@@ -19,20 +20,6 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-bool MakeVideo(const QString& path, double seconds) {
-    const QString d = QString::number(seconds, 'f', 2);
-    QProcess p;
-    p.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                       "testsrc=size=320x240:rate=25:duration=" + d, "-f", "lavfi", "-i",
-                       "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
-                       "mpeg4", "-c:a", path.endsWith(".avi") ? "mp3" : "aac", path});
-    return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -45,7 +32,7 @@ int main(int argc, char** argv) {
     // A few real videos of each container, copied to `count` distinct files.
     const QStringList sources = {"a.avi", "b.mp4", "c.mkv", "d.mov"};
     for (int i = 0; i < sources.size(); ++i)
-        if (!MakeVideo(dir.filePath(sources[i]), 4.0 + i * 1.7)) {
+        if (!MakeBenchVideo(dir.filePath(sources[i]), 4.0 + i * 1.7)) {
             std::fprintf(stderr, "ffmpeg could not make %s\n", qPrintable(sources[i]));
             return 1;
         }

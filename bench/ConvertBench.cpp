@@ -8,6 +8,7 @@
 // Usage: ConvertBench [sources, default 10] [seconds per source, default 60] [rounds, default 5]
 
 #include "app/Ostrela.h"
+#include "bench/BenchMedia.h"
 #include "convert/Redirect.h"
 #include "convert/StatusDlg.h"
 #include "platform/CommandLine.h"
@@ -40,16 +41,6 @@ double CpuSeconds(int who) {
     getrusage(who, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-bool MakeSource(const QString& path, int seconds) {
-    const QString d = QString::number(seconds);
-    QProcess p;
-    p.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                       "testsrc=size=320x240:rate=25:duration=" + d, "-f", "lavfi", "-i",
-                       "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
-                       "mpeg4", "-c:a", "aac", path});
-    return p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 // Times when each encoder run was reported started and ended to the dialog.
@@ -88,7 +79,7 @@ int main(int argc, char** argv) {
     if (!QFile::link(QStringLiteral(OSTRELA_BIN_DIR "/vexa.exe"), program.filePath("vexa.exe")))
         return 1;
     std::fprintf(stderr, "making %d sources of %d s...\n", count, seconds);
-    if (!MakeSource(media.filePath("source.mp4"), seconds))
+    if (!MakeBenchVideo(media.filePath("source.mp4"), seconds))
         return 1;
 
     COstrelaDlg main;
