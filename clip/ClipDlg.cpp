@@ -15,10 +15,6 @@
 #include <algorithm>
 
 namespace {
-QWidget* MainWindow() {
-    return AfxGetMainDlg();
-}
-
 // The task list row the dialog works on, which is also the task's entry in
 // the table: the main window's first selected row, or -1.
 int SelectedTaskRow() {
@@ -30,7 +26,7 @@ int SelectedTaskRow() {
 }
 } // namespace
 
-CClipDlg::CClipDlg(QWidget* parent) : QDialog(parent ? parent : MainWindow()) {
+CClipDlg::CClipDlg(QWidget* parent) : QDialog(parent ? parent : AfxGetMainDlg()) {
     BuildDialog(this, ClipDialogTemplate());
     rangeSlider = GetDlgItemAs<CRangeSlider>(this, IDC_RANGE_SLIDER);
     Q_ASSERT(rangeSlider);
@@ -62,7 +58,6 @@ void CClipDlg::UpdateData(bool saveAndValidate) {
 }
 
 bool CClipDlg::OnInitDialog() {
-    UpdateData(false);
     const int row = SelectedTaskRow();
     if (row >= 0) {
         const TaskRecord& r = taskTable[row];
@@ -94,7 +89,6 @@ bool CClipDlg::event(QEvent* event) {
 }
 
 void CClipDlg::OnRangeChanged() {
-    UpdateData(true);
     double s = 0, e = 0;
     rangeSlider->GetSelection(s, e);
     startText = FormatTimeText(s);

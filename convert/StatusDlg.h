@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <QSet>
 #include <QStringList>
-#include <mutex>
 
 class QProgressBar;
 class COstrelaDlg;
@@ -61,7 +60,6 @@ private:
     // earlier tasks of the same conversion wrote.
     QString UniqueTitleFor(int taskIndex);
 
-    std::mutex startLock;
     CRedirect runner;
     int taskCount = 0;
     int currentTask = 0;

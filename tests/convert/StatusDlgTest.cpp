@@ -68,6 +68,13 @@ protected:
             return {};
         return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
     }
+    // A file already in the output folder before the conversion.
+    void WriteOutputFile(const QString& name, const QByteArray& contents) {
+        ASSERT_TRUE(QDir().mkpath(folder + "out"));
+        QFile file(folder + "out/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(contents), contents.size());
+    }
     // Acts on the dialog once it shows the first task running.
     void WhenRunning(ConversionWatcher& watcher, std::function<void(CStatusDlg*)> act) {
         QTimer::singleShot(0, [this, &watcher, act] {
@@ -165,11 +172,8 @@ TEST_F(StatusDlgTest, FailedTasksAreNamedAndNeverReportedAsSuccess) {
 }
 
 TEST_F(StatusDlgTest, SameTitlesInOneConversionGetDistinctNames) {
-    QDir().mkpath(folder + "out");
-    QFile old(folder + "out/clip one.mp3");
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old contents that the conversion overwrites");
-    old.close();
+    ASSERT_NO_FATAL_FAILURE(
+        WriteOutputFile("clip one.mp3", "old contents that the conversion overwrites"));
     ASSERT_TRUE(main.AppendTask("/a/clip one.avi", 30));
     ASSERT_TRUE(main.AppendTask("/b/clip one.mp4", 30));
     main.OnCommand(IDC_CONVERT);
@@ -219,15 +223,12 @@ TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderRemovesItsOutputAndStartsNoFurt
 }
 
 TEST_F(StatusDlgTest, AStoppedTaskKeepsTheUsersFileItNeverTouched) {
-    QDir().mkpath(folder + "out");
-    QFile old(folder + "out/wait.mp3");
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("the user's own file");
-    old.close();
+    ASSERT_NO_FATAL_FAILURE(WriteOutputFile("wait.mp3", "the user's own file"));
     Add("wait.avi");
     ConversionWatcher watcher;
     WhenRunning(watcher, [](CStatusDlg* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
     main.OnCommand(IDC_CONVERT);
+    QFile old(folder + "out/wait.mp3");
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), "the user's own file");
 }

@@ -1,6 +1,6 @@
 // A stand-in for the encoder with exactly timed behaviour, run by the tests of
-// the child process runner and the conversion dialog. Its arguments are a
-// script of steps carried out in order:
+// the child process runner. Its arguments are a script of steps carried out in
+// order:
 //
 //   out TEXT         write TEXT to standard output in one write (\r \n \t \\ decoded)
 //   err TEXT         the same on standard error
