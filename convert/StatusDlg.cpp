@@ -65,7 +65,6 @@ void CStatusDlg::OnInitDialog() {
     totalBar->setRange(0, 100);
     totalBar->setValue(0);
 
-    currentTask = 0;
     taskCount = mainDlg ? mainDlg->taskList->GetItemCount() : 0;
     SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Current Task: Initializing..."));
     SetDlgItemText(
@@ -73,7 +72,6 @@ void CStatusDlg::OnInitDialog() {
         QString::asprintf("Total Progress: %d Task Completed / Total %d Task(s)", 0, taskCount));
     // Never early: a coarse timer may fire up to 5 % before its interval.
     startTimerId = startTimer(kStartDelayMs, Qt::PreciseTimer);
-    stopped = false;
     stop->setFocus();
 }
 
