@@ -14,38 +14,40 @@
 
 namespace {
 
-constexpr int32_t kFailed = int32_t(0x80004005u); // E_FAIL
-
 // The skin's palette: every role the standard controls paint with.
 QPalette MakePalette(const SkinDefinition& skin, const QPalette& base) {
     QPalette pal = base;
     const QColor disabled = skin.colors.value(QStringLiteral("Disabled"));
-    const auto set = [&](QPalette::ColorRole role, const char* name) {
-        for (auto c = skin.colors.cbegin(); c != skin.colors.cend(); ++c) {
-            if (c.key().compare(QLatin1String(name), Qt::CaseInsensitive) != 0)
-                continue;
-            pal.setColor(QPalette::Active, role, c.value());
-            pal.setColor(QPalette::Inactive, role, c.value());
-            // Surfaces keep their colour when disabled; what is drawn on them greys.
-            const bool surface = role == QPalette::Window || role == QPalette::Base ||
-                                 role == QPalette::Button || role == QPalette::AlternateBase;
-            pal.setColor(QPalette::Disabled, role,
-                         surface || !disabled.isValid() ? c.value() : disabled);
-        }
+    // Each role with the [Colors] name it takes its colour from.
+    static constexpr struct {
+        QPalette::ColorRole role;
+        const char* name;
+    } kRoles[] = {
+        {QPalette::Window, "Window"},
+        {QPalette::WindowText, "WindowText"},
+        {QPalette::Base, "Base"},
+        {QPalette::AlternateBase, "AlternateBase"},
+        {QPalette::Text, "Text"},
+        {QPalette::Button, "Button"},
+        {QPalette::ButtonText, "ButtonText"},
+        {QPalette::Highlight, "Highlight"},
+        {QPalette::HighlightedText, "HighlightedText"},
+        {QPalette::ToolTipBase, "Base"},
+        {QPalette::ToolTipText, "Text"},
+        {QPalette::PlaceholderText, "Disabled"},
+        {QPalette::Link, "Highlight"},
     };
-    set(QPalette::Window, "Window");
-    set(QPalette::WindowText, "WindowText");
-    set(QPalette::Base, "Base");
-    set(QPalette::AlternateBase, "AlternateBase");
-    set(QPalette::Text, "Text");
-    set(QPalette::Button, "Button");
-    set(QPalette::ButtonText, "ButtonText");
-    set(QPalette::Highlight, "Highlight");
-    set(QPalette::HighlightedText, "HighlightedText");
-    set(QPalette::ToolTipBase, "Base");
-    set(QPalette::ToolTipText, "Text");
-    set(QPalette::PlaceholderText, "Disabled");
-    set(QPalette::Link, "Highlight");
+    for (const auto& [role, name] : kRoles) {
+        const QColor* c = FindIgnoringCase(skin.colors, QString::fromLatin1(name));
+        if (!c)
+            continue;
+        pal.setColor(QPalette::Active, role, *c);
+        pal.setColor(QPalette::Inactive, role, *c);
+        // Surfaces keep their colour when disabled; what is drawn on them greys.
+        const bool surface = role == QPalette::Window || role == QPalette::Base ||
+                             role == QPalette::Button || role == QPalette::AlternateBase;
+        pal.setColor(QPalette::Disabled, role, surface || !disabled.isValid() ? *c : disabled);
+    }
     return pal;
 }
 
@@ -54,6 +56,25 @@ bool TakesCaption(const QWidget* w) {
         return false;
     const Qt::WindowType type = w->windowType();
     return type == Qt::Window || type == Qt::Dialog;
+}
+
+// Makes room for a caption strip (or gives it back when `dy` is negative): the
+// window grows by `dy` and everything in it moves down by as much.
+void MoveContentDown(QWidget* window, int dy) {
+    if (QLayout* layout = window->layout()) {
+        QMargins m = layout->contentsMargins();
+        m.setTop(qMax(0, m.top() + dy));
+        layout->setContentsMargins(m);
+    } else {
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow())
+                child->move(child->x(), child->y() + dy);
+    }
+    const QSize size(window->width(), qMax(0, window->height() + dy));
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(size);
+    else
+        window->resize(size);
 }
 
 } // namespace
@@ -76,14 +97,14 @@ int SkinEngine::OpenSkinFile(const QString& path) {
     SkinDefinition read;
     loaded = LoadSkinFile(path, &read);
     if (!loaded)
-        return kFailed;
+        return OSTRELA_E_FAIL;
     skin = read;
     return OSTRELA_S_OK;
 }
 
 int SkinEngine::Activate() {
     if (!loaded || !qApp)
-        return kFailed;
+        return OSTRELA_E_FAIL;
     if (active)
         return OSTRELA_S_OK;
     active = true;
@@ -106,7 +127,7 @@ int SkinEngine::Activate() {
 
 int SkinEngine::AssignElement(qint32 window, const QString& element, qint32) {
     if (!active)
-        return kFailed;
+        return OSTRELA_E_FAIL;
     auto* button = qobject_cast<QAbstractButton*>(FindWindowHandle(window));
     const QString name = element.trimmed().toLower();
     if (!button || !skin.elements.contains(name))
@@ -164,22 +185,8 @@ void SkinEngine::AttachCaption(QWidget* window) {
                                          Qt::FindDirectChildrenOnly))
         return;
     const int h = skin.caption.height;
-    // The strip takes the place a title bar would: the window grows by its
-    // height and everything in it moves down.
-    if (QLayout* layout = window->layout()) {
-        QMargins m = layout->contentsMargins();
-        m.setTop(m.top() + h);
-        layout->setContentsMargins(m);
-    } else {
-        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!child->isWindow())
-                child->move(child->x(), child->y() + h);
-    }
-    const QSize size(window->width(), window->height() + h);
-    if (window->minimumSize() == window->maximumSize())
-        window->setFixedSize(size);
-    else
-        window->resize(size);
+    // The strip takes the place a title bar would.
+    MoveContentDown(window, h);
     window->move(window->x(), window->y() - h / 2);
 
     auto* strip = new CaptionStrip(window, skin.caption);
@@ -192,20 +199,7 @@ void SkinEngine::DetachCaption(CaptionStrip* strip) {
     QWidget* window = strip->parentWidget();
     const int h = strip->Height();
     delete strip;
-    if (QLayout* layout = window->layout()) {
-        QMargins m = layout->contentsMargins();
-        m.setTop(qMax(0, m.top() - h));
-        layout->setContentsMargins(m);
-    } else {
-        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!child->isWindow())
-                child->move(child->x(), child->y() - h);
-    }
-    const QSize size(window->width(), qMax(0, window->height() - h));
-    if (window->minimumSize() == window->maximumSize())
-        window->setFixedSize(size);
-    else
-        window->resize(size);
+    MoveContentDown(window, -h);
 }
 
 bool SkinEngine::eventFilter(QObject* watched, QEvent* event) {

@@ -52,9 +52,8 @@ QString Value(const Section& s, const QString& key) {
 QColor ReadColor(const SkinDefinition& skin, const QString& value, const QColor& fallback) {
     if (value.isEmpty())
         return fallback;
-    for (auto it = skin.colors.cbegin(); it != skin.colors.cend(); ++it)
-        if (it.key().compare(value, Qt::CaseInsensitive) == 0)
-            return it.value();
+    if (const QColor* named = FindIgnoringCase(skin.colors, value))
+        return *named;
     const QColor c(value);
     return c.isValid() ? c : fallback;
 }
@@ -63,9 +62,8 @@ QColor ReadColor(const SkinDefinition& skin, const QString& value, const QColor&
 QFont ReadFont(const SkinDefinition& skin, const QString& value, const QFont& fallback) {
     if (value.isEmpty())
         return fallback;
-    for (auto it = skin.fonts.cbegin(); it != skin.fonts.cend(); ++it)
-        if (it.key().compare(value, Qt::CaseInsensitive) == 0)
-            return it.value();
+    if (const QFont* named = FindIgnoringCase(skin.fonts, value))
+        return *named;
     const QStringList parts = value.split(',');
     QFont font = fallback;
     const QString family = parts.value(0).trimmed().remove('"');
@@ -92,10 +90,8 @@ QFont ReadFont(const SkinDefinition& skin, const QString& value, const QFont& fa
 // only taken from below that folder.
 QImage ReadImage(const QHash<QString, QString>& images, const QString& value,
                  const QString& folder) {
-    QString relative = value;
-    for (auto it = images.cbegin(); it != images.cend(); ++it)
-        if (it.key().compare(value, Qt::CaseInsensitive) == 0)
-            relative = it.value();
+    const QString* named = FindIgnoringCase(images, value);
+    const QString relative = named ? *named : value;
     if (relative.isEmpty() || QDir::isAbsolutePath(relative))
         return {};
     const QString base = QDir(folder).absolutePath();

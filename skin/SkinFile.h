@@ -35,6 +35,16 @@ struct SkinDefinition {
     QString styleSheet;                   // [Style] with every @Colour replaced
 };
 
+// The entry whose name matches without regard to case, as the skin file's
+// names do; null when there is none.
+template <typename T>
+const T* FindIgnoringCase(const QHash<QString, T>& hash, const QString& name) {
+    for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return &it.value();
+    return nullptr;
+}
+
 // The largest skin file read; anything bigger is not a skin.
 constexpr qint64 kMaxSkinFileSize = 1 << 20;
 
