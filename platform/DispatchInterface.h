@@ -35,6 +35,7 @@ typedef struct OstrelaVariant {
 #define OSTRELA_DISP_E_TYPEMISMATCH ((int32_t)0x80020005u)
 #define OSTRELA_DISP_E_BADPARAMCOUNT ((int32_t)0x8002000Eu)
 #define OSTRELA_E_POINTER ((int32_t)0x80004003u)
+#define OSTRELA_E_FAIL ((int32_t)0x80004005u)
 
 typedef struct OstrelaDispatch OstrelaDispatch;
 

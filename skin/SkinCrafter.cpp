@@ -8,6 +8,7 @@
 //      object received, -1 past the end (for checking a host's call order)
 
 #include "SkinEngine.h"
+#include "app/SkinCrafter.h"
 #include "platform/ComponentRegistry.h"
 #include "platform/DispatchInterface.h"
 
@@ -46,23 +47,23 @@ int32_t Invoke(OstrelaDispatch* self, int32_t dispid, const OstrelaVariant* args
     }
     object->history.push_back(dispid);
     switch (dispid) {
-    case 17:
-    case 1:
+    case CSkinDriver::kSetSkinOption17:
+    case CSkinDriver::kSetSkinOption1:
         if (count != 1 || !IsLong(args, count, 0))
             return OSTRELA_DISP_E_BADPARAMCOUNT;
         return e.SetOption(dispid, args[0].lVal);
-    case 2:
+    case CSkinDriver::kOpenSkinFile:
         if (count != 1 || !IsString(args, count, 0))
             return OSTRELA_DISP_E_BADPARAMCOUNT;
         return e.OpenSkinFile(QString::fromUtf8(args[0].strVal));
-    case 18:
+    case CSkinDriver::kActivateSkin:
         return count == 0 ? e.Activate() : OSTRELA_DISP_E_BADPARAMCOUNT;
-    case 21:
+    case CSkinDriver::kAssignSkinElement:
         if (count != 3 || !IsLong(args, count, 0) || !IsString(args, count, 1) ||
             !IsLong(args, count, 2))
             return OSTRELA_DISP_E_BADPARAMCOUNT;
         return e.AssignElement(args[0].lVal, QString::fromUtf8(args[1].strVal), args[2].lVal);
-    case 7:
+    case CSkinDriver::kCloseSkin:
         return count == 0 ? e.Close() : OSTRELA_DISP_E_BADPARAMCOUNT;
     default:
         return OSTRELA_DISP_E_MEMBERNOTFOUND;
@@ -81,9 +82,9 @@ const OstrelaDispatchVtbl kVtbl = {Invoke, Release};
 SKIN_EXPORT int32_t DllRegisterServer(void) {
     const QString self = LibraryPathOf(reinterpret_cast<const void*>(&DllRegisterServer));
     if (self.isEmpty())
-        return int32_t(0x80004005u);
+        return OSTRELA_E_FAIL;
     return RegisterComponentClass(QString::fromLatin1(kClassName), self) ? OSTRELA_S_OK
-                                                                         : int32_t(0x80004005u);
+                                                                         : OSTRELA_E_FAIL;
 }
 
 SKIN_EXPORT OstrelaDispatch* OstrelaCreateObject(const char* className) {

@@ -74,7 +74,7 @@ EXPORT int32_t DllRegisterServer(void) {
     if (ok && result != 0)
         return result;
     const QString self = LibraryPathOf(reinterpret_cast<const void*>(&DllRegisterServer));
-    return RegisterComponentClass(QString::fromLatin1(kClassName), self) ? 0 : int32_t(0x80004005u);
+    return RegisterComponentClass(QString::fromLatin1(kClassName), self) ? 0 : OSTRELA_E_FAIL;
 }
 
 EXPORT OstrelaDispatch* OstrelaCreateObject(const char* className) {
