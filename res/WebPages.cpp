@@ -5,27 +5,15 @@
 #include <iterator>
 
 QString WebPageUrl(WebPage page) {
-    switch (page) {
-    case WebPage::Home:
-        return QStringLiteral("https://www.example.com/ostrela/");
-    case WebPage::DvdCopy:
-        return QStringLiteral("https://www.example.com/ostrela/dvd-copy/");
-    case WebPage::DvdAuthoring:
-        return QStringLiteral("https://www.example.com/ostrela/dvd-authoring/");
-    case WebPage::PortablePlayer:
-        return QStringLiteral("https://www.example.com/ostrela/portable-player/");
-    case WebPage::Products:
-        return QStringLiteral("https://www.example.com/ostrela/products/");
-    case WebPage::DvdRipping:
-        return QStringLiteral("https://www.example.com/ostrela/dvd-ripping/");
-    case WebPage::Download:
-        return QStringLiteral("https://www.example.com/ostrela/download/");
-    case WebPage::Tamsel:
-        return QStringLiteral("https://www.example.com/ostrela/tamsel/");
-    case WebPage::Brevik:
-        return QStringLiteral("https://www.example.com/ostrela/brevik/");
-    }
-    return QString();
+    // Each page's folder under the home page, in the order of WebPage.
+    static constexpr const char* folders[] = {
+        "",          "dvd-copy/", "dvd-authoring/", "portable-player/", "products/", "dvd-ripping/",
+        "download/", "tamsel/",   "brevik/"};
+    static_assert(std::size(folders) == int(WebPage::Brevik) + 1);
+    const auto index = std::size_t(page);
+    if (index >= std::size(folders))
+        return QString();
+    return QStringLiteral("https://www.example.com/ostrela/") + QLatin1String(folders[index]);
 }
 
 QString WebPageForCommand(int commandId) {
