@@ -85,6 +85,7 @@ void CStatusDlg::timerEvent(QTimerEvent* event) {
 }
 
 void CStatusDlg::RequestTaskStart(int taskIndex) {
+    std::lock_guard lock(startLock);
     PostMessage(this, WMSTDIOCOMMAND, static_cast<WPARAM>(taskIndex), 0);
 }
 

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QSet>
 #include <QStringList>
+#include <mutex>
 
 class QProgressBar;
 class COstrelaDlg;
@@ -60,6 +61,9 @@ private:
     // earlier tasks of the same conversion wrote.
     QString UniqueTitleFor(int taskIndex);
 
+    // Held only while a start request is posted, so a request made from any
+    // thread is queued whole.
+    std::mutex startLock;
     CRedirect runner;
     int taskCount = 0;
     int currentTask = 0;
