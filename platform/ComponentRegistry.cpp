@@ -118,19 +118,6 @@ QString FindComponentLibrary(const QString& className) {
     return at < 0 ? QString() : entries[at].library;
 }
 
-bool UnregisterComponentClass(const QString& className) {
-    if (!UsableClassName(className))
-        return false;
-    const QString file = ComponentRegistryPath();
-    QMutexLocker lock(&RegistryMutex());
-    QList<Entry> entries = ReadEntries(file);
-    const qsizetype at = IndexOf(entries, className);
-    if (at < 0)
-        return false;
-    entries.removeAt(at);
-    return WriteEntries(file, entries);
-}
-
 QString LibraryPathOf(const void* address) {
     Dl_info info{};
     if (!address || dladdr(address, &info) == 0 || !info.dli_fname)

@@ -22,9 +22,6 @@ bool RegisterComponentClass(const QString& className, const QString& libraryPath
 // The library recorded for the class; empty when none is.
 QString FindComponentLibrary(const QString& className);
 
-// Removes the class; false when it was not recorded or the file cannot be written.
-bool UnregisterComponentClass(const QString& className);
-
 // The full path of the loaded library holding `address` (a component passes
 // one of its own functions to learn where it lies); empty when unknown.
 QString LibraryPathOf(const void* address);

@@ -220,8 +220,3 @@ pid_t CChildProcess::Pid() const {
     std::lock_guard lock(mutex);
     return pid;
 }
-
-bool CChildProcess::HasExited() const {
-    std::lock_guard lock(mutex);
-    return collected;
-}

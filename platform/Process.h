@@ -85,7 +85,6 @@ public:
     void Kill();
 
     pid_t Pid() const;
-    bool HasExited() const;
 
 private:
     mutable std::mutex mutex;

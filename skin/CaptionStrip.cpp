@@ -67,10 +67,6 @@ CaptionStrip::~CaptionStrip() {
     target->removeEventFilter(this);
 }
 
-QString CaptionStrip::Title() const {
-    return target->windowTitle();
-}
-
 void CaptionStrip::Place() {
     setGeometry(0, 0, target->width(), caption.height);
     closeButton->move(width() - closeButton->width(), 0);
@@ -105,7 +101,7 @@ void CaptionStrip::paintEvent(QPaintEvent*) {
     p.setFont(caption.font);
     const QRect textRect(x, 0, minimizeButton->x() - x - 4, caption.height);
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
-               p.fontMetrics().elidedText(Title(), Qt::ElideRight, textRect.width()));
+               p.fontMetrics().elidedText(target->windowTitle(), Qt::ElideRight, textRect.width()));
 }
 
 void CaptionStrip::mousePressEvent(QMouseEvent* event) {

@@ -14,10 +14,7 @@ public:
     CaptionStrip(QWidget* window, const SkinCaption& caption);
     ~CaptionStrip() override;
 
-    QString Title() const;
     int Height() const { return caption.height; }
-    QToolButton* MinimizeButton() const { return minimizeButton; }
-    QToolButton* CloseButton() const { return closeButton; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

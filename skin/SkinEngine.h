@@ -31,8 +31,6 @@ public:
     int AssignElement(qint32 window, const QString& element, qint32 value);
     int Close();
 
-    bool IsActive() const { return active; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
