@@ -9,12 +9,8 @@ FileDialogResponder& Responder() {
     static FileDialogResponder responder;
     return responder;
 }
-} // namespace
 
-FileDialogResponder SetFileDialogResponder(FileDialogResponder responder) {
-    return std::exchange(Responder(), std::move(responder));
-}
-
+// "AVI files|*.avi;*.AVI|All|*.*||" gives "AVI files (*.avi *.AVI)" and "All (*.*)".
 QStringList FilterToNameFilters(const QString& filter) {
     QStringList result;
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -30,6 +26,11 @@ QStringList FilterToNameFilters(const QString& filter) {
                       QLatin1Char(')');
     }
     return result;
+}
+} // namespace
+
+FileDialogResponder SetFileDialogResponder(FileDialogResponder responder) {
+    return std::exchange(Responder(), std::move(responder));
 }
 
 CFileDialog::CFileDialog(bool openFileDialog, const QString& defaultExtension,

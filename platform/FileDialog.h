@@ -30,9 +30,6 @@ struct FileDialogRequest {
 // The chosen paths, in the dialog's order; an empty list is a cancelled dialog.
 using FileDialogResponder = std::function<QStringList(const FileDialogRequest&)>;
 
-// "AVI files|*.avi;*.AVI|All|*.*||" gives "AVI files (*.avi *.AVI)" and "All (*.*)".
-QStringList FilterToNameFilters(const QString& filter);
-
 class CFileDialog {
 public:
     CFileDialog(bool openFileDialog, const QString& defaultExtension, const QString& fileName,
