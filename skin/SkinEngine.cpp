@@ -17,7 +17,8 @@ namespace {
 // The skin's palette: every role the standard controls paint with.
 QPalette MakePalette(const SkinDefinition& skin, const QPalette& base) {
     QPalette pal = base;
-    const QColor disabled = skin.colors.value(QStringLiteral("Disabled"));
+    const QColor* found = FindIgnoringCase(skin.colors, QStringLiteral("Disabled"));
+    const QColor disabled = found ? *found : QColor();
     // Each role with the [Colors] name it takes its colour from.
     static constexpr struct {
         QPalette::ColorRole role;
