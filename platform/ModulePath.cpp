@@ -15,6 +15,10 @@ QString& ModuleOverride() {
 }
 } // namespace
 
+bool FitsMaxPath(const QString& text) {
+    return text.toUtf8().size() < MAX_PATH;
+}
+
 QString GetModuleFileName() {
     if (!ModuleOverride().isEmpty())
         return ModuleOverride();

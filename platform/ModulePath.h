@@ -4,6 +4,13 @@
 
 #include <QString>
 
+// Paths, and text kept in path-sized fields, hold at most this many bytes
+// including the terminator; what does not fit is refused, never cut.
+constexpr int MAX_PATH = 260;
+
+// True when the text's UTF-8 bytes and a terminator fit MAX_PATH.
+bool FitsMaxPath(const QString& text);
+
 // Full path of the running executable (or the test-only override).
 QString GetModuleFileName();
 

@@ -18,7 +18,7 @@ void ClearTaskTable() {
 }
 
 bool FitsFixedText(const QString& text) {
-    return text.toUtf8().size() < MAX_PATH;
+    return FitsMaxPath(text);
 }
 
 bool SetFixedText(char (&field)[MAX_PATH], const QString& text) {

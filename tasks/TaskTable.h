@@ -4,10 +4,11 @@
 // Text fields hold UTF-8 in fixed 260-byte fields; what does not fit is refused,
 // never cut.
 
+#include "platform/ModulePath.h"
+
 #include <QString>
 #include <cstdint>
 
-constexpr int MAX_PATH = 260;
 constexpr int TASK_TABLE_SIZE = 100;
 
 struct TaskRecord {

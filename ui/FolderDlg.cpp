@@ -1,7 +1,7 @@
 #include "ui/FolderDlg.h"
 
 #include "platform/MessageBox.h"
-#include "tasks/TaskTable.h"
+#include "platform/ModulePath.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,7 +45,7 @@ QString ResolveTyped(const QString& typed, const QString& base) {
 } // namespace
 
 bool GetPathFromItem(const BrowseItem& item, QString* path) {
-    if (item.path.isEmpty() || !FitsFixedText(item.path))
+    if (item.path.isEmpty() || !FitsMaxPath(item.path))
         return false;
     *path = item.path;
     return true;
@@ -247,7 +247,7 @@ void CFolderBrowseWindow::MakeNewFolder() {
     QString name = QStringLiteral("New Folder");
     for (int n = 2; parentDir.exists(name); ++n)
         name = QStringLiteral("New Folder (%1)").arg(n);
-    if (!FitsFixedText(parentDir.filePath(name))) {
+    if (!FitsMaxPath(parentDir.filePath(name))) {
         Refuse(QStringLiteral("The new folder's path would be longer than %1 bytes.")
                    .arg(MAX_PATH - 1));
         return;
@@ -285,7 +285,7 @@ void CFolderBrowseWindow::accept() {
     }
     if (item.path.isEmpty() && (flags & BIF_RETURNONLYFSDIRS))
         return;
-    if (!item.path.isEmpty() && !FitsFixedText(item.path)) {
+    if (!item.path.isEmpty() && !FitsMaxPath(item.path)) {
         Refuse(QStringLiteral("The folder's path is longer than %1 bytes. Choose a folder with a "
                               "shorter path.")
                    .arg(MAX_PATH - 1));
@@ -299,7 +299,7 @@ void CFolderBrowseWindow::accept() {
 
 CFolderDialog::CFolderDialog(const QString& title, const QString& initialFolder, QWidget* parent,
                              std::uint32_t flags)
-    : title(title), initialFolder(FitsFixedText(initialFolder) ? initialFolder : QString()),
+    : title(title), initialFolder(FitsMaxPath(initialFolder) ? initialFolder : QString()),
       parent(parent), flags(flags) {}
 
 CFolderDialog::~CFolderDialog() = default;
