@@ -92,10 +92,11 @@ TEST_F(HelpFileTest, EveryLinkLeadsToAPageAndAnchorOfTheGuide) {
             const QString anchor = target.section('#', 1);
             EXPECT_TRUE(files.contains(file))
                 << source.toStdString() << " links to " << target.toStdString();
-            if (!anchor.isEmpty())
+            if (!anchor.isEmpty()) {
                 EXPECT_TRUE(
                     QString::fromUtf8(ReadAll(kSources + file)).contains("id=\"" + anchor + '"'))
                     << source.toStdString() << " links to missing anchor " << target.toStdString();
+            }
         }
     }
     EXPECT_GE(checked, 40);

@@ -87,15 +87,15 @@ TEST_F(FileDropListCtrlTest, DefaultInsertionPutsNewPathsOnTopAndSkipsKnownOnes)
     ASSERT_TRUE(Drop({folder}));
     EXPECT_EQ(Rows(), QStringList({folder, a}));
 
-    ASSERT_TRUE(
-        list.SetDropConfig({CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AllowDuplicates}));
+    ASSERT_TRUE(list.SetDropConfig(
+        {CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AllowDuplicates, {}, nullptr}));
     EXPECT_EQ(list.InsertDroppedPath(a), 0);
     EXPECT_EQ(Rows(), QStringList({a, folder, a}));
 }
 
 TEST_F(FileDropListCtrlTest, HandlerWithoutAFunctionIsRefusedAndTheOldConfigurationStays) {
-    EXPECT_FALSE(
-        list.SetDropConfig({CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler}));
+    EXPECT_FALSE(list.SetDropConfig(
+        {CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler, {}, nullptr}));
     const QString a = File("a.avi");
     ASSERT_TRUE(Drop({a}));
     EXPECT_EQ(Rows(), QStringList({a}));

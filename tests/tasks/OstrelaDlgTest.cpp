@@ -356,7 +356,7 @@ TEST_F(OstrelaDlgTest, DvdFilesAndOverlongPathsAreRefusedBeforeAnyProbe) {
 
 TEST_F(OstrelaDlgTest, MissingOrIncompleteLibraryAddsFilesWithZeroTimeAndNoMessage) {
     const QString file = Answering("clip.avi", "5432");
-    for (const QString library :
+    for (const QString& library :
          {Path("libmediainfo-missing.so.0"), QString(FAKE_MEDIAINFO_PARTIAL_PATH)}) {
         SetMediaInfoLibraryName(library);
         dlg->AddFile(file);
