@@ -1,10 +1,11 @@
 #include "platform/ComponentRegistry.h"
 
+#include "platform/FileReplace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -33,12 +34,19 @@ bool UsableClassName(const QString& name) {
            !name.contains('\r');
 }
 
-QList<Entry> ReadEntries(const QString& file) {
-    QList<Entry> entries;
+// False when the file exists but cannot be read: rewriting it from nothing
+// would drop every other class.
+bool ReadEntries(const QString& file, QList<Entry>& entries) {
+    entries.clear();
     QFile f(file);
+    if (!f.exists())
+        return true;
     if (!f.open(QIODevice::ReadOnly))
-        return entries;
-    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+        return false;
+    const QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    const QStringList lines = QString::fromUtf8(data).split('\n');
     for (QString line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);
@@ -49,7 +57,7 @@ QList<Entry> ReadEntries(const QString& file) {
             continue;
         entries.append({line.left(eq).trimmed(), line.mid(eq + 1)});
     }
-    return entries;
+    return true;
 }
 
 bool WriteEntries(const QString& file, const QList<Entry>& entries) {
@@ -58,13 +66,9 @@ bool WriteEntries(const QString& file, const QList<Entry>& entries) {
     QByteArray text = "# Ostrela components: class=library\n";
     for (const Entry& e : entries)
         text += (e.className + '=' + e.library + '\n').toUtf8();
-    // Written whole and renamed into place, so a second program starting at the
-    // same moment never reads half a file.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(text);
-    return out.commit();
+    // Replaced whole, so a second program starting at the same moment never
+    // reads half a file and a full disk keeps the old one.
+    return ReplaceFileContents(file, text);
 }
 
 qsizetype IndexOf(const QList<Entry>& entries, const QString& className) {
@@ -95,7 +99,9 @@ bool RegisterComponentClass(const QString& className, const QString& libraryPath
         return false;
     const QString file = ComponentRegistryPath();
     QMutexLocker lock(&RegistryMutex());
-    QList<Entry> entries = ReadEntries(file);
+    QList<Entry> entries;
+    if (!ReadEntries(file, entries))
+        return false;
     const qsizetype at = IndexOf(entries, className);
     if (at >= 0) {
         // Registration runs on every start: leave the file alone when nothing changes.
@@ -113,7 +119,8 @@ QString FindComponentLibrary(const QString& className) {
         return {};
     const QString file = ComponentRegistryPath();
     QMutexLocker lock(&RegistryMutex());
-    const QList<Entry> entries = ReadEntries(file);
+    QList<Entry> entries;
+    ReadEntries(file, entries);
     const qsizetype at = IndexOf(entries, className);
     return at < 0 ? QString() : entries[at].library;
 }

@@ -1,8 +1,10 @@
 #include "platform/PrivateProfile.h"
 
 #include <QByteArray>
+#include "platform/FileReplace.h"
+
+#include <QChar>
 #include <QFile>
-#include <QSaveFile>
 #include <cstring>
 #include <vector>
 
@@ -24,8 +26,62 @@ QByteArrayView Trimmed(QByteArrayView text) {
     return text.sliced(begin, end - begin);
 }
 
+// The code point of the well-formed UTF-8 sequence at `pos`, advancing past it;
+// -1 (and one byte further) for a byte that starts no such sequence.
+int32_t NextCodePoint(QByteArrayView text, qsizetype& pos) {
+    const auto byte = [&](qsizetype i) { return uint8_t(text[i]); };
+    const uint8_t lead = byte(pos);
+    int length = 0;
+    int32_t point = 0;
+    int32_t least = 0;
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, point = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, point = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, point = lead & 0x07, least = 0x10000;
+    }
+    if (length == 0 || pos + length > text.size()) {
+        ++pos;
+        return -1;
+    }
+    for (int i = 1; i < length; ++i) {
+        if ((byte(pos + i) & 0xC0) != 0x80) {
+            ++pos;
+            return -1;
+        }
+        point = (point << 6) | (byte(pos + i) & 0x3F);
+    }
+    if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+        ++pos;
+        return -1;
+    }
+    pos += length;
+    return point;
+}
+
+// Without regard to case for text; a byte that is not part of valid UTF-8 only
+// matches the same byte, so two different undecodable names stay two names.
 bool NamesMatch(QByteArrayView a, QByteArrayView b) {
-    return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        const qsizetype startA = i;
+        const qsizetype startB = j;
+        const int32_t pa = NextCodePoint(a, i);
+        const int32_t pb = NextCodePoint(b, j);
+        if (pa < 0 || pb < 0) {
+            if (pa != pb || a[startA] != b[startB])
+                return false;
+        } else if (pa != pb &&
+                   QChar::toCaseFolded(char32_t(pa)) != QChar::toCaseFolded(char32_t(pb))) {
+            return false;
+        }
+    }
+    return i == a.size() && j == b.size();
 }
 
 struct Line {
@@ -125,6 +181,13 @@ public:
         return value.toByteArray();
     }
 
+    // What ends an unterminated line before another is added after it. A lone
+    // carriage return already read as its line end, so only "\n" completes it
+    // and its value stays as it reads.
+    QByteArray Completion(const Line& line, const QByteArray& eol) const {
+        return line.next > line.end ? QByteArray("\n") : eol;
+    }
+
     // The file's line end: the one of its first line, CRLF when none ends yet.
     QByteArray LineEnd() const {
         for (const Line& line : lines) {
@@ -160,30 +223,29 @@ bool HasLineEnd(QByteArrayView text) {
 
 } // namespace
 
-uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
-                                 char* buffer, uint32_t size, const QString& fileName) {
-    if (!buffer || size == 0)
-        return 0;
-    QByteArray result;
-    bool found = false;
+QByteArray GetPrivateProfileValue(const char* section, const char* key, const char* defaultValue,
+                                  const QString& fileName) {
     if (section && key) {
         QByteArray data;
         bool exists = false;
         if (ReadProfile(fileName, data, exists) && exists) {
             Profile profile(data);
             profile.Find(Trimmed(section), Trimmed(key));
-            if (profile.keyLine >= 0) {
-                result = profile.Value(profile.keyLine);
-                found = true;
-            }
+            if (profile.keyLine >= 0)
+                return profile.Value(profile.keyLine);
         }
     }
-    if (!found) {
-        QByteArrayView fallback(defaultValue ? defaultValue : "");
-        while (!fallback.isEmpty() && IsBlank(fallback.back()))
-            fallback.chop(1);
-        result = fallback.toByteArray();
-    }
+    QByteArrayView fallback(defaultValue ? defaultValue : "");
+    while (!fallback.isEmpty() && IsBlank(fallback.back()))
+        fallback.chop(1);
+    return fallback.toByteArray();
+}
+
+uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
+                                 char* buffer, uint32_t size, const QString& fileName) {
+    if (!buffer || size == 0)
+        return 0;
+    const QByteArray result = GetPrivateProfileValue(section, key, defaultValue, fileName);
     const uint32_t count = uint32_t(std::min<qsizetype>(result.size(), qsizetype(size) - 1));
     std::memcpy(buffer, result.constData(), count);
     buffer[count] = '\0';
@@ -214,32 +276,26 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     QByteArray updated;
     if (profile.keyLine >= 0) {
         // Keep everything up to the value: indentation, the key's spelling,
-        // the blanks around "=".
+        // the blanks around "=". A value that brings blanks of its own takes
+        // the place of the old ones, or each rewrite would add to them.
         const Line& line = profile.lines[size_t(profile.keyLine)];
         qsizetype from = line.begin + profile.Classify(line).equals + 1;
-        while (from < line.end && IsBlank(data[from]))
+        while (!text.startsWith(' ') && !text.startsWith('\t') && from < line.end &&
+               IsBlank(data[from]))
             ++from;
         updated = data.left(from) + text.toByteArray() + data.mid(line.end);
     } else if (profile.sectionLine >= 0) {
         const Line& after = profile.lines[size_t(profile.lastKeyLine)];
         updated = data.left(after.next);
         if (!after.terminated)
-            updated += eol;
+            updated += profile.Completion(after, eol);
         updated += keyLine + eol + data.mid(after.next);
     } else {
         updated = data;
         if (!profile.lines.empty() && !profile.lines.back().terminated)
-            updated += eol;
+            updated += profile.Completion(profile.lines.back(), eol);
         updated += '[' + sectionName.toByteArray() + ']' + eol + keyLine + eol;
     }
 
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(updated) != updated.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFileContents(fileName, updated);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Reading and writing single values of an INI file ("private profile") with
 // the behaviour programs written for Windows rely on:
-// - section and key names match without regard to case; blanks around names,
+// - section and key names match without regard to case (bytes that are not
+//   valid UTF-8 only match themselves); blanks around names,
 //   around "=" and at both ends of a value are ignored on reading;
 // - a value wrapped in one matching pair of ' or " loses that pair;
 // - the first of duplicate keys wins, only the first of duplicate sections is
@@ -13,6 +14,7 @@
 //   leaves every other line byte for byte.
 // Text is UTF-8.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -25,10 +27,15 @@
 uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                                  char* buffer, uint32_t size, const QString& fileName);
 
+// The same value (or default) whole, however long: one pass over the file.
+QByteArray GetPrivateProfileValue(const char* section, const char* key, const char* defaultValue,
+                                  const QString& fileName);
+
 // Writes key=value into the section, creating the file and the section as
 // needed. Returns false when nothing was written: a null section, key or
 // value, a name or value that would break the file's line structure (a line
 // end in any of them, "=" or a leading ";" or "[" in the key, "]" in the
-// section), or a file that cannot be read or written.
+// section), or a file that cannot be read or written. A failed write, a full
+// disk included, leaves the file exactly as it was.
 bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const QString& fileName);

@@ -9,9 +9,6 @@
 
 namespace {
 
-// Reads grow in steps of this many characters until the value fits.
-constexpr uint32_t kReadStep = 512;
-
 // A number is read from at most this many characters.
 constexpr int kNumberLength = 64;
 
@@ -29,15 +26,13 @@ void CIni::SetPathName(const QString& path) {
 
 std::unique_ptr<char[]> CIni::ReadValue(const char* section, const char* key,
                                         const char* defaultValue) const {
-    uint32_t size = kReadStep;
-    for (;;) {
-        auto buffer = std::make_unique<char[]>(size + 1);
-        const uint32_t length =
-            GetPrivateProfileString(section, key, defaultValue, buffer.get(), size, pathName);
-        if (length + 1 < size)
-            return buffer;
-        size += kReadStep;
-    }
+    // The whole value in one read: growing a buffer and asking again would
+    // read the file once more for every step of a long value.
+    const QByteArray value = GetPrivateProfileValue(section, key, defaultValue, pathName);
+    auto buffer = std::make_unique<char[]>(size_t(value.size()) + 1);
+    std::memcpy(buffer.get(), value.constData(), size_t(value.size()));
+    buffer[size_t(value.size())] = '\0';
+    return buffer;
 }
 
 std::unique_ptr<char[]> CIni::GetString(const char* section, const char* key,

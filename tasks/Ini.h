@@ -47,7 +47,7 @@ public:
     static QByteArray FormatNumber(int value, int base);
 
 private:
-    // The whole value (or the default) in a buffer grown until it fits.
+    // The whole value (or the default), terminated, in a buffer of its size.
     std::unique_ptr<char[]> ReadValue(const char* section, const char* key,
                                       const char* defaultValue) const;
 

@@ -1,5 +1,5 @@
-// The dispatch driver and the component registry against real libraries: the
-// recording stand-in component, a library without exports, and missing ones.
+// The dispatch driver against real libraries: the recording stand-in
+// component, a library without exports, and missing ones.
 
 #include "ProgramTest.h"
 #include "platform/DispatchDriver.h"
@@ -22,23 +22,6 @@ protected:
     }
     QString component;
 };
-
-using ComponentRegistryTest = ComponentTest;
-
-TEST_F(ComponentRegistryTest, RecordsAndReplacesClassesAndRefusesBadLines) {
-    ASSERT_TRUE(RegisterComponentClass(kSkinClass, "/opt/a/SkinCrafter.dll"));
-    ASSERT_TRUE(RegisterComponentClass("Other.Thing", "/opt/b/other lib=1.so"));
-    ASSERT_TRUE(RegisterComponentClass("SKINCRAFTER.SCSKIN", "/opt/c/SkinCrafter.dll"));
-    EXPECT_EQ(FindComponentLibrary("skincrafter.scskin"), "/opt/c/SkinCrafter.dll");
-    EXPECT_EQ(FindComponentLibrary("Other.Thing"), "/opt/b/other lib=1.so");
-    QFile f(registry);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()).count("SkinCrafter.dll"), 1);
-
-    EXPECT_FALSE(RegisterComponentClass("A=B", "/opt/a.so"));
-    EXPECT_FALSE(RegisterComponentClass("A.B", "/opt/a\n.so"));
-    EXPECT_TRUE(FindComponentLibrary("A.B").isEmpty());
-}
 
 using DispatchDriverTest = ComponentTest;
 

@@ -4,11 +4,16 @@
 
 #include "platform/PrivateProfile.h"
 
+#include "SmallFileSystem.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -111,12 +116,68 @@ TEST_F(PrivateProfileTest, WritingChangesOnlyTheValueOrAddsOneLine) {
         {"[a]\r\nk=1", "a", "n", "2", "[a]\r\nk=1\r\nn=2\r\n"},
         {"[a]\nk=1", "b", "n", "2", "[a]\nk=1\n[b]\nn=2\n"},
         {"[a]\nk=1", "a", "k", "22", "[a]\nk=22"},
+        // A last line ending in a lone carriage return only needs "\n" to end it.
+        {"[a]\r\nk=1\r", "a", "n", "2", "[a]\r\nk=1\r\nn=2\r\n"},
+        {"[a]\nk=1\r", "b", "n", "2", "[a]\nk=1\r\n[b]\nn=2\n"},
+        {"[a]\r\nk=1\r", "a", "k", "3", "[a]\r\nk=3\r"},
+        // A value with blanks of its own replaces the blanks after "=".
+        {"[s]\nk =  v\n", "s", "k", "  w", "[s]\nk =  w\n"},
+        {"[s]\nk=\t v\n", "s", "k", " w", "[s]\nk= w\n"},
+        {"[s]\nk =  v\n", "s", "k", "w ", "[s]\nk =  w \n"},
     };
     for (const auto& c : cases) {
         Put(c.before);
         EXPECT_TRUE(Write(c.section, c.key, c.value)) << c.after;
         EXPECT_EQ(Contents(), c.after);
     }
+}
+
+TEST_F(PrivateProfileTest, RewritingKeepsValuesStable) {
+    Put("[a]\r\nk=1\r");
+    ASSERT_TRUE(Write("a", "n", "2"));
+    EXPECT_EQ(Read("a", "k"), "1");
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(Write("a", "p", "  padded"));
+    EXPECT_EQ(Contents(), "[a]\r\nk=1\r\nn=2\r\np=  padded\r\n");
+}
+
+// Bytes that are not UTF-8 would all decode to the same replacement character.
+TEST_F(PrivateProfileTest, UndecodableNamesMatchOnlyThemselves) {
+    Put("[\xff]\nk=1\n[s]\n\xc0=1\nk\xe4=1\n");
+    ASSERT_TRUE(Write("\xfe", "k", "2"));
+    ASSERT_TRUE(Write("s", "\xc1", "2"));
+    ASSERT_TRUE(Write("s", "K\xe4", "3"));
+    EXPECT_EQ(Contents(), "[\xff]\nk=1\n[s]\n\xc0=1\nk\xe4=3\n\xc1=2\n[\xfe]\nk=2\n");
+    EXPECT_EQ(Read("\xff", "k"), "1");
+    EXPECT_EQ(Read("\xfe", "k"), "2");
+    EXPECT_EQ(Read("s", "\xc0"), "1");
+    EXPECT_EQ(Read("s", "\xc3"), "<default>"); // half of a character
+    Put("[\xc3\x84rger\xff]\n\xc3\xbc\xc3=1\n");
+    EXPECT_EQ(Read("\xc3\xa4RGER\xff", "\xc3\x9c\xc3"), "1");
+}
+
+TEST_F(PrivateProfileTest, LongValuesAreReadWhole) {
+    const QByteArray value(300000, 'v');
+    Put(QByteArray("[s]\nk=" + value + "\n").constData());
+    EXPECT_EQ(GetPrivateProfileValue("s", "k", "", Path()), value);
+    EXPECT_EQ(GetPrivateProfileValue("s", "none", "d  ", Path()), "d");
+}
+
+TEST_F(PrivateProfileTest, ReplacingKeepsPermissionsAndFollowsLinks) {
+    Put("[s]\nk=v\n");
+    ASSERT_TRUE(
+        QFile::setPermissions(Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(Write("s", "k", "w"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(Path()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    const QString link = dir.filePath("link.ini");
+    ASSERT_TRUE(QFile::link(Path(), link));
+    ASSERT_TRUE(WritePrivateProfileString("s", "k", "x", link));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(Contents(), "[s]\nk=x\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2)
+        << "no temporary file stays behind";
 }
 
 TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
@@ -147,6 +208,73 @@ TEST_F(PrivateProfileTest, UnwritableFileFailsAndStaysUnchanged) {
     ASSERT_TRUE(QFile::setPermissions(Path(), QFile::ReadOwner));
     EXPECT_FALSE(Write("s", "k", "w"));
     EXPECT_EQ(Contents(), "[s]\nk=v\n");
+}
+
+// A disk with no room left: a write either puts the whole new file in place or
+// leaves the old one byte for byte.
+class PrivateProfileFullDiskTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!disk.Mounted())
+            GTEST_SKIP() << "no small file system to fill: " << disk.Reason().toStdString();
+        folder = disk.FilePath("program");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        path = folder + "/option.ini";
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(kOld), qint64(std::strlen(kOld)));
+        file.close();
+        ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ReadOther | QFile::WriteOther));
+    }
+
+    QByteArray Contents() const {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    static constexpr const char* kOld = "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=8\r\n"
+                                        "SampleRate=0\r\nChannel=1\r\nOutputPath=/home/u/A/\r\n";
+    const QByteArray longPath = "/home/u/" + QByteArray(6000, 'p') + "/";
+    testing_support::SmallFileSystem disk{64 * 1024};
+    QString folder;
+    QString path;
+};
+
+TEST_F(PrivateProfileFullDiskTest, FailedWriteLeavesTheOldFile) {
+    ASSERT_TRUE(disk.Fill());
+    EXPECT_FALSE(WritePrivateProfileString("TaskSetting", "Channel", "0", path));
+    EXPECT_FALSE(
+        WritePrivateProfileString("TaskSetting", "OutputPath", longPath.constData(), path));
+    EXPECT_EQ(Contents(), kOld);
+    EXPECT_FALSE(WritePrivateProfileString("TaskSetting", "Channel", "0", folder + "/new.ini"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList("option.ini"));
+
+    disk.Free();
+    ASSERT_TRUE(WritePrivateProfileString("TaskSetting", "OutputPath", longPath.constData(), path));
+    EXPECT_EQ(GetPrivateProfileValue("TaskSetting", "OutputPath", "", path), longPath);
+    EXPECT_EQ(GetPrivateProfileValue("TaskSetting", "OutputFormat", "", path), "2");
+}
+
+// A read-only program folder with a writable option.ini: the file is rewritten
+// in place, and a disk without room for the new content leaves it untouched.
+TEST_F(PrivateProfileFullDiskTest, ReadOnlyFolderRewritesInPlaceOrNotAtAll) {
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
+                                                  QFile::ReadOther | QFile::ExeOther));
+    const QString file = path;
+    ASSERT_TRUE(testing_support::RunWithoutPrivilege(
+        [&] { return WritePrivateProfileString("TaskSetting", "Channel", "0", file); }));
+    QByteArray expected(kOld);
+    expected.replace("Channel=1", "Channel=0");
+    EXPECT_EQ(Contents(), expected);
+
+    ASSERT_TRUE(disk.Fill());
+    const QByteArray value = longPath;
+    EXPECT_FALSE(testing_support::RunWithoutPrivilege([&] {
+        return WritePrivateProfileString("TaskSetting", "OutputPath", value.constData(), file);
+    }));
+    EXPECT_EQ(Contents(), expected);
 }
 
 } // namespace

@@ -1,0 +1,175 @@
+#include "platform/FileReplace.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd(fd) {}
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd; }
+    bool valid() const { return fd >= 0; }
+    // Closing can report a write that failed late (network file systems).
+    bool Close() {
+        const int closing = fd;
+        fd = -1;
+        return ::close(closing) == 0;
+    }
+
+private:
+    int fd;
+};
+
+bool WriteAt(int fd, QByteArrayView bytes, off_t offset) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool ReadAt(int fd, QByteArray& bytes, qsizetype size) {
+    bytes.resize(size);
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(size - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool FolderRefusesNewFiles(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+enum class Outcome { Done, Failed, TryInPlace };
+
+// The target with its symbolic links followed, so that a link keeps pointing
+// at the settings rather than being replaced by a plain file.
+QByteArray ResolvedTarget(const QString& fileName) {
+    const QByteArray path = QFile::encodeName(fileName);
+    char resolved[PATH_MAX];
+    if (::realpath(path.constData(), resolved))
+        return QByteArray(resolved);
+    return path;
+}
+
+Outcome ReplaceThroughNewFile(const QByteArray& target, const struct stat* old,
+                              QByteArrayView content) {
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder =
+        slash < 0 ? QByteArray(".") : target.left(std::max<qsizetype>(slash, 1));
+    const QByteArray base = target.mid(slash + 1);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = folder + "/." + base + '.' +
+                    QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return FolderRefusesNewFiles(errno) ? Outcome::TryInPlace : Outcome::Failed;
+    }
+    if (fd < 0)
+        return Outcome::Failed;
+    Descriptor file(fd);
+    const auto discard = [&](Outcome outcome) {
+        ::unlink(temporary.constData());
+        return outcome;
+    };
+    if (old) {
+        // A file owned by someone else keeps its owner only when rewritten in place.
+        if ((old->st_uid != ::geteuid() || old->st_gid != ::getegid()) &&
+            ::fchown(fd, old->st_uid, old->st_gid) != 0)
+            return discard(Outcome::TryInPlace);
+        if (::fchmod(fd, old->st_mode & 07777) != 0)
+            return discard(Outcome::Failed);
+    }
+    if (!WriteAt(fd, content, 0) || ::fsync(fd) != 0 || !file.Close())
+        return discard(Outcome::Failed);
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        // A file that is a mount point of its own cannot be renamed over.
+        const bool busy = errno == EBUSY || errno == EXDEV;
+        return discard(busy ? Outcome::TryInPlace : Outcome::Failed);
+    }
+    // The rename itself reaches the disk with the folder.
+    Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid())
+        ::fsync(dir.get());
+    return Outcome::Done;
+}
+
+bool ReplaceInPlace(const QByteArray& target, QByteArrayView content) {
+    Descriptor file(::open(target.constData(), O_RDWR | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    QByteArray old;
+    if (!ReadAt(file.get(), old, qsizetype(info.st_size)))
+        return false;
+    // Reserve the room first, so that a full disk fails before a byte changes.
+    if (content.size() > old.size() &&
+        ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(content.size())) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    QByteArray check;
+    const bool written =
+        WriteAt(file.get(), content, 0) && ::ftruncate(file.get(), off_t(content.size())) == 0 &&
+        ::fsync(file.get()) == 0 && ReadAt(file.get(), check, content.size()) && check == content;
+    if (!written) {
+        // The old bytes go back into blocks the file already holds.
+        WriteAt(file.get(), old, 0);
+        ::ftruncate(file.get(), off_t(old.size()));
+        ::fsync(file.get());
+        return false;
+    }
+    return file.Close();
+}
+
+} // namespace
+
+bool ReplaceFileContents(const QString& fileName, QByteArrayView content) {
+    if (fileName.isEmpty())
+        return false;
+    const QByteArray target = ResolvedTarget(fileName);
+    struct stat info {};
+    const bool exists = ::stat(target.constData(), &info) == 0;
+    if (!exists && errno != ENOENT)
+        return false;
+    if (exists && !S_ISREG(info.st_mode))
+        return false;
+    switch (ReplaceThroughNewFile(target, exists ? &info : nullptr, content)) {
+    case Outcome::Done:
+        return true;
+    case Outcome::Failed:
+        return false;
+    case Outcome::TryInPlace:
+        break;
+    }
+    return exists && ReplaceInPlace(target, content);
+}

@@ -1,0 +1,98 @@
+#include "SmallFileSystem.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testing_support {
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+const char* const kFiller = "filler";
+
+// Once per process: mounts made afterwards stay invisible to the rest of the machine.
+QString EnterPrivateMounts() {
+    static const QString failure = [] {
+        if (::unshare(CLONE_NEWNS) != 0)
+            return QStringLiteral("no mount namespace of its own: ") + std::strerror(errno);
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return QStringLiteral("mounts cannot be made private: ") + std::strerror(errno);
+        return QString();
+    }();
+    return failure;
+}
+
+} // namespace
+
+SmallFileSystem::SmallFileSystem(int bytes) {
+    if (!dir.isValid()) {
+        reason = QStringLiteral("no temporary folder");
+        return;
+    }
+    reason = EnterPrivateMounts();
+    if (!reason.isEmpty())
+        return;
+    const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
+    if (::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0,
+                options.constData()) != 0) {
+        reason = QStringLiteral("cannot mount a tmpfs: ") + std::strerror(errno);
+        return;
+    }
+    mounted = true;
+}
+
+SmallFileSystem::~SmallFileSystem() {
+    if (mounted)
+        ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+}
+
+bool SmallFileSystem::Fill() {
+    const int fd = ::open(QFile::encodeName(FilePath(kFiller)).constData(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const QByteArray block(4096, 'f');
+    int error = 0;
+    for (int size = block.size(); size > 0; size /= 2) {
+        for (;;) {
+            if (::write(fd, block.constData(), size_t(size)) < 0) {
+                error = errno;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return error == ENOSPC;
+}
+
+void SmallFileSystem::Free() {
+    QFile::remove(FilePath(kFiller));
+}
+
+bool RunWithoutPrivilege(const std::function<bool()>& action) {
+    if (::geteuid() != 0)
+        return action();
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+            ::setresuid(kNobody, kNobody, kNobody) != 0)
+            ::_exit(2);
+        ::_exit(action() ? 0 : 1);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace testing_support

@@ -1,0 +1,41 @@
+#pragma once
+// A real file system that runs out of room: a small tmpfs mounted for one
+// test, and a way to act without the superuser's right to ignore permissions.
+
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace testing_support {
+
+// Mounts a tmpfs of `bytes` on a temporary folder, inside a mount namespace of
+// the test process's own so that nothing outlives the process. Mounting needs
+// the superuser; Mounted() says whether it worked and Reason() why not.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(int bytes);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool Mounted() const { return mounted; }
+    QString Reason() const { return reason; }
+    QString FilePath(const QString& name) const { return dir.filePath(name); }
+
+    // Writes a filler file until the disk is full; false if it never filled.
+    bool Fill();
+    // Removes the filler again.
+    void Free();
+
+private:
+    QTemporaryDir dir;
+    bool mounted = false;
+    QString reason;
+};
+
+// Runs `action` in a child process as the user "nobody" when the test runs as
+// the superuser (permissions do not bind it), else in this process. Returns
+// the action's result; a child that cannot drop its rights fails the call.
+bool RunWithoutPrivilege(const std::function<bool()>& action);
+
+} // namespace testing_support
