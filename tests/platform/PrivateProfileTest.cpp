@@ -201,12 +201,18 @@ TEST_F(PrivateProfileTest, NeitherCreatesAFolderNorReplacesOne) {
     EXPECT_TRUE(QFileInfo(Path()).isDir());
 }
 
-TEST_F(PrivateProfileTest, UnwritableFileFailsAndStaysUnchanged) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "file permissions do not bind the superuser";
+TEST_F(PrivateProfileTest, UnwritableFileInAnUnwritableFolderFailsAndStaysUnchanged) {
     Put("[s]\nk=v\n");
-    ASSERT_TRUE(QFile::setPermissions(Path(), QFile::ReadOwner));
-    EXPECT_FALSE(Write("s", "k", "w"));
+    ASSERT_TRUE(QFile::setPermissions(Path(), QFile::ReadOwner | QFile::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner |
+                                                      QFile::ReadOther | QFile::ExeOther));
+    const QString path = Path();
+    EXPECT_FALSE(testing_support::RunWithoutPrivilege(
+        [&] { return WritePrivateProfileString("s", "k", "w", path); }));
+    EXPECT_TRUE(testing_support::RunWithoutPrivilege([&] {
+        return GetPrivateProfileValue("s", "k", "", path) == "v";
+    })) << "the file was readable all along";
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(Contents(), "[s]\nk=v\n");
 }
 
