@@ -1,8 +1,8 @@
 #include "platform/PrivateProfile.h"
 
-#include <QByteArray>
 #include "platform/FileReplace.h"
 
+#include <QByteArray>
 #include <QChar>
 #include <QFile>
 #include <cstring>
