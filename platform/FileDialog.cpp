@@ -10,9 +10,9 @@ FileDialogResponder& Responder() {
     return responder;
 }
 
-// "AVI files|*.avi;*.AVI|All|*.*||" gives "AVI files (*.avi *.AVI)" and "All (*.*)".
-QStringList FilterToNameFilters(const QString& filter) {
-    QStringList result;
+// "AVI files|*.avi;*.AVI|All|*.*||" gives the types "AVI files" with *.avi and
+// *.AVI, and "All" with *.*.
+void ParseFilter(const QString& filter, FileDialogRequest& request) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& description = parts[i];
@@ -22,10 +22,9 @@ QStringList FilterToNameFilters(const QString& filter) {
         for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
             if (!p.trimmed().isEmpty())
                 patterns << p.trimmed();
-        result << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                      QLatin1Char(')');
+        request.nameFilters << description;
+        request.patterns << patterns;
     }
-    return result;
 }
 } // namespace
 
@@ -42,17 +41,11 @@ CFileDialog::CFileDialog(bool openFileDialog, const QString& defaultExtension,
     request.fileName = fileName;
     request.flags = flags;
     request.filter = filter;
-    request.nameFilters = FilterToNameFilters(filter);
+    ParseFilter(filter, request);
     request.selectedNameFilter = request.nameFilters.value(0);
 }
 
-int CFileDialog::DoModal() {
-    if (Responder()) {
-        paths = Responder()(request);
-        return paths.isEmpty() ? IDCANCEL : IDOK;
-    }
-
-    QFileDialog dialog(request.owner);
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
     dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     if (request.open) {
         const bool multi = request.flags & OFN_ALLOWMULTISELECT;
@@ -66,10 +59,27 @@ int CFileDialog::DoModal() {
     dialog.setDefaultSuffix(request.defaultExtension);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    if (!request.nameFilters.isEmpty()) {
-        dialog.setNameFilters(request.nameFilters);
-        dialog.selectNameFilter(request.selectedNameFilter);
+    if (request.nameFilters.isEmpty())
+        return;
+    // The dialog takes a type's patterns from the parentheses that end its
+    // name and, with the details hidden, shows the name without them.
+    QStringList filters;
+    for (qsizetype i = 0; i < request.nameFilters.size(); ++i)
+        filters << request.nameFilters[i] + QStringLiteral(" (") +
+                       request.patterns.value(i).join(QLatin1Char(' ')) + QLatin1Char(')');
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(request.nameFilters.indexOf(request.selectedNameFilter)));
+}
+
+int CFileDialog::DoModal() {
+    if (Responder()) {
+        paths = Responder()(request);
+        return paths.isEmpty() ? IDCANCEL : IDOK;
     }
+
+    QFileDialog dialog(request.owner);
+    SetUpFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted)
         return IDCANCEL;
     paths = dialog.selectedFiles();

@@ -22,8 +22,9 @@ struct FileDialogRequest {
     QString defaultExtension;
     QString fileName;
     unsigned flags = 0;
-    QString filter;          // as the caller wrote it
-    QStringList nameFilters; // the filter as the dialog shows it
+    QString filter;              // as the caller wrote it
+    QStringList nameFilters;     // each type's text as the dialog shows it
+    QList<QStringList> patterns; // the file patterns of each type
     QString selectedNameFilter;
 };
 
@@ -44,6 +45,12 @@ private:
     FileDialogRequest request;
     QStringList paths;
 };
+
+class QFileDialog;
+
+// Gives a dialog the request's mode, options, file name and types. Each type
+// shows its text once, as written, and lists the files of its patterns.
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 // Replaces the real dialog; an empty responder restores it. Returns the previous one.
 FileDialogResponder SetFileDialogResponder(FileDialogResponder responder);

@@ -17,6 +17,21 @@ CListCtrl::CListCtrl(QWidget* parent) : QTreeWidget(parent) {
     header()->setSectionsClickable(false);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
+    FollowFontInHeader();
+}
+
+void CListCtrl::FollowFontInHeader() {
+    QFont f = font();
+    // Every property set, so neither a style sheet nor the application font
+    // fills any of them in.
+    f.setResolveMask(QFont::AllPropertiesResolved);
+    header()->setFont(f);
+}
+
+void CListCtrl::changeEvent(QEvent* event) {
+    QTreeWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FollowFontInHeader();
 }
 
 void CListCtrl::InsertColumn(int index, const QString& header, Qt::Alignment alignment, int width) {

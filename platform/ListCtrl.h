@@ -45,8 +45,13 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The header is drawn in the list's font. Left to itself it stops
+    // inheriting once a style sheet applies and takes the application's.
+    void FollowFontInHeader();
+
     QVector<QIcon> images;
     QVector<int> imageOfRow;
     QVector<Qt::Alignment> alignments;

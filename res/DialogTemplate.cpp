@@ -64,8 +64,13 @@ QWidget* MakeControl(QWidget* parent, const ControlTemplate& c, const BuildOptio
         combo->setCurrentIndex(-1);
         return combo;
     }
-    case ControlKind::AutoRadio:
-        return new QRadioButton(text, parent);
+    case ControlKind::AutoRadio: {
+        // Not a tab stop: Tab passes it by, a click gives it the focus, and
+        // from there the arrow keys move between the radios.
+        auto* r = new QRadioButton(text, parent);
+        r->setFocusPolicy(Qt::ClickFocus);
+        return r;
+    }
     case ControlKind::Progress: {
         auto* p = new QProgressBar(parent);
         p->setRange(0, 100);

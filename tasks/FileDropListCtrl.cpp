@@ -1,5 +1,6 @@
 #include "tasks/FileDropListCtrl.h"
 
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -9,14 +10,26 @@
 
 namespace {
 
+// The absolute local path a file URL names, or empty: a relative URL
+// (file:clip.avi) names no particular file, and an encoded NUL would cut the
+// path short when it reaches the file system.
+QString LocalPath(const QUrl& url) {
+    if (!url.isLocalFile())
+        return QString();
+    const QString path = url.toLocalFile();
+    if (!QDir::isAbsolutePath(path) || path.contains(QChar(0)))
+        return QString();
+    return path;
+}
+
 // The local files a drag carries, in the order the drag lists them.
 QStringList LocalFiles(const QMimeData* data) {
     QStringList paths;
     if (!data || !data->hasUrls())
         return paths;
     for (const QUrl& url : data->urls())
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            paths << url.toLocalFile();
+        if (const QString path = LocalPath(url); !path.isEmpty())
+            paths << path;
     return paths;
 }
 
@@ -93,9 +106,8 @@ QString DesktopLinkTarget(const QString& path) {
     if (type != QLatin1String("Link") || url.isEmpty())
         return QString();
     if (url.startsWith(QLatin1Char('/')))
-        return url;
-    const QUrl target(url);
-    return target.isLocalFile() ? target.toLocalFile() : QString();
+        return url.contains(QChar(0)) ? QString() : url;
+    return LocalPath(QUrl(url));
 }
 
 } // namespace

@@ -58,6 +58,21 @@ const char kMediaFilter[] =
     "Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
     "*.3gp)|*.mp4;*.3gp|All Files (*.*)|*.*||";
 
+// The output folder for the text of the path box: "~" stands for the home
+// folder and any other relative path lies below it, so the encoder is always
+// given an absolute local path, never an option or an address. Empty when the
+// box holds nothing but blanks.
+QString ResolveOutputFolder(QString typed) {
+    if (typed.trimmed().isEmpty())
+        return QString();
+    if (typed.startsWith(QLatin1Char('~'))) {
+        typed.remove(0, 1);
+        while (typed.startsWith(QLatin1Char('/')))
+            typed.remove(0, 1);
+    }
+    return QDir::cleanPath(QDir(QDir::homePath()).absoluteFilePath(typed));
+}
+
 COstrelaDlg::SystemMoveHandler& MoveHandler() {
     static COstrelaDlg::SystemMoveHandler handler;
     return handler;
@@ -138,6 +153,8 @@ void COstrelaDlg::SetUpTaskList() {
     taskList->InsertColumn(4, QStringLiteral("Output Format"), Qt::AlignHCenter, 90);
     taskList->SetImageList(LoadTaskImageStrip(), TaskImageSize, TaskImageTransparent());
 
+    // The button says what it does also where no skin draws it.
+    convertButton->setText(QStringLiteral("Start"));
     theApp.skin.AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
 
     CFileDropListCtrl::DropConfig drops;
@@ -386,6 +403,14 @@ void COstrelaDlg::OnConvert() {
         return;
     }
 
+    const QString outputFolder = ResolveOutputFolder(GetDlgItemText(this, IDC_OUTPUT_PATH));
+    if (outputFolder.isEmpty()) {
+        MessageBox(this, QStringLiteral("Please choose the folder to save the output files in."),
+                   QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    SetDlgItemText(this, IDC_OUTPUT_PATH, outputFolder);
+
     CIni ini;
     ini.SetPathName(SettingsFilePath());
 
@@ -401,7 +426,7 @@ void COstrelaDlg::OnConvert() {
     outputSettings.channels = channelList->currentIndex() + 1;
     ini.WriteInt(kSettingsSection, kKeyChannel, channelList->currentIndex());
 
-    outputSettings.outputFolder = GetDlgItemText(this, IDC_OUTPUT_PATH);
+    outputSettings.outputFolder = outputFolder;
     ini.WriteString(kSettingsSection, kKeyOutputPath,
                     outputSettings.outputFolder.toUtf8().constData());
 

@@ -58,6 +58,13 @@ void CMyHyperLink::mousePressEvent(QMouseEvent* event) {
     pressed = event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
 }
 
+void CMyHyperLink::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click already came as a press: the click
+    // it ends is the first one's, which opened the page.
+    QLabel::mouseDoubleClickEvent(event);
+    pressed = false;
+}
+
 void CMyHyperLink::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     const bool click = pressed && event->button() == Qt::LeftButton &&

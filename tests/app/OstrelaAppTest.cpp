@@ -50,7 +50,10 @@ TEST_F(AppTest, RunsTheMainWindowBetweenSkinStartUpAndCloseSkin) {
 }
 
 TEST_F(AppTest, WithoutAnyComponentTheProgramStartsAndEndsQuietly) {
-    EXPECT_FALSE(Run([](COstrelaDlg* dlg) { EXPECT_TRUE(dlg->convertButton->isVisible()); }));
+    EXPECT_FALSE(Run([](COstrelaDlg* dlg) {
+        EXPECT_TRUE(dlg->convertButton->isVisible());
+        EXPECT_EQ(dlg->convertButton->text(), "Start");
+    }));
     EXPECT_TRUE(shown);
     EXPECT_FALSE(theApp.skin.HasDispatch());
     EXPECT_EQ(theApp.ExitInstance(), 0);

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QHeaderView>
 #include <QtTest/QTest>
 
 using testing_support::BinDir;
@@ -213,10 +214,32 @@ TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessag
         EXPECT_EQ(theApp.ExitInstance(), 0);
         theApp.skin.ReleaseDispatch();
         EXPECT_FALSE(strip) << name;
-        EXPECT_EQ(label, "") << name;
+        EXPECT_EQ(label, "Start") << name; // no skin draws it: the button says it
         EXPECT_EQ(qApp->styleSheet(), styleSheetBefore) << name;
     }
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// Under the skin's larger application font the headers keep the list's font,
+// the size the window's template gives, so each title fits its designed width.
+TEST_F(SkinTest, ColumnHeadersShowEveryTitleWholeInTheListFont) {
+    InstallAll();
+    QFont header, list;
+    int windowSize = 0;
+    QStringList cut;
+    Run([&](COstrelaDlg* dlg) {
+        QHeaderView* h = dlg->taskList->header();
+        header = h->font();
+        list = dlg->taskList->font();
+        windowSize = dlg->font().pointSize();
+        for (int c = 0; c < h->count(); ++c)
+            if (h->sectionSizeHint(c) > h->sectionSize(c))
+                cut << dlg->taskList->headerItem()->text(c);
+    });
+    theApp.ExitInstance();
+    EXPECT_EQ(header, list);
+    EXPECT_EQ(header.pointSize(), windowSize);
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }
 
 } // namespace

@@ -59,6 +59,17 @@ TEST_F(RangeSliderMathTest, KeyMovesSnapToPixelStepsAndNeverLeaveTheTrack) {
     MoveByKey(f, SliderKey::Left, true, false);
     EXPECT_NEAR(f.selEnd, 5.1, 1e-9);
 
+    // Either end may reach the track's very ends.
+    Place(0, 170, 1, 169);
+    MoveByKey(f, SliderKey::Right, false, false);
+    EXPECT_EQ(f.selEnd, 170);
+    MoveByKey(f, SliderKey::Left, false, false);
+    MoveByKey(f, SliderKey::Left, false, false);
+    EXPECT_EQ(f.selStart, 0);
+    Place(0, 170, 20, 169);
+    MoveByKey(f, SliderKey::Right, true, false);
+    EXPECT_EQ(f.selEnd, 170);
+
     Place(0, 170, 0, 0);
     EXPECT_EQ(MoveByKey(f, SliderKey::Left, true, false), NOTIFY_START);
     EXPECT_EQ(f.selEnd, 0);

@@ -110,6 +110,15 @@ TEST_F(FileDropListCtrlTest, HandlerReceivesAcceptedLocalPathsInDropOrderWithThe
     const decltype(received) expected = {{c, 128u}, {folder, 64u}, {a, 128u}};
     EXPECT_EQ(received, expected);
     EXPECT_EQ(list.GetItemCount(), 0); // the handler alone receives them
+    // A relative file URL names no particular file (not even one in the working
+    // folder), and an encoded NUL would cut the path short.
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const bool dropped = Drop({"file:c.mkv", QUrl::fromLocalFile(a).toString() + "%00.txt", a});
+    QDir::setCurrent(working);
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(received.back(), std::make_pair(a, 128u));
+    EXPECT_EQ(received.size(), 4u);
     // A drag without any local file is refused as it enters.
     EXPECT_FALSE(Drop({"https://example.org/clip.avi"}));
 }
@@ -146,6 +155,7 @@ TEST_F(FileDropListCtrlTest, DesktopLinksToLocalFilesResolveAndEverythingElseToN
         DesktopFile("escaped.desktop", "Link", target.toUtf8().replace(' ', "\\s")),
         File("by path.DESKTOP",
              "# a link\n[Desktop Entry]\nName=Clip\nURL = " + target.toUtf8() + "\nType = Link\n"),
+        File("first type.desktop", "[Desktop Entry]\nType=Link\nType=Application\nURL=" + url),
     };
     for (const QString& link : links)
         EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(link), target) << link.toStdString();
@@ -158,6 +168,9 @@ TEST_F(FileDropListCtrlTest, DesktopLinksToLocalFilesResolveAndEverythingElseToN
         DesktopFile("web.desktop", "Link", "https://example.org/x.avi"),
         DesktopFile("app.desktop", "Application", url),
         DesktopFile("relative.desktop", "Link", "clip.avi"),
+        DesktopFile("relative url.desktop", "Link", "file:clip%20one.avi"),
+        DesktopFile("nul.desktop", "Link", url + "%00.txt"),
+        File("second type.desktop", "[Desktop Entry]\nType=Application\nType=Link\nURL=" + url),
         DesktopFile("link.txt", "Link", url),
         File("group.desktop", "[Desktop Entry]\nType=Link\n[Desktop Action x]\nURL=" + url + "\n"),
     };

@@ -10,7 +10,6 @@
 #include "res/DialogTemplate.h"
 #include "res/Menus.h"
 #include "res/Resource.h"
-#include "res/WebPages.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
 #include "ui/AboutBox.h"
@@ -21,7 +20,6 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
@@ -30,6 +28,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -197,7 +196,7 @@ protected:
 
 // The frame and the task list ------------------------------------------------------
 
-TEST_F(OstrelaDlgTest, ListsColumnsAndMenusAsDesigned) {
+TEST_F(OstrelaDlgTest, ListsTheSettingsChoicesAndMenusAsDesigned) {
     EXPECT_EQ(dlg->windowTitle(), "Ostrela");
     EXPECT_TRUE(dlg->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(dlg->windowIcon().isNull());
@@ -208,12 +207,6 @@ TEST_F(OstrelaDlgTest, ListsColumnsAndMenusAsDesigned) {
             items << combo->itemText(i);
     EXPECT_EQ(items.join(',').toStdString(), "32,40,48,56,64,80,96,112,128,192,224,256,320,"
                                              "48000,44100,32000,22050,Mono,Stereo");
-    const QStringList headers = {"Title", "Start", "End", "Source Format", "Output Format"};
-    ASSERT_EQ(dlg->taskList->columnCount(), 5);
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(dlg->taskList->headerItem()->text(c), headers[c]);
-        EXPECT_EQ(dlg->taskList->header()->sectionSize(c), c == 0 ? 135 : 90);
-    }
     QStringList menus;
     for (QAction* top : dlg->menuBar->actions())
         for (QAction* a : QList<QAction*>{top} + top->menu()->actions())
@@ -248,6 +241,29 @@ TEST_F(OstrelaDlgTest, DeleteFileAsksShiftsTheEntriesAndSelectsTheNextRow) {
     dlg->OnCommand(ID_OPERATION_DELETE_FILE); // the last row leaves no selection
     EXPECT_EQ(Row(), QStringList({" one.avi"}));
     EXPECT_EQ(dlg->taskList->GetNextSelectedItem(), -1);
+}
+
+TEST_F(OstrelaDlgTest, DeletingTheFirstOfTwoRowsSelectsTheRowThatTookItsPlace) {
+    AddThree();
+    dlg->taskList->SelectItem(2);
+    dlg->OnCommand(IDC_DELETE_FILE);
+    dlg->taskList->SelectItem(0);
+    dlg->OnCommand(IDC_DELETE_FILE);
+    EXPECT_EQ(Row(), QStringList({" two.mp4"}));
+    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(), 0);
+}
+
+TEST_F(OstrelaDlgTest, AFileAddedAfterADeletedClipStartsAtZero) {
+    AddThree();
+    taskTable[2].clipStart = 12; // a clip chosen for the last task
+    taskTable[2].clipLength = 3;
+    dlg->taskList->SelectItem(2);
+    dlg->OnCommand(IDC_DELETE_FILE);
+    dlg->AddFile(Answering("next.avi", "8000"));
+    ASSERT_EQ(dlg->taskList->GetItemCount(), 3);
+    EXPECT_EQ(taskTable[2].clipStart, 0);
+    EXPECT_EQ(taskTable[2].clipLength, 8);
+    EXPECT_EQ(Row(2)[1], "00:00:00");
 }
 
 TEST_F(OstrelaDlgTest, RightClickOnTheEmptyListOffersTheOperationsAndDeleteAllClearsEveryEntry) {
@@ -310,9 +326,11 @@ TEST_F(OstrelaDlgTest, AddFilesAppendsRealMediaInDialogOrderAndSelectsTheLast) {
     const FileDialogRequest& r = fileRequests.at(0);
     EXPECT_EQ(r.flags, 0x1206u);
     ASSERT_EQ(r.nameFilters.size(), 9);
-    EXPECT_EQ(r.nameFilters[0], "All supported media files (*.mpg *.mpeg *.avi *.wmv *.asf "
-                                "*.flv *.dat *.qt *.mp4 *.3gp *.mov *.dat)");
-    EXPECT_EQ(r.nameFilters[2], "MPEG files (*.mpeg; *.mpg) (*.mpg *.mpeg)");
+    EXPECT_EQ(r.nameFilters[0], "All supported media files");
+    EXPECT_EQ(r.patterns[0].join(' '),
+              "*.mpg *.mpeg *.avi *.wmv *.asf *.flv *.dat *.qt *.mp4 *.3gp *.mov *.dat");
+    EXPECT_EQ(r.nameFilters[2], "MPEG files (*.mpeg; *.mpg)");
+    EXPECT_EQ(r.patterns[2], QStringList({"*.mpg", "*.mpeg"}));
     EXPECT_EQ(r.selectedNameFilter, r.nameFilters[0]);
 }
 
@@ -434,6 +452,76 @@ TEST_F(OstrelaDlgTest, EachRadioRewritesTheOutputFormatOfEveryRowAndNewRowsFollo
     EXPECT_EQ(folderRequests.size(), 1);
 }
 
+// Whatever the box holds, the encoder is given an absolute local path: an
+// option or an address becomes a folder below the home folder, as does any
+// relative path; "~" is the home folder. Real conversions run meanwhile, with
+// a listener at the typed address that must hear nothing.
+TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    const QString port = QString::number(listener.serverPort());
+    const QString home = Path("home");
+    ASSERT_TRUE(QDir().mkpath(home + "/http:/127.0.0.1:" + port));
+    struct HomeGuard {
+        QByteArray saved = qgetenv("HOME");
+        ~HomeGuard() { qputenv("HOME", saved); }
+    } homeGuard;
+    qputenv("HOME", QFile::encodeName(home));
+    ASSERT_TRUE(QFile::link(testing_support::BinDir() + "vexa.exe", Path("vexa.exe")));
+    ASSERT_TRUE(dlg->AppendTask(Media("clip.avi", 1.0), 1));
+
+    const std::pair<QString, QString> cases[] = {
+        {"", ""},
+        {"  ", ""},
+        {"-report:", home + "/-report:"},
+        {"http://127.0.0.1:" + port + "/x", home + "/http:/127.0.0.1:" + port + "/x"},
+        {"~/Music", home + "/Music"},
+        {"Music", home + "/Music"},
+        {"~", home},
+    };
+    for (const auto& [typed, folder] : cases) {
+        SCOPED_TRACE(typed.toStdString());
+        boxes.boxes.clear();
+        QFile::remove(folder + "/clip.mp3");
+        Item<QLineEdit>(IDC_OUTPUT_PATH)->setText(typed);
+        dlg->OnCommand(IDC_CONVERT);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        if (folder.isEmpty()) {
+            EXPECT_EQ(boxes.boxes[0].text, "Please choose the folder to save the output files in.");
+            EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+            EXPECT_EQ(boxes.boxes[0].flags, MB_ICONEXCLAMATION | MB_OK);
+            EXPECT_FALSE(QFileInfo::exists(Path("option.ini")));
+            continue;
+        }
+        EXPECT_EQ(boxes.boxes[0].text, "Successfully Converting Files and Save to " + folder);
+        EXPECT_TRUE(testing_support::ProbeMedia(folder + "/clip.mp3").ok);
+        QFile ini(Path("option.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(ini.readAll()).remove('\r').split('\n');
+        EXPECT_TRUE(lines.contains("OutputPath=" + folder)) << lines.join('|').toStdString();
+        EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), folder);
+    }
+    EXPECT_FALSE(listener.waitForNewConnection(0));
+    EXPECT_FALSE(listener.hasPendingConnections());
+}
+
+TEST_F(OstrelaDlgTest, TabPassesTheFormatRadiosByAndTheArrowKeysMoveBetweenThem) {
+    AddThree();
+    auto* browse = Item<QPushButton>(IDC_BROWSE);
+    browse->setFocus();
+    ASSERT_TRUE(WaitUntil([browse] { return browse->hasFocus(); }, 2000));
+    QTest::keyClick(browse, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_AUDIO_BITRATE));
+
+    auto* wav = Item<QRadioButton>(IDC_TO_WAV);
+    QTest::mouseClick(wav, Qt::LeftButton);
+    ASSERT_TRUE(wav->hasFocus());
+    QTest::keyClick(wav, Qt::Key_Right);
+    EXPECT_TRUE(Item<QRadioButton>(IDC_TO_AC3)->isChecked());
+    EXPECT_TRUE(Item(IDC_TO_AC3)->hasFocus());
+    EXPECT_EQ(Row(2)[4], "AC3");
+}
+
 TEST_F(OstrelaDlgTest, BrowsePutsTheChosenFolderIntoTheEditBoxOnlyOnOk) {
     auto* edit = Item<QLineEdit>(IDC_OUTPUT_PATH);
     edit->setText("/typed/by/hand");
@@ -463,7 +551,6 @@ TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
         pages << r.file;
     }
     EXPECT_EQ(pages.size(), 7);
-    EXPECT_EQ(shell.requests[0].file, WebPageUrl(WebPage::Home));
     EXPECT_EQ(shell.requests[7].kind, ShellRequest::StartProgram);
     EXPECT_EQ(shell.requests[7].file, temp.path() + "/Ostrela Varnel.exe");
     EXPECT_EQ(shell.requests[7].showCommand, SW_SHOWNORMAL);
@@ -487,6 +574,8 @@ TEST_F(OstrelaDlgTest, F1FromAnyControlOpensHelpAndTypingGoesOn) {
 
 TEST_F(OstrelaDlgTest, AboutRunsAFreshModalAboutBoxEachTime) {
     std::vector<bool> startedUnvisited;
+    QString labels;
+    bool differ = false;
     for (int run = 0; run < 2; ++run) {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
@@ -494,6 +583,8 @@ TEST_F(OstrelaDlgTest, AboutRunsAFreshModalAboutBoxEachTime) {
             EXPECT_EQ(box->parentWidget(), dlg.get());
             startedUnvisited.push_back(!box->firstLink->IsVisited() &&
                                        !box->secondLink->IsVisited());
+            labels = box->firstLink->text() + "|" + box->secondLink->text();
+            differ = box->firstLink->GetUrl() != box->secondLink->GetUrl();
             QTest::mouseClick(box->secondLink, Qt::LeftButton, {}, QPoint(3, 3));
             QTest::mouseClick(GetDlgItemAs<QPushButton>(box, IDC_OK), Qt::LeftButton);
         });
@@ -502,7 +593,9 @@ TEST_F(OstrelaDlgTest, AboutRunsAFreshModalAboutBoxEachTime) {
     }
     EXPECT_EQ(startedUnvisited, std::vector<bool>({true, true}));
     ASSERT_EQ(shell.requests.size(), 2u);
-    EXPECT_EQ(shell.requests[1].file, WebPageUrl(WebPage::Tamsel));
+    EXPECT_EQ(labels, "Brevik|Tamsel"); // the template's "Corvane" is replaced
+    EXPECT_TRUE(differ);
+    EXPECT_TRUE(shell.requests[1].file.startsWith("https://"));
     EXPECT_EQ(shell.requests[1].verb, "open");
     EXPECT_TRUE(dlg->isVisible());
 }

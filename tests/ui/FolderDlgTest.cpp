@@ -221,6 +221,20 @@ TEST_F(FolderDialogTest, NewFolderButtonMakesAndHighlightsAFolder) {
     EXPECT_EQ(result, 1);
     EXPECT_EQ(dialog.GetFolderPath(), Path("gamma/New Folder/New Folder"));
     EXPECT_TRUE(QFileInfo(dialog.GetFolderPath()).isDir());
+
+    // Twice in the same folder: two folders side by side.
+    CFolderDialog again("Pick one", Path("alpha"), nullptr, 0x51);
+    EXPECT_EQ(Run(again,
+                  [this](CFolderBrowseWindow* window) {
+                      Click(window->NewFolderButton());
+                      window->SendMessage(BFFM_SETSELECTIONA, 1, Path("alpha"));
+                      Click(window->NewFolderButton());
+                      Click(window->OkButton());
+                  }),
+              1);
+    EXPECT_EQ(again.GetFolderPath(), Path("alpha/New Folder (2)"));
+    EXPECT_EQ(QDir(Path("alpha")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
+              QStringList({"New Folder", "New Folder (2)", "beta"}));
 }
 
 TEST_F(FolderDialogTest, WithoutAnInitialFolderTheHomeFolderIsHighlightedAndAButtonAway) {

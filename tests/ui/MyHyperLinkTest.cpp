@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,6 +88,18 @@ TEST_F(HyperLinkTest, ClickOpensTheUrlMinimisedAndStaysDarkBlueWhileHovered) {
     MoveOff();
     MoveOnto();
     EXPECT_EQ(Drawn(), QColor(5, 34, 143));
+}
+
+// A double click is one click: one page. Two clicks apart are two.
+TEST_F(HyperLinkTest, ADoubleClickOpensThePageOnce) {
+    ShellRecorder shell;
+    QWindow* window = dialog.windowHandle();
+    const QPoint onLink = link->mapTo(&dialog, QPoint(10, link->height() / 2));
+    QTest::mouseDClick(window, Qt::LeftButton, {}, onLink);
+    EXPECT_EQ(shell.requests.size(), 1u);
+    QTest::mouseClick(window, Qt::LeftButton, {}, onLink);
+    QTest::mouseClick(window, Qt::LeftButton, {}, onLink);
+    EXPECT_EQ(shell.requests.size(), 3u);
 }
 
 TEST_F(HyperLinkTest, PressOnTheLabelReleasedElsewhereIsNoClick) {
