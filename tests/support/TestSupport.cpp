@@ -57,10 +57,29 @@ ProgramFolderOverride::~ProgramFolderOverride() {
     SetModuleFileNameForTesting(QString());
 }
 
+namespace {
+
+bool RunEncoder(const QStringList& args, QString* error) {
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"), args);
+    const bool ok =
+        p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!ok && error)
+        *error = QString::fromLocal8Bit(p.readAllStandardError());
+    return ok;
+}
+
+} // namespace
+
 bool MakeMedia(const QString& path, double seconds, QString* error) {
-    TestSoundTrack tone;
-    tone.codec = path.endsWith(".avi", Qt::CaseInsensitive) ? "mp3" : "aac";
-    return MakeVideo(path, seconds, {tone}, error);
+    const QString d = QString::number(seconds, 'f', 3);
+    // AVI carries MP3 sound; MP4 and Matroska carry AAC.
+    const bool avi = path.endsWith(".avi", Qt::CaseInsensitive);
+    return RunEncoder({"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                       "testsrc=size=160x120:rate=10:duration=" + d, "-f", "lavfi", "-i",
+                       "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
+                       "mpeg4", "-c:a", avi ? "mp3" : "aac", path},
+                      error);
 }
 
 bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundTrack>& tracks,
@@ -93,13 +112,7 @@ bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundT
             args << "-metadata:s" + a << "title=" + t.title;
     }
     args << "-shortest" << path;
-    QProcess p;
-    p.start(QStringLiteral("ffmpeg"), args);
-    const bool ok =
-        p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    if (!ok && error)
-        *error = QString::fromLocal8Bit(p.readAllStandardError());
-    return ok;
+    return RunEncoder(args, error);
 }
 
 std::vector<TestSoundTrack> TwoTrackMkvTracks() {

@@ -61,8 +61,8 @@ public:
 };
 
 // Makes a video with a sound track from the encoder's lavfi sources: a test
-// picture and a 44.1 kHz mono sine tone of `seconds`, MP3 in AVI and AAC in
-// the other containers (the file's extension). Returns false (with the
+// picture and a sine tone of `seconds`. The container follows the file's
+// extension. Returns false (with the
 // encoder's output in `error`) on failure.
 bool MakeMedia(const QString& path, double seconds, QString* error = nullptr);
 
