@@ -21,8 +21,31 @@ struct MediaInfoEntryPoints {
 namespace {
 
 constexpr int STREAM_GENERAL = 0;
+constexpr int STREAM_AUDIO = 2;
 constexpr int INFO_TEXT = 1;
 constexpr int INFO_NAME = 0;
+// More audio streams than any real file holds: a count beyond it is not believed.
+constexpr int MAX_SOUND_TRACKS = 1000;
+
+// The leading number of a text read as atoi does (leading blanks, an optional
+// sign, digits up to the first other character), saturating at the int range.
+long long LeadingNumber(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const char* p = bytes.constData();
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    long long n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p)
+        n = qMin<long long>(n * 10 + (*p - '0'), INT_MAX);
+    return negative ? -n : n;
+}
+
+int Count(const QString& text) {
+    return static_cast<int>(qMax<long long>(LeadingNumber(text), 0));
+}
 
 struct MediaInfoBinding {
     QString libraryName = QStringLiteral("libmediainfo.so.0");
@@ -82,29 +105,44 @@ CMediaInfoProbe::~CMediaInfoProbe() {
         calls->deleteFn(handle);
 }
 
-QString CMediaInfoProbe::ReadPlayTime(const QString& path) {
-    if (!handle)
-        return QString::fromLatin1(MEDIAINFO_UNAVAILABLE_TEXT);
+MediaProbeResult CMediaInfoProbe::Probe(const QString& path) {
+    MediaProbeResult result;
+    if (!handle) {
+        result.playTime = QString::fromLatin1(MEDIAINFO_UNAVAILABLE_TEXT);
+        return result;
+    }
+    // Texts are copied at once: each belongs to the handle's current file.
+    const auto get = [this](int kind, int number, const char* parameter) {
+        const char* text = calls->getFn(handle, kind, static_cast<size_t>(number), parameter,
+                                        INFO_TEXT, INFO_NAME);
+        return text ? QString::fromUtf8(text) : QString();
+    };
     calls->openFn(handle, QFile::encodeName(path).constData());
-    const char* text = calls->getFn(handle, STREAM_GENERAL, 0, "PlayTime", INFO_TEXT, INFO_NAME);
-    // Copied before closing: the text belongs to the handle's current file.
-    const QString result = text ? QString::fromUtf8(text) : QString();
+    result.playTime = get(STREAM_GENERAL, 0, "PlayTime");
+    if (!result.playTime.isEmpty()) {
+        result.tracksKnown = true;
+        const int count = qMin(Count(get(STREAM_GENERAL, 0, "AudioCount")), MAX_SOUND_TRACKS);
+        for (int k = 0; k < count; ++k) {
+            SoundTrack t;
+            t.format = get(STREAM_AUDIO, k, "Format");
+            t.formatProfile = get(STREAM_AUDIO, k, "Format_Profile");
+            t.channels = Count(get(STREAM_AUDIO, k, "Channel(s)"));
+            t.channelLayout = get(STREAM_AUDIO, k, "ChannelLayout");
+            t.samplingRate = Count(get(STREAM_AUDIO, k, "SamplingRate"));
+            t.languageCode = get(STREAM_AUDIO, k, "Language");
+            t.language = get(STREAM_AUDIO, k, "Language/String");
+            if (t.language.isEmpty())
+                t.language = t.languageCode;
+            t.title = get(STREAM_AUDIO, k, "Title");
+            t.bitRate = Count(get(STREAM_AUDIO, k, "BitRate"));
+            t.isDefault = get(STREAM_AUDIO, k, "Default") == QLatin1String("Yes");
+            result.tracks << t;
+        }
+    }
     calls->closeFn(handle);
     return result;
 }
 
 double PlayTimeSeconds(const QString& probeText) {
-    const QByteArray bytes = probeText.toUtf8();
-    const char* p = bytes.constData();
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    long long ms = 0;
-    for (; *p >= '0' && *p <= '9'; ++p)
-        ms = qMin<long long>(ms * 10 + (*p - '0'), INT_MAX); // saturates where atoi would overflow
-    if (negative)
-        ms = -ms;
-    return static_cast<double>(ms / 1000);
+    return static_cast<double>(LeadingNumber(probeText) / 1000);
 }

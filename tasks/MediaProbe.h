@@ -1,9 +1,12 @@
 #pragma once
-// The media probe: the playing time of a source file from the MediaInfo
-// library, bound at run time through its five ANSI entry points. The library
+// The media probe: the playing time and the sound tracks of a source file from
+// the MediaInfo library, bound at run time through its five ANSI entry points. The library
 // is loaded at the first probe, stays loaded for the rest of the run, and a
 // load that fails is tried again at the next probe.
 
+#include "tasks/TaskTracks.h"
+
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -23,6 +26,17 @@ QString GetMediaInfoLibraryName();
 // True once a library with all five entry points has been bound.
 bool IsMediaInfoLoaded();
 
+// What one probe of a file learns.
+struct MediaProbeResult {
+    // Milliseconds as text; empty when the library cannot read the file,
+    // MEDIAINFO_UNAVAILABLE_TEXT without the library.
+    QString playTime;
+    // True when the library read the file, so `tracks` is its whole list of
+    // sound tracks (empty: the file has none).
+    bool tracksKnown = false;
+    QList<SoundTrack> tracks;
+};
+
 // One MediaInfo handle, created by the constructor (loading the library on
 // first use) and deleted by the destructor, so its life spans one AddFile.
 class CMediaInfoProbe {
@@ -34,10 +48,9 @@ public:
 
     bool HasHandle() const { return handle != nullptr; }
 
-    // Opens the file, reads the general stream's "PlayTime" as text and closes
-    // the file: milliseconds as text, empty when the library cannot read the
-    // file, MEDIAINFO_UNAVAILABLE_TEXT without a handle.
-    QString ReadPlayTime(const QString& path);
+    // Opens the file, reads the general stream's "PlayTime" and, for a file
+    // the library can read, each audio stream, then closes the file.
+    MediaProbeResult Probe(const QString& path);
 
 private:
     std::shared_ptr<const MediaInfoEntryPoints> calls; // the binding the handle was made with

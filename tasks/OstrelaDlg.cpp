@@ -20,6 +20,7 @@
 #include "tasks/MediaProbe.h"
 #include "tasks/Settings.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 #include "ui/AboutBox.h"
 #include "ui/FolderDlg.h"
 
@@ -224,7 +225,7 @@ bool COstrelaDlg::OnCommand(int id) {
     }
 }
 
-bool COstrelaDlg::AppendTask(const QString& path, int seconds) {
+bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks) {
     const int n = taskList->GetItemCount();
     if (n >= TASK_TABLE_SIZE || !FitsFixedText(path) || !FitsFixedText(GetTitle(path)))
         return false;
@@ -234,6 +235,7 @@ bool COstrelaDlg::AppendTask(const QString& path, int seconds) {
     r.reserved = 0;
     SetFixedText(r.sourcePath, path);
     SetFixedText(r.title, GetTitle(path));
+    taskTracks[n] = TaskTracks{std::move(tracks), -1};
 
     const int row = taskList->InsertItem(n, GetDisplayName(path), TaskImageVideoFile);
     taskList->SetItemText(row, 1, QStringLiteral("00:00:00"));
@@ -291,13 +293,21 @@ void COstrelaDlg::AddFile(QString path) {
 
     CWaitCursor wait;
     CMediaInfoProbe probe; // its handle is deleted before the wait cursor ends
-    const QString playTime = probe.ReadPlayTime(path);
-    if (playTime.isEmpty()) {
+    MediaProbeResult media = probe.Probe(path);
+    if (media.playTime.isEmpty()) {
         MessageBox(nullptr, QStringLiteral("Fail to open the file ") + path,
                    QStringLiteral("Information"), MB_OK);
         return;
     }
-    AppendTask(path, static_cast<int>(PlayTimeSeconds(playTime)));
+    // Said now rather than as a failed task at the end of the conversion.
+    // Without the library nothing is known, and the file is taken as before.
+    if (media.tracksKnown && media.tracks.isEmpty()) {
+        MessageBox(nullptr,
+                   path + QStringLiteral(" has no sound track, so there is nothing to extract."),
+                   QStringLiteral("Information"), MB_OK);
+        return;
+    }
+    AppendTask(path, static_cast<int>(PlayTimeSeconds(media.playTime)), std::move(media.tracks));
 }
 
 void COstrelaDlg::SetOutputFormatRadios(int code) {
@@ -372,8 +382,7 @@ void COstrelaDlg::OnDeleteFile() {
         return;
 
     taskList->DeleteItem(s);
-    for (int i = s + 1; i < n; ++i)
-        taskTable[i - 1] = taskTable[i];
+    RemoveTaskEntry(s, n);
     if (n > 1)
         taskList->SelectItem(s);
 }

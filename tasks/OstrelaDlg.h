@@ -6,6 +6,7 @@
 #include "convert/EncoderCommand.h"
 #include "tasks/DriveInfo.h"
 #include "tasks/FileDropListCtrl.h"
+#include "tasks/TaskTracks.h"
 
 #include <QDialog>
 #include <functional>
@@ -24,13 +25,14 @@ public:
     // Runs the command with this id; false when the window has no such command.
     bool OnCommand(int id);
 
-    // Fills entry n and appends row n (n = row count) for a probed file and
-    // selects it. False, with nothing written, when the table is full or the
-    // path does not fit the table's fields.
-    bool AppendTask(const QString& path, int seconds);
+    // Fills entry n with its sound tracks (none chosen) and appends row n
+    // (n = row count) for a probed file and selects it. False, with nothing
+    // written, when the table is full or the path does not fit the table's fields.
+    bool AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks = {});
 
-    // Makes one source file a task: refuses DVD files, probes the playing
-    // time and appends the entry and the row (also from drops on the list).
+    // Makes one source file a task: refuses DVD files and files without sound,
+    // probes the playing time and the sound tracks and appends the entry and
+    // the row (also from drops on the list).
     void AddFile(QString path);
 
     // Checks "To MP3", "To WAV" or "To AC3" for 1, 2 or 3 and unchecks the

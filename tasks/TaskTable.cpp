@@ -1,5 +1,7 @@
 #include "tasks/TaskTable.h"
 
+#include "tasks/TaskTracks.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +17,18 @@ void ClearTaskTable() {
         r.clipSet = 0;
         r.reserved = 0;
     }
+    ClearTaskTracks();
+}
+
+void RemoveTaskEntry(int index, int count) {
+    count = qMin(count, TASK_TABLE_SIZE);
+    if (index < 0 || index >= count)
+        return;
+    for (int i = index + 1; i < count; ++i) {
+        taskTable[i - 1] = taskTable[i];
+        taskTracks[i - 1] = std::move(taskTracks[i]);
+    }
+    taskTracks[count - 1] = TaskTracks();
 }
 
 bool FitsFixedText(const QString& text) {

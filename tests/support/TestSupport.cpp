@@ -57,19 +57,9 @@ ProgramFolderOverride::~ProgramFolderOverride() {
     SetModuleFileNameForTesting(QString());
 }
 
-bool MakeMedia(const QString& path, double seconds, QString* error) {
-    const QString d = QString::number(seconds, 'f', 3);
-    QStringList args{
-        "-hide_banner", "-loglevel", "error", "-y",
-        "-f",           "lavfi",     "-i",    "testsrc=size=160x120:rate=10:duration=" + d,
-        "-f",           "lavfi",     "-i",    "sine=frequency=440:sample_rate=44100:duration=" + d,
-        "-shortest"};
-    // AVI carries MP3 sound; MP4 and Matroska carry AAC.
-    const bool avi = path.endsWith(".avi", Qt::CaseInsensitive);
-    args << "-c:v"
-         << "mpeg4"
-         << "-c:a" << (avi ? "mp3" : "aac");
-    args << path;
+namespace {
+
+bool RunEncoder(const QStringList& args, QString* error) {
     QProcess p;
     p.start(QStringLiteral("ffmpeg"), args);
     const bool ok =
@@ -77,6 +67,83 @@ bool MakeMedia(const QString& path, double seconds, QString* error) {
     if (!ok && error)
         *error = QString::fromLocal8Bit(p.readAllStandardError());
     return ok;
+}
+
+} // namespace
+
+bool MakeMedia(const QString& path, double seconds, QString* error) {
+    const QString d = QString::number(seconds, 'f', 3);
+    // AVI carries MP3 sound; MP4 and Matroska carry AAC.
+    const bool avi = path.endsWith(".avi", Qt::CaseInsensitive);
+    return RunEncoder({"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                       "testsrc=size=160x120:rate=10:duration=" + d, "-f", "lavfi", "-i",
+                       "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
+                       "mpeg4", "-c:a", avi ? "mp3" : "aac", path},
+                      error);
+}
+
+bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundTrack>& tracks,
+               QString* error) {
+    const QString d = QString::number(seconds, 'f', 3);
+    QStringList args{
+        "-hide_banner", "-loglevel", "error", "-y",
+        "-f",           "lavfi",     "-i",    "testsrc=size=160x120:rate=10:duration=" + d};
+    for (const TestSoundTrack& t : tracks)
+        args << "-f"
+             << "lavfi"
+             << "-i"
+             << QString("sine=frequency=%1:sample_rate=%2:duration=%3")
+                    .arg(t.frequency)
+                    .arg(t.sampleRate)
+                    .arg(d);
+    args << "-map"
+         << "0:v"
+         << "-c:v"
+         << "mpeg4";
+    for (size_t k = 0; k < tracks.size(); ++k) {
+        const TestSoundTrack& t = tracks[k];
+        const QString a = QString(":a:%1").arg(k);
+        args << "-map" << QString("%1:a").arg(k + 1) << "-c" + a << t.codec << "-ac" + a
+             << QString::number(t.channels) << "-disposition" + a
+             << (t.isDefault ? "default" : "0");
+        if (!t.language.isEmpty())
+            args << "-metadata:s" + a << "language=" + t.language;
+        if (!t.title.isEmpty())
+            args << "-metadata:s" + a << "title=" + t.title;
+    }
+    args << "-shortest" << path;
+    return RunEncoder(args, error);
+}
+
+std::vector<TestSoundTrack> TwoTrackMkvTracks() {
+    TestSoundTrack first{"aac", 2, 44100, "eng", QString(), true, 440};
+    TestSoundTrack second{"ac3", 6, 48000, "ger", "Commentary", false, 660};
+    return {first, second};
+}
+
+std::vector<TestSoundTrack> AacMp4Tracks() {
+    return {TestSoundTrack{"aac", 2, 48000, QString(), QString(), true, 440}};
+}
+
+std::vector<TestSoundTrack> Mp3AviTracks() {
+    return {TestSoundTrack{"mp3", 1, 44100, QString(), QString(), true, 440}};
+}
+
+bool TestMediaSet::Make(const QString& folder, QString* error) {
+    const QDir dir(folder);
+    const std::pair<QString*, std::pair<QString, std::vector<TestSoundTrack>>> files[] = {
+        {&twoTrackMkv, {"two tracks.mkv", TwoTrackMkvTracks()}},
+        {&aacMp4, {"aac.mp4", AacMp4Tracks()}},
+        {&mp3Avi, {"mp3.avi", Mp3AviTracks()}},
+        {&silentMp4, {"no sound.mp4", {}}},
+    };
+    for (const auto& [member, file] : files) {
+        const QString path = dir.filePath(file.first);
+        if (!MakeVideo(path, 1.0, file.second, error))
+            return false;
+        *member = path;
+    }
+    return true;
 }
 
 MediaFacts ProbeMedia(const QString& path) {

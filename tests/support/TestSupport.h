@@ -62,8 +62,43 @@ public:
 
 // Makes a video with a sound track from the encoder's lavfi sources: a test
 // picture and a sine tone of `seconds`. The container follows the file's
-// extension. Returns false (with the encoder's output in `error`) on failure.
+// extension. Returns false (with the
+// encoder's output in `error`) on failure.
 bool MakeMedia(const QString& path, double seconds, QString* error = nullptr);
+
+// One sound track of a made video: a sine tone encoded with `codec` (the
+// encoder's name: "aac", "ac3", "mp3", ...).
+struct TestSoundTrack {
+    QString codec;
+    int channels = 1; // the tone copied to each; 6 gives a 5.1 layout
+    int sampleRate = 44100;
+    QString language; // ISO 639-2 ("eng", "ger"); empty for none
+    QString title;
+    bool isDefault = true;
+    int frequency = 440; // Hz, to tell tracks apart by their sound
+};
+
+// Makes a video of `seconds` with these sound tracks in this order (none: a
+// video without sound); the container follows the file's extension.
+bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundTrack>& tracks,
+               QString* error = nullptr);
+
+// The sound tracks of the test media below.
+std::vector<TestSoundTrack>
+TwoTrackMkvTracks();                        // AAC stereo eng (default), AC-3 5.1 ger "Commentary"
+std::vector<TestSoundTrack> AacMp4Tracks(); // AAC stereo 48 kHz
+std::vector<TestSoundTrack> Mp3AviTracks(); // MP3 mono 44.1 kHz
+
+// A set of one-second test videos made in a folder: "two tracks.mkv",
+// "aac.mp4", "mp3.avi" and "no sound.mp4" (empty paths until Make succeeds).
+struct TestMediaSet {
+    QString twoTrackMkv;
+    QString aacMp4;
+    QString mp3Avi;
+    QString silentMp4;
+
+    bool Make(const QString& folder, QString* error = nullptr);
+};
 
 struct MediaFacts {
     bool ok = false;

@@ -1,21 +1,26 @@
 // A stand-in MediaInfo library for the probe's tests. It records every call
-// with its arguments ("h" for the handle it gave out, "?" for any other), and
+// with its arguments ("h" for the handle it gave out, "?" for any other). It
 // answers "PlayTime" with the first line of the opened file (empty when the
-// file cannot be read). Built a second time without MediaInfoA_Close, as a
-// library that lacks one entry point.
+// file cannot be read), any other parameter from a later line
+// "<stream kind>,<stream number>,<parameter>=<text>", and the rest with an
+// empty text. Built a second time without MediaInfoA_Close, as a library that
+// lacks one entry point.
 
 #include <cstddef>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 std::string trace;
-std::string answer;
+int theHandle;
+std::map<std::string, std::string> answers; // "kind,number,parameter" -> text
+std::string reply;                          // the text of the last Get, valid until the next call
 
 const char* Handle(void* handle) {
-    return handle == &answer ? "h" : "?";
+    return handle == &theHandle ? "h" : "?";
 }
 } // namespace
 
@@ -29,17 +34,31 @@ EXPORT void FakeMediaInfo_ClearTrace() {
 
 EXPORT void* MediaInfoA_New() {
     trace += "New;";
-    return &answer;
+    return &theHandle;
 }
 
 EXPORT size_t MediaInfoA_Open(void* handle, const char* file) {
     trace += std::string("Open(") + Handle(handle) + "," + file + ");";
-    answer.clear();
+    answers.clear();
     FILE* f = std::fopen(file, "rb");
     if (!f)
         return 0;
-    for (int c; (c = std::fgetc(f)) != EOF && c != '\n';)
-        answer += static_cast<char>(c);
+    std::string line;
+    bool first = true;
+    for (int c = 0; c != EOF;) {
+        c = std::fgetc(f);
+        if (c != EOF && c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (first)
+            answers["0,0,PlayTime"] = line;
+        else if (equals != std::string::npos)
+            answers[line.substr(0, equals)] = line.substr(equals + 1);
+        first = false;
+        line.clear();
+    }
     std::fclose(f);
     return 1;
 }
@@ -49,13 +68,17 @@ EXPORT const char* MediaInfoA_Get(void* handle, int streamKind, size_t streamNum
     trace += std::string("Get(") + Handle(handle) + "," + std::to_string(streamKind) + "," +
              std::to_string(streamNumber) + "," + parameter + "," + std::to_string(infoKind) + "," +
              std::to_string(searchKind) + ");";
-    return answer.c_str();
+    const auto found = answers.find(std::to_string(streamKind) + "," +
+                                    std::to_string(streamNumber) + "," + parameter);
+    reply = found == answers.end() ? std::string() : found->second;
+    return reply.c_str();
 }
 
 #ifndef FAKE_MEDIAINFO_WITHOUT_CLOSE
 EXPORT void MediaInfoA_Close(void* handle) {
     trace += std::string("Close(") + Handle(handle) + ");";
-    answer.assign("garbage"); // what Get returned is no longer valid
+    answers.clear();
+    reply.assign("garbage"); // what Get returned is no longer valid
 }
 #endif
 

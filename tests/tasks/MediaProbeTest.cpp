@@ -1,11 +1,19 @@
 #include "tasks/MediaProbe.h"
 
+#include "TestSupport.h"
+
 #include <QFile>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
+
+bool WriteFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
 
 // The calls a stand-in library recorded, read through the library itself;
 // `clear` empties the record.
@@ -35,28 +43,45 @@ protected:
 
 TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderAndKeepsTheLibraryLoaded) {
     SetMediaInfoLibraryName(FAKE_MEDIAINFO_PATH);
-    QFile file(dir.filePath("answer.avi"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("5432\n") == 5);
-    file.close();
-    QString text;
+    const QString file = dir.filePath("answer.avi");
+    ASSERT_TRUE(WriteFile(file, "5432\n0,0,AudioCount=1\n2,0,Format=AC-3\n2,0,Channel(s)=6\n"));
+    const QString unreadable = dir.filePath("unreadable.avi");
+    ASSERT_TRUE(WriteFile(unreadable, "\n0,0,AudioCount=1\n"));
+    MediaProbeResult media;
     {
         CMediaInfoProbe probe;
-        text = probe.ReadPlayTime(file.fileName());
+        media = probe.Probe(file);
     }
-    // The text is copied before the file is closed (the stand-in spoils it then).
-    EXPECT_EQ(text, "5432");
+    // Each text is copied at once (the stand-in spoils it at the next call).
+    EXPECT_EQ(media.playTime, "5432");
+    ASSERT_EQ(media.tracks.size(), 1);
+    EXPECT_EQ(media.tracks[0].format, "AC-3");
+    EXPECT_EQ(media.tracks[0].channels, 6);
     EXPECT_TRUE(IsMediaInfoLoaded());
-    { CMediaInfoProbe second; }
-    EXPECT_EQ(Trace(FAKE_MEDIAINFO_PATH), "New;Open(h," + file.fileName() +
-                                              ");Get(h,0,0,PlayTime,1,0);Close(h);Delete(h);"
-                                              "New;Delete(h);");
+    {
+        CMediaInfoProbe second;
+        media = second.Probe(unreadable);
+    }
+    // A file the library cannot read is not asked for its tracks.
+    EXPECT_TRUE(media.playTime.isEmpty());
+    EXPECT_FALSE(media.tracksKnown);
+    QString audio;
+    for (const char* p : {"Format", "Format_Profile", "Channel(s)", "ChannelLayout", "SamplingRate",
+                          "Language", "Language/String", "Title", "BitRate", "Default"})
+        audio += QString("Get(h,2,0,%1,1,0);").arg(p);
+    EXPECT_EQ(Trace(FAKE_MEDIAINFO_PATH),
+              "New;Open(h," + file + ");Get(h,0,0,PlayTime,1,0);Get(h,0,0,AudioCount,1,0);" +
+                  audio + "Close(h);Delete(h);New;Open(h," + unreadable +
+                  ");Get(h,0,0,PlayTime,1,0);Close(h);Delete(h);");
 }
 
 TEST_F(MediaProbeTest, MissingOrIncompleteLibraryGivesTheUnavailableTextAndIsNeverCalled) {
     for (const char* library : {"libmediainfo-missing.so.0", FAKE_MEDIAINFO_PARTIAL_PATH}) {
         SetMediaInfoLibraryName(library);
         CMediaInfoProbe probe;
-        EXPECT_EQ(probe.ReadPlayTime("/any.avi"), "Unable to load MediaInfo.dll") << library;
+        const MediaProbeResult media = probe.Probe("/any.avi");
+        EXPECT_EQ(media.playTime, "Unable to load MediaInfo.dll") << library;
+        EXPECT_FALSE(media.tracksKnown);
         EXPECT_FALSE(IsMediaInfoLoaded());
     }
     EXPECT_EQ(Trace(FAKE_MEDIAINFO_PARTIAL_PATH), "");
@@ -68,6 +93,74 @@ TEST_F(MediaProbeTest, FailedLoadIsTriedAgainAtTheNextProbe) {
     EXPECT_FALSE(CMediaInfoProbe().HasHandle());
     ASSERT_TRUE(QFile::copy(FAKE_MEDIAINFO_PATH, later));
     EXPECT_TRUE(CMediaInfoProbe().HasHandle());
+}
+
+// The real library on videos made by the encoder.
+class MediaProbeOnRealMedia : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder = std::make_unique<QTemporaryDir>();
+        QString error;
+        made = folder->isValid() && media.Make(folder->path(), &error);
+        EXPECT_TRUE(made) << error.toStdString();
+    }
+    static void TearDownTestSuite() { folder.reset(); }
+    void SetUp() override { ASSERT_TRUE(made); }
+
+    static MediaProbeResult Probe(const QString& path) { return CMediaInfoProbe().Probe(path); }
+    static QStringList Described(const MediaProbeResult& r) {
+        QStringList texts;
+        for (int k = 0; k < r.tracks.size(); ++k)
+            texts << DescribeSoundTrack(r.tracks[k], k);
+        return texts;
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> folder;
+    static inline testing_support::TestMediaSet media;
+    static inline bool made = false;
+};
+
+TEST_F(MediaProbeOnRealMedia, ReadsEveryTrackOfAFileWithTwo) {
+    const MediaProbeResult r = Probe(media.twoTrackMkv);
+    EXPECT_EQ(PlayTimeSeconds(r.playTime), 1);
+    ASSERT_TRUE(r.tracksKnown);
+    ASSERT_EQ(r.tracks.size(), 2);
+    const SoundTrack& aac = r.tracks[0];
+    EXPECT_EQ(aac.format, "AAC");
+    EXPECT_EQ(aac.channels, 2);
+    EXPECT_EQ(aac.samplingRate, 44100);
+    EXPECT_EQ(aac.languageCode, "en");
+    EXPECT_TRUE(aac.isDefault);
+    const SoundTrack& ac3 = r.tracks[1];
+    EXPECT_EQ(ac3.format, "AC-3");
+    EXPECT_EQ(ac3.channels, 6);
+    EXPECT_EQ(ac3.channelLayout, "L R C LFE Ls Rs");
+    EXPECT_EQ(ac3.samplingRate, 48000);
+    EXPECT_EQ(ac3.title, "Commentary");
+    EXPECT_GT(ac3.bitRate, 0);
+    EXPECT_FALSE(ac3.isDefault);
+    EXPECT_EQ(Described(r),
+              QStringList({"1: AAC Stereo English", "2: AC-3 5.1 German \u2013 Commentary"}));
+}
+
+TEST_F(MediaProbeOnRealMedia, ReadsTheOneTrackOfMp4AndAvi) {
+    const MediaProbeResult mp4 = Probe(media.aacMp4);
+    ASSERT_EQ(mp4.tracks.size(), 1);
+    EXPECT_EQ(mp4.tracks[0].samplingRate, 48000);
+    EXPECT_EQ(Described(mp4), QStringList({"1: AAC Stereo"}));
+    const MediaProbeResult avi = Probe(media.mp3Avi);
+    ASSERT_EQ(avi.tracks.size(), 1);
+    EXPECT_EQ(avi.tracks[0].format, "MPEG Audio");
+    EXPECT_EQ(avi.tracks[0].formatProfile, "Layer 3");
+    EXPECT_GT(avi.tracks[0].bitRate, 0);
+    EXPECT_EQ(Described(avi), QStringList({"1: MP3 Mono"}));
+}
+
+TEST_F(MediaProbeOnRealMedia, AVideoWithoutSoundIsReadWithNoTracks) {
+    const MediaProbeResult r = Probe(media.silentMp4);
+    EXPECT_EQ(PlayTimeSeconds(r.playTime), 1);
+    EXPECT_TRUE(r.tracksKnown);
+    EXPECT_TRUE(r.tracks.isEmpty());
 }
 
 TEST(PlayTimeSeconds, ReadsMillisecondsTheAtoiWayAndTruncates) {

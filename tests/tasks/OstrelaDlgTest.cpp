@@ -12,6 +12,7 @@
 #include "res/Resource.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 #include "ui/AboutBox.h"
 #include "ui/FolderDlg.h"
 #include "ui/MyHyperLink.h"
@@ -27,6 +28,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTest>
@@ -113,9 +115,11 @@ protected:
     template <class T = QWidget> T* Item(int id) const { return GetDlgItemAs<T>(dlg.get(), id); }
     QString Path(const QString& name) const { return temp.filePath(name); }
 
-    // A file the stand-in library answers with its first line as the play time.
-    QString Answering(const QString& name, const QByteArray& playTime) {
-        EXPECT_TRUE(WriteFile(Path(name), playTime + "\n"));
+    // A file the stand-in library answers with its first line as the play
+    // time, and the rest as further answers (by default: one sound track).
+    QString Answering(const QString& name, const QByteArray& playTime,
+                      const QByteArray& more = "0,0,AudioCount=1\n") {
+        EXPECT_TRUE(WriteFile(Path(name), playTime + "\n" + more));
         return Path(name);
     }
     // A real video, probed by the real library.
@@ -132,9 +136,23 @@ protected:
             texts << dlg->taskList->GetItemText(r < 0 ? i : r, r < 0 ? 0 : i);
         return texts;
     }
+    // Three tasks; task i has i + 1 sound tracks named by their task, and
+    // the last one has its second track chosen.
     void AddThree() {
-        for (const char* path : {"/v/one.avi", "/v/two.mp4", "/v/three.mkv"})
-            ASSERT_TRUE(dlg->AppendTask(path, 10 * dlg->taskList->GetItemCount() + 10));
+        for (const char* path : {"/v/one.avi", "/v/two.mp4", "/v/three.mkv"}) {
+            const int n = dlg->taskList->GetItemCount();
+            QList<SoundTrack> tracks(n + 1);
+            for (SoundTrack& t : tracks)
+                t.title = GetFileName(path);
+            ASSERT_TRUE(dlg->AppendTask(path, 10 * n + 10, tracks));
+        }
+        taskTracks[2].chosenTrack = 1;
+    }
+    static QString TrackTitles(int entry) {
+        QStringList titles;
+        for (const SoundTrack& t : taskTracks[entry].tracks)
+            titles << t.title;
+        return titles.join(',') + '|' + QString::number(taskTracks[entry].chosenTrack);
     }
 
     // Runs a menu item of the bar as a click on it does.
@@ -236,6 +254,10 @@ TEST_F(OstrelaDlgTest, DeleteFileAsksShiftsTheEntriesAndSelectsTheNextRow) {
     EXPECT_EQ(Row(), QStringList({" one.avi", " three.mkv"}));
     EXPECT_EQ(FixedText(taskTable[1].sourcePath), "/v/three.mkv");
     EXPECT_EQ(taskTable[1].duration, 30);
+    // The sound tracks and the chosen one move with their task.
+    EXPECT_EQ(TrackTitles(0), "one.avi|-1");
+    EXPECT_EQ(TrackTitles(1), "three.mkv,three.mkv,three.mkv|1");
+    EXPECT_EQ(TrackTitles(2), "|-1");
     EXPECT_EQ(dlg->taskList->GetNextSelectedItem(), 1);
 
     dlg->OnCommand(ID_OPERATION_DELETE_FILE); // the last row leaves no selection
@@ -293,6 +315,7 @@ TEST_F(OstrelaDlgTest, RightClickOnTheEmptyListOffersTheOperationsAndDeleteAllCl
     EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
     EXPECT_EQ(taskTable[2].duration, 0);
     EXPECT_EQ(taskTable[2].sourcePath[0], '\0');
+    EXPECT_EQ(TrackTitles(2), "|-1");
 
     dlg->OnCommand(ID_OPERATION_DELETE_ALL); // asks also when the list is empty
     EXPECT_EQ(boxes.boxes.size(), 3u);
@@ -344,8 +367,11 @@ TEST_F(OstrelaDlgTest, AddFileProbesWithOneHandleAndReportsAnUnreadableFileUnder
     for (const QString& file : {a, bad, bare})
         dlg->AddFile(file);
 
-    const QString one = "New;Open(h,%1);Get(h,0,0,PlayTime,1,0);Close(h);Delete(h);";
-    EXPECT_EQ(FakeTrace(), one.arg(a) + one.arg(bad) + one.arg(bare));
+    // The sound tracks' details are the probe's own concern.
+    const QString trace = FakeTrace().remove(QRegularExpression("Get\\(h,2,[^;]*;"));
+    const QString one = "New;Open(h,%1);Get(h,0,0,PlayTime,1,0);%2Close(h);Delete(h);";
+    const QString count = "Get(h,0,0,AudioCount,1,0);";
+    EXPECT_EQ(trace, one.arg(a, count) + one.arg(bad, "") + one.arg(bare, count));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Fail to open the file " + bad);
     EXPECT_EQ(boxes.boxes[0].caption, "Information");
@@ -356,6 +382,35 @@ TEST_F(OstrelaDlgTest, AddFileProbesWithOneHandleAndReportsAnUnreadableFileUnder
     // A name without a full stop keeps its whole name as the title.
     EXPECT_EQ(Row(1), QStringList({" clip", "00:00:00", "00:00:03", "", "MP3"}));
     EXPECT_EQ(FixedText(taskTable[1].title), " clip");
+}
+
+TEST_F(OstrelaDlgTest, AVideoWithoutSoundIsRefusedWithAMessageAndOthersKeepTheirTracks) {
+    SetMediaInfoLibraryName(realLibrary);
+    testing_support::TestMediaSet media;
+    QString error;
+    ASSERT_TRUE(media.Make(temp.path(), &error)) << error.toStdString();
+    std::optional<Qt::CursorShape> cursorAtBox;
+    boxes.onShow = [&](const MessageBoxRequest&) { cursorAtBox = OverrideCursor(); };
+    Drop({media.silentMp4, media.twoTrackMkv});
+    dlg->AddFile(media.silentMp4);
+    dlg->AddFile(media.mp3Avi);
+
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    for (const MessageBoxRequest& box : boxes.boxes) {
+        EXPECT_EQ(box.text,
+                  media.silentMp4 + " has no sound track, so there is nothing to extract.");
+        EXPECT_EQ(box.caption, "Information");
+        EXPECT_EQ(box.flags, MB_OK);
+        EXPECT_EQ(box.owner, nullptr);
+    }
+    EXPECT_EQ(cursorAtBox, Qt::WaitCursor);
+    EXPECT_EQ(Row(), QStringList({" two tracks.mkv", " mp3.avi"}));
+    ASSERT_EQ(taskTracks[0].tracks.size(), 2);
+    EXPECT_EQ(taskTracks[0].tracks[1].title, "Commentary");
+    EXPECT_EQ(taskTracks[0].chosenTrack, -1);
+    EXPECT_EQ(taskTracks[0].TrackToShow(), 0);
+    ASSERT_EQ(taskTracks[1].tracks.size(), 1);
+    EXPECT_EQ(TrackFormatName(taskTracks[1].tracks[0]), "MP3");
 }
 
 TEST_F(OstrelaDlgTest, DvdFilesAndOverlongPathsAreRefusedBeforeAnyProbe) {
