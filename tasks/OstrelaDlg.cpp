@@ -306,7 +306,7 @@ QString COstrelaDlg::FindLargestDrive() {
 
 void COstrelaDlg::LoadSettings() {
     CIni ini;
-    ini.SetPathName(SettingsFilePath());
+    ini.SetPathName(SettingsFileToRead());
     SetOutputFormatRadios(ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat));
     // A position outside its list falls back to the key's default, so every
     // list has a selection when Convert reads it.
@@ -326,8 +326,9 @@ void COstrelaDlg::LoadSettings() {
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
-    // The defaults appear at the next start; the controls keep their values.
-    DeleteFile(SettingsFilePath());
+    // The defaults (or an installed program's own file) appear at the next
+    // start; the controls keep their values.
+    DeleteFile(SettingsFileToWrite());
 }
 
 void COstrelaDlg::OnMovieClip() {
@@ -387,7 +388,7 @@ void COstrelaDlg::OnConvert() {
     }
 
     CIni ini;
-    ini.SetPathName(SettingsFilePath());
+    ini.SetPathName(SettingsFileToWrite());
 
     outputSettings.format = CheckedFormat(this);
     ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);

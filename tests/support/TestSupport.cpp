@@ -57,6 +57,14 @@ ProgramFolderOverride::~ProgramFolderOverride() {
     SetModuleFileNameForTesting(QString());
 }
 
+ReadOnlyFolder::ReadOnlyFolder(const QString& folder) {
+    SetReadOnlyFolderForTesting(folder);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    SetReadOnlyFolderForTesting(QString());
+}
+
 bool MakeMedia(const QString& path, double seconds, QString* error) {
     const QString d = QString::number(seconds, 'f', 3);
     QStringList args{
