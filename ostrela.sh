@@ -5,6 +5,7 @@
 #   ./ostrela.sh run    install packages, build, start Ostrela
 #   ./ostrela.sh test   install packages, build, run all tests
 #   ./ostrela.sh build  install packages, build
+#   ./ostrela.sh package  install packages, build, make build/ostrela_<version>_amd64.deb
 #
 # BUILD_DIR (default: build) and CMAKE_ARGS (extra configure options, e.g.
 # -DOSTRELA_ASAN=ON) may be set in the environment.
@@ -25,6 +26,8 @@ packages=(
   xchm                                        # a viewer that opens help.chm
   xdg-utils                                   # opening folders, pages and help
   desktop-file-utils                          # checks the desktop entry the install writes
+  dpkg-dev lintian appstream                  # builds the package (dpkg-shlibdeps) and checks it
+  dbus-daemon                                 # a private session bus for the notification test
   fonts-dejavu-core                           # a font for the windows
 )
 
@@ -55,6 +58,8 @@ case "$mode" in
   test)
     cd "$build_dir"
     exec ctest --output-on-failure -j2 ;;
+  package)
+    cmake --build "$build_dir" --target package ;;
   build) ;;
-  *) echo "usage: $0 run|test|build" >&2; exit 2 ;;
+  *) echo "usage: $0 run|test|build|package" >&2; exit 2 ;;
 esac

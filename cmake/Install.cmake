@@ -6,8 +6,8 @@
 # the icon go where freedesktop menus look for them, so Ostrela shows in the
 # application menu when <dir> is one of the data folders (~/.local, /usr/local).
 #
-# The program keeps option.ini in its own folder: install where the user may
-# write, or the settings are not kept.
+# The program keeps option.ini in its own folder when the user may write
+# there, and in ~/.config/Ostrela otherwise.
 
 set(OSTRELA_INSTALL_PROGRAM_DIR lib/ostrela CACHE STRING
   "Program folder, relative to the install prefix")
@@ -37,7 +37,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/res/pictures/ostrela.svg DESTINATION share/ico
 install(CODE "
   set(OSTRELA_FFMPEG_PROGRAM \"${FFMPEG_PROGRAM}\")
   set(OSTRELA_INSTALL_PROGRAM_DIR \"${OSTRELA_INSTALL_PROGRAM_DIR}\")
-  set(OSTRELA_DESKTOP_TEMPLATE \"${CMAKE_SOURCE_DIR}/res/ostrela.desktop.in\")")
+  set(OSTRELA_DESKTOP_TEMPLATE \"${CMAKE_SOURCE_DIR}/res/ostrela.desktop.in\")
+  set(OSTRELA_STRIP \"${CMAKE_STRIP}\")")
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/InstallDesktop.cmake)
 
 # Building the program builds its help too, so F1 works in <build>/bin.

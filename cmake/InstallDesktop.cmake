@@ -1,9 +1,16 @@
 # Runs at install time (cmake --install), after the files are copied, with
 # CMAKE_INSTALL_PREFIX the prefix given then and OSTRELA_FFMPEG_PROGRAM,
-# OSTRELA_INSTALL_PROGRAM_DIR and OSTRELA_DESKTOP_TEMPLATE set by Install.cmake.
+# OSTRELA_INSTALL_PROGRAM_DIR, OSTRELA_DESKTOP_TEMPLATE and OSTRELA_STRIP set
+# by Install.cmake.
 
 set(program_dir "${CMAKE_INSTALL_PREFIX}/${OSTRELA_INSTALL_PROGRAM_DIR}")
 set(staged_dir "$ENV{DESTDIR}${program_dir}")
+
+# The skin component is installed as a plain file, so a stripping install
+# (the package's) strips it here like the program's own targets.
+if(CMAKE_INSTALL_DO_STRIP AND OSTRELA_STRIP AND EXISTS "${staged_dir}/SkinCrafter.dll")
+  execute_process(COMMAND "${OSTRELA_STRIP}" --strip-unneeded "${staged_dir}/SkinCrafter.dll")
+endif()
 
 # The encoder under the name the program looks for.
 message(STATUS "Linking: ${staged_dir}/vexa.exe -> ${OSTRELA_FFMPEG_PROGRAM}")

@@ -6,6 +6,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePath.h"
+#include "platform/Notification.h"
 #include "platform/Shell.h"
 #include "platform/WaitCursor.h"
 #include "platform/WindowMessage.h"
@@ -15,6 +16,7 @@
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
@@ -201,6 +203,8 @@ void CStatusDlg::Finish() {
     // The dialog ends with OK, but stays on screen in its finished state
     // behind the final message until the folder has been opened.
     const QString folder = mainDlg->outputSettings.outputFolder;
+    if (!QApplication::activeWindow()) // the user works in another program
+        AnnounceConversion(succeeded, taskCount, folder);
     bool openFolder = true;
     if (failedSources.isEmpty()) {
         MessageBox(this, QStringLiteral("Successfully Converting Files and Save to ") + folder,

@@ -13,6 +13,11 @@ QString& ModuleOverride() {
     static QString path;
     return path;
 }
+
+QString& ReadOnlyOverride() {
+    static QString folder;
+    return folder;
+}
 } // namespace
 
 bool FitsMaxPath(const QString& text) {
@@ -49,6 +54,18 @@ bool IsPrivateFile(const QString& path) {
     if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return false;
     return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
+bool IsWritableFolder(const QString& folder) {
+    if (folder.isEmpty() ||
+        (!ReadOnlyOverride().isEmpty() && QDir::cleanPath(folder) == ReadOnlyOverride()))
+        return false;
+    return QFileInfo(folder).isDir() &&
+           ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
+void SetReadOnlyFolderForTesting(const QString& folder) {
+    ReadOnlyOverride() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
 }
 
 bool CreateDirectory(const QString& path) {

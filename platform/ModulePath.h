@@ -28,6 +28,14 @@ bool FileExists(const QString& path);
 // one else may change: the test for trusting a program in a shared folder.
 bool IsPrivateFile(const QString& path);
 
+// True when this process may create files in the folder (write and search
+// permission, as access(2) decides them, so root may write almost anywhere).
+bool IsWritableFolder(const QString& folder);
+
+// Test-only: make IsWritableFolder() refuse this folder, as for a user in a
+// system folder; an empty path ends it. The program itself never calls it.
+void SetReadOnlyFolderForTesting(const QString& folder);
+
 // Creates the last level of the path only; false when it exists or fails.
 bool CreateDirectory(const QString& path);
 

@@ -16,7 +16,7 @@ const DialogTemplate& AboutBoxTemplate() {
             {IDC_STATIC, K::StaticLeft, "Ostrela Sela", 39, 14, 118, 8},
             {IDC_STATIC, K::StaticLeft, "Made by the Ostrela team. Free to share.", 14, 98, 169, 8},
             {IDC_OK, K::DefPushButton, "OK", 199, 68, 56, 27},
-            {IDC_STATIC, K::StaticLeft, "Version: 2.3.5", 187, 14, 74, 10},
+            {IDC_STATIC, K::StaticLeft, "Version: " OSTRELA_VERSION, 187, 14, 74, 10},
             {IDC_STATIC, K::StaticLeft, "This program is a freeware", 38, 34, 136, 10},
             {IDC_STATIC, K::SunkenLine, "", 7, 51, 256, 1},
             {IDC_STATIC, K::GroupBox, "See also", 11, 57, 177, 34},

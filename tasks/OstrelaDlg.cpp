@@ -333,7 +333,7 @@ QString COstrelaDlg::FindLargestDrive() {
 
 void COstrelaDlg::LoadSettings() {
     CIni ini;
-    ini.SetPathName(SettingsFilePath());
+    ini.SetPathName(SettingsFileToRead());
     SetOutputFormatRadios(ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat));
     // A position outside its list falls back to the key's default, so every
     // list has a selection when Convert reads it.
@@ -353,8 +353,9 @@ void COstrelaDlg::LoadSettings() {
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
-    // The defaults appear at the next start; the controls keep their values.
-    DeleteFile(SettingsFilePath());
+    // The defaults (or an installed program's own file) appear at the next
+    // start; the controls keep their values.
+    DeleteFile(SettingsFileToWrite());
 }
 
 void COstrelaDlg::OnMovieClip() {
@@ -421,7 +422,7 @@ void COstrelaDlg::OnConvert() {
     SetDlgItemText(this, IDC_OUTPUT_PATH, outputFolder);
 
     CIni ini;
-    ini.SetPathName(SettingsFilePath());
+    ini.SetPathName(SettingsFileToWrite());
 
     outputSettings.format = CheckedFormat(this);
     ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);

@@ -22,8 +22,20 @@ inline constexpr int kDefaultChannel = 1;      // Stereo
 // Appended to the proposed folder when the file names no output folder.
 inline constexpr char kDefaultOutputFolderName[] = "MyAudio/";
 
-// The program folder followed by the file name.
-QString SettingsFilePath();
+// Where the settings live. A program folder the user may write keeps its own
+// option.ini, as a portable copy or a build does. An installed program's
+// folder is the administrator's: then each user has
+// $XDG_CONFIG_HOME/Ostrela/option.ini (~/.config/Ostrela/option.ini), and
+// the file beside the program only supplies defaults until the user's exists.
+QString SettingsFileToRead();
+
+// The file that Convert writes and Restore Default Settings deletes; when it
+// is the user's own, its folder is made here so the first write succeeds.
+QString SettingsFileToWrite();
+
+// $XDG_CONFIG_HOME/Ostrela/option.ini, or ~/.config/Ostrela/option.ini when
+// the variable is unset or not an absolute path.
+QString UserSettingsFile();
 
 // The stored list position, or the key's default when the position lies
 // outside a list of `count` items, so every list keeps a selection.

@@ -57,6 +57,14 @@ ProgramFolderOverride::~ProgramFolderOverride() {
     SetModuleFileNameForTesting(QString());
 }
 
+ReadOnlyFolder::ReadOnlyFolder(const QString& folder) {
+    SetReadOnlyFolderForTesting(folder);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    SetReadOnlyFolderForTesting(QString());
+}
+
 namespace {
 
 bool RunEncoder(const QStringList& args, QString* error) {

@@ -60,6 +60,17 @@ public:
     ProgramFolderOverride& operator=(const ProgramFolderOverride&) = delete;
 };
 
+// Makes IsWritableFolder() refuse the folder (and decide others as usual) for
+// the guard's life. The tests run as root, who may write in any folder
+// whatever its mode says, so a read-only program folder is played this way.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& folder);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+};
+
 // Makes a video with a sound track from the encoder's lavfi sources: a test
 // picture and a sine tone of `seconds`. The container follows the file's
 // extension. Returns false (with the

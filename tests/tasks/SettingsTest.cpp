@@ -1,18 +1,26 @@
 #include "tasks/Settings.h"
 
 #include "TestSupport.h"
+#include "app/Ostrela.h"
+#include "platform/ModulePath.h"
 #include "res/DialogTemplate.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 #include <memory>
 
+using testing_support::BinDir;
+using testing_support::MakeMedia;
 using testing_support::MessageBoxRecorder;
 using testing_support::ProgramFolderOverride;
+using testing_support::ReadOnlyFolder;
+using testing_support::ShellRecorder;
 
 namespace {
 
@@ -48,7 +56,8 @@ protected:
 };
 
 TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndCreatesNothing) {
-    EXPECT_EQ(SettingsFilePath(), IniPath());
+    EXPECT_EQ(SettingsFileToRead(), IniPath());
+    EXPECT_EQ(SettingsFileToWrite(), IniPath());
     const QStringList loaded = Start();
     EXPECT_EQ(loaded.mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
     EXPECT_EQ(loaded[4], dlg->FindLargestDrive() + "MyAudio/");
@@ -97,6 +106,115 @@ TEST_F(SettingsTest, RestoreDefaultsDeletesTheFileAndLeavesTheControls) {
     dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS); // without a file nothing happens either
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(Start().mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
+}
+
+// A program folder the user may not write, as for an installed program, with
+// the user's configuration folder in a temporary folder of the test's own.
+class ReadOnlyProgramSettingsTest : public SettingsTest {
+protected:
+    ReadOnlyProgramSettingsTest() : readOnly(dir.path()) {
+        savedXdg = qgetenv("XDG_CONFIG_HOME");
+        hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    }
+    ~ReadOnlyProgramSettingsTest() override {
+        if (hadXdg)
+            qputenv("XDG_CONFIG_HOME", savedXdg);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    QString UserIni() const { return config.path() + "/Ostrela/option.ini"; }
+
+    void PutUser(const QByteArray& bytes) {
+        ASSERT_TRUE(QDir().mkpath(config.path() + "/Ostrela"));
+        QFile file(UserIni());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QTemporaryDir config;
+    ReadOnlyFolder readOnly;
+    QByteArray savedXdg;
+    bool hadXdg = false;
+};
+
+TEST(WritableFolderTest, TheRealCheckAndTheTestOverride) {
+    QTemporaryDir dir;
+    EXPECT_TRUE(IsWritableFolder(dir.path()));
+    EXPECT_TRUE(IsWritableFolder(dir.path() + "/"));
+    EXPECT_FALSE(IsWritableFolder(dir.path() + "/missing"));
+    EXPECT_FALSE(IsWritableFolder(QString()));
+    QFile file(dir.filePath("plain"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_FALSE(IsWritableFolder(file.fileName())); // a file is no folder
+    {
+        ReadOnlyFolder guard(dir.path() + "/");
+        EXPECT_FALSE(IsWritableFolder(dir.path()));
+    }
+    EXPECT_TRUE(IsWritableFolder(dir.path()));
+}
+
+TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileFollowsXdgConfigHome) {
+    EXPECT_EQ(UserSettingsFile(), UserIni());
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", config.path().toUtf8());
+    for (const char* unusable : {"", "relative/config"}) {
+        qputenv("XDG_CONFIG_HOME", unusable);
+        EXPECT_EQ(UserSettingsFile(), config.path() + "/.config/Ostrela/option.ini") << unusable;
+    }
+    qputenv("HOME", home);
+}
+
+TEST_F(ReadOnlyProgramSettingsTest, WithoutFilesTheDefaultsLoadAndNothingIsCreated) {
+    EXPECT_EQ(SettingsFileToRead(), IniPath());
+    EXPECT_EQ(Start().mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
+    EXPECT_FALSE(QFile::exists(config.path() + "/Ostrela"));
+    EXPECT_FALSE(QFile::exists(IniPath()));
+}
+
+TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileWinsOverTheOneBesideTheProgram) {
+    Put("[TaskSetting]\nOutputFormat=2\nAudioBitrate=0\nOutputPath=/admin/\n");
+    EXPECT_EQ(Start(), QStringList({"To WAV", "32", "48000", "Stereo", "/admin/"}));
+    PutUser("[TaskSetting]\nOutputFormat=3\nChannel=0\nOutputPath=/mine/\n");
+    EXPECT_EQ(Start(), QStringList({"To AC3", "128", "48000", "Mono", "/mine/"}));
+
+    // Restoring the defaults drops the user's file only: the administrator's
+    // values come back at the next start.
+    dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS);
+    EXPECT_FALSE(QFile::exists(UserIni()));
+    EXPECT_TRUE(QFile::exists(IniPath()));
+    EXPECT_EQ(Start()[0], "To WAV");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(ReadOnlyProgramSettingsTest, ConvertWritesTheUsersFileAndMakesItsFolder) {
+    QTemporaryDir media, output;
+    QString error;
+    ASSERT_TRUE(MakeMedia(media.filePath("one.avi"), 1.0, &error)) << error.toStdString();
+    ASSERT_TRUE(QFile::link(BinDir() + "vexa.exe", dir.filePath("vexa.exe")));
+    Put("[TaskSetting]\nAudioBitrate=0\n");
+    Start();
+    theApp.m_pMainWnd = dlg.get();
+    dlg->AddFile(media.filePath("one.avi"));
+    ASSERT_EQ(dlg->taskList->GetItemCount(), 1);
+    dlg->SetOutputFormatRadios(2);
+    dlg->channelList->setCurrentIndex(0);
+    GetDlgItemAs<QLineEdit>(dlg.get(), IDC_OUTPUT_PATH)->setText(output.path() + "/");
+    ShellRecorder shell;
+    dlg->OnCommand(IDC_CONVERT);
+    theApp.m_pMainWnd = nullptr;
+    ASSERT_FALSE(boxes.boxes.empty());
+    EXPECT_EQ(boxes.boxes.back().caption, "Congratulations!");
+
+    EXPECT_EQ(QFile(IniPath()).size(), qint64(sizeof("[TaskSetting]\nAudioBitrate=0\n") - 1));
+    QFile user(UserIni());
+    ASSERT_TRUE(user.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(user.readAll());
+    for (const QString& line : QStringList{"OutputFormat=2", "AudioBitrate=0", "SampleRate=0",
+                                           "Channel=0", "OutputPath=" + output.path() + "/"})
+        EXPECT_TRUE(written.contains(line)) << written.toStdString();
+    EXPECT_EQ(Start(), QStringList({"To WAV", "32", "48000", "Mono", output.path() + "/"}));
 }
 
 } // namespace

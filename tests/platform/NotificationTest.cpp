@@ -1,0 +1,238 @@
+#include "platform/Notification.h"
+
+#include "ConversionWatcher.h"
+#include "TestSupport.h"
+#include "app/Ostrela.h"
+#include "tasks/OstrelaDlg.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace testing_support;
+
+namespace {
+
+// Stands in for the desktop's notification service: records each notice and
+// answers with ids of its own.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Notice {
+        QString app, icon, summary, body;
+        QStringList actions;
+        QVariantMap hints;
+        uint id = 0;
+    };
+    std::vector<Notice> notices;
+    QStringList capabilities{"actions", "body"};
+
+public slots:
+    QStringList GetCapabilities() { return capabilities; }
+    uint Notify(const QString& app, uint, const QString& icon, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int) {
+        notices.push_back({app, icon, summary, body, actions, hints, uint(notices.size() + 41)});
+        return notices.back().id;
+    }
+    void CloseNotification(uint) {}
+};
+
+// A private session bus for the whole suite, so nothing reaches the desktop
+// the tests may run on; each test brings its own service and notifier.
+class NotificationTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        daemon = std::make_unique<QProcess>();
+        daemon->start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+        if (daemon->waitForStarted(5000) && daemon->waitForReadyRead(10000))
+            address = QString::fromUtf8(daemon->readLine()).trimmed();
+        savedAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    }
+    static void TearDownTestSuite() {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress);
+        daemon->terminate();
+        daemon->waitForFinished(5000);
+        daemon.reset();
+    }
+
+    void SetUp() override { ASSERT_FALSE(address.isEmpty()) << "dbus-daemon gave no address"; }
+    void TearDown() override {
+        if (service.isConnected()) {
+            service.unregisterObject("/org/freedesktop/Notifications");
+            service.unregisterService("org.freedesktop.Notifications");
+        }
+        QDBusConnection::disconnectFromBus("fake-service");
+    }
+
+    void StartService() {
+        service = QDBusConnection::connectToBus(address, "fake-service");
+        ASSERT_TRUE(service.isConnected());
+        ASSERT_TRUE(service.registerObject("/org/freedesktop/Notifications", &fake,
+                                           QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(service.registerService("org.freedesktop.Notifications"));
+    }
+
+    // What the service does when the user clicks notice `id`.
+    void Invoke(uint id, const QString& action) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
+        signal << id << action;
+        ASSERT_TRUE(service.send(signal));
+    }
+
+    static inline std::unique_ptr<QProcess> daemon;
+    static inline QString address;
+    static inline QByteArray savedAddress;
+
+    FakeNotifications fake;
+    QDBusConnection service{QString()};
+    ShellRecorder shell;
+    MessageBoxRecorder boxes;
+};
+
+TEST(ConversionSummaryTest, NamesWhatWasConverted) {
+    EXPECT_EQ(ConversionSummary(12, 12), "Ostrela converted 12 files");
+    EXPECT_EQ(ConversionSummary(10, 12), "Ostrela converted 10 of 12 files");
+    EXPECT_EQ(ConversionSummary(0, 3), "Ostrela converted 0 of 3 files");
+    EXPECT_EQ(ConversionSummary(1, 1), "Ostrela converted 1 file");
+    EXPECT_EQ(ConversionSummary(0, 1), "Ostrela converted 0 of 1 file");
+}
+
+TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
+    StartService();
+    CConversionNotifier notifier;
+    notifier.Announce(12, 12, "/home/anna/My Audio/");
+    ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
+    const auto& n = fake.notices[0];
+    EXPECT_EQ(n.summary, "Ostrela converted 12 files");
+    EXPECT_EQ(n.body, "/home/anna/My Audio/");
+    EXPECT_EQ(n.app, "Ostrela");
+    EXPECT_EQ(n.icon, "ostrela");
+    EXPECT_EQ(n.hints.value("desktop-entry").toString(), "ostrela");
+    ASSERT_GE(n.actions.size(), 2);
+    EXPECT_EQ(n.actions[0], "default");
+
+    // Another program's notice, or another action, opens nothing.
+    Invoke(n.id + 100, "default");
+    Invoke(n.id, "other");
+    WaitUntil([] { return false; }, 200);
+    EXPECT_TRUE(shell.requests.empty());
+
+    Invoke(n.id, "default");
+    ASSERT_TRUE(WaitUntil([&] { return !shell.requests.empty(); }, 5000));
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].kind, ShellRequest::Open);
+    EXPECT_EQ(shell.requests[0].verb, "open");
+    EXPECT_EQ(shell.requests[0].file, "/home/anna/My Audio/");
+
+    // A notice opens its folder once.
+    Invoke(n.id, "default");
+    WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(shell.requests.size(), 1u);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(NotificationTest, APartialConversionSaysHowManyAndMarkupIsEscaped) {
+    fake.capabilities << "body-markup";
+    StartService();
+    CConversionNotifier notifier;
+    notifier.Announce(10, 12, "/srv/Talks & <Music>/");
+    ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
+    EXPECT_EQ(fake.notices[0].summary, "Ostrela converted 10 of 12 files");
+    EXPECT_EQ(fake.notices[0].body, "/srv/Talks &amp; &lt;Music&gt;/");
+    // The folder opened is the real one, not its markup.
+    Invoke(fake.notices[0].id, "default");
+    ASSERT_TRUE(WaitUntil([&] { return !shell.requests.empty(); }, 5000));
+    EXPECT_EQ(shell.requests[0].file, "/srv/Talks & <Music>/");
+}
+
+TEST_F(NotificationTest, WithoutAServiceOrABusNothingHappens) {
+    {
+        CConversionNotifier notifier; // a bus, but no notification service on it
+        notifier.Announce(3, 3, "/tmp/out/");
+        WaitUntil([] { return false; }, 300);
+    }
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    QTemporaryDir dir;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir.filePath("none")).toUtf8());
+    {
+        CConversionNotifier notifier;
+        notifier.Announce(3, 3, "/tmp/out/");
+        WaitUntil([] { return false; }, 100);
+    }
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    EXPECT_TRUE(shell.requests.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// The end of a real conversion announces itself only when none of the
+// program's windows is active; the message boxes follow either way.
+class AnnouncedConversionTest : public NotificationTest {
+protected:
+    void SetUp() override {
+        NotificationTest::SetUp();
+        QString error;
+        ASSERT_TRUE(MakeMedia(media.filePath("one.avi"), 1.0, &error)) << error.toStdString();
+        ASSERT_TRUE(QFile::link(BinDir() + "vexa.exe", program.filePath("vexa.exe")));
+        theApp.m_pMainWnd = &main;
+        main.AddFile(media.filePath("one.avi"));
+        ASSERT_EQ(main.taskList->GetItemCount(), 1);
+        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(output.path() + "/");
+        StartService();
+    }
+    void TearDown() override {
+        theApp.m_pMainWnd = nullptr;
+        NotificationTest::TearDown();
+    }
+
+    // Converts, with the user in another program from the moment the
+    // conversion dialog shows when `away`.
+    void Convert(bool away) {
+        ConversionWatcher watcher;
+        QTimer leave;
+        leave.setInterval(5);
+        QObject::connect(&leave, &QTimer::timeout, [&] {
+            if (away && watcher.Dialog())
+                QApplication::setActiveWindow(nullptr);
+            if (watcher.Dialog())
+                dialogWasActive = dialogWasActive || watcher.Dialog()->isActiveWindow();
+        });
+        leave.start();
+        main.OnCommand(IDC_CONVERT);
+    }
+
+    QTemporaryDir media, program, output;
+    ProgramFolderOverride programFolder{program.path()};
+    COstrelaDlg main;
+    bool dialogWasActive = false;
+};
+
+TEST_F(AnnouncedConversionTest, AwayFromTheProgramTheEndIsAnnounced) {
+    Convert(true);
+    ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
+    EXPECT_EQ(fake.notices[0].summary, "Ostrela converted 1 file");
+    EXPECT_EQ(fake.notices[0].body, output.path() + "/");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
+}
+
+TEST_F(AnnouncedConversionTest, WhileTheUserWatchesNothingIsAnnounced) {
+    Convert(false);
+    ASSERT_TRUE(dialogWasActive);
+    WaitUntil([] { return false; }, 300);
+    EXPECT_TRUE(fake.notices.empty());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
+}
+
+} // namespace
+
+#include "NotificationTest.moc"
