@@ -17,7 +17,7 @@ namespace {
 // The skin's palette: every role the standard controls paint with.
 QPalette MakePalette(const SkinDefinition& skin, const QPalette& base) {
     QPalette pal = base;
-    const QColor* found = FindIgnoringCase(skin.colors, QStringLiteral("Disabled"));
+    const QColor* found = FindName(skin.colors, QStringLiteral("Disabled"));
     const QColor disabled = found ? *found : QColor();
     // Each role with the [Colors] name it takes its colour from.
     static constexpr struct {
@@ -39,7 +39,7 @@ QPalette MakePalette(const SkinDefinition& skin, const QPalette& base) {
         {QPalette::Link, "Highlight"},
     };
     for (const auto& [role, name] : kRoles) {
-        const QColor* c = FindIgnoringCase(skin.colors, QString::fromLatin1(name));
+        const QColor* c = FindName(skin.colors, QString::fromLatin1(name));
         if (!c)
             continue;
         pal.setColor(QPalette::Active, role, *c);
