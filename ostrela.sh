@@ -26,6 +26,7 @@ packages=(
   xdg-utils                                   # opening folders, pages and help
   desktop-file-utils                          # checks the desktop entry the install writes
   fonts-dejavu-core                           # a font for the windows
+  xvfb openbox metacity x11-utils             # the skinned window under real window managers
 )
 
 missing=()
