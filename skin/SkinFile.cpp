@@ -138,11 +138,11 @@ int ReadInt(const QString& value, int fallback, int low, int high) {
 // never substituted.
 QString SubstituteColours(const QString& style, const QHash<QString, QColor>& colors,
                           SkinReadWork& work) {
-    std::vector<QString> names; // folded
+    std::vector<std::pair<QString, QString>> names; // folded name, colour as written out
     names.reserve(size_t(colors.size()));
     for (auto it = colors.cbegin(); it != colors.cend(); ++it)
         if (!it.key().isEmpty() && !it.key().contains('@'))
-            names.push_back(it.key());
+            names.emplace_back(it.key(), it.value().name());
     std::sort(names.begin(), names.end());
     QString folded = style.toCaseFolded();
     if (folded.size() != style.size()) // a fold that changes lengths: match as written
@@ -153,29 +153,27 @@ QString SubstituteColours(const QString& style, const QHash<QString, QColor>& co
     qsizetype done = 0;
     for (qsizetype at = folded.indexOf('@'); at >= 0 && !names.empty();
          at = folded.indexOf('@', at + 1)) {
-        auto lo = names.begin(), hi = names.end();
-        qsizetype best = 0;
+        auto lo = names.begin(), hi = names.end(), best = hi;
+        qsizetype length = 0;
         for (qsizetype i = 0; at + 1 + i < folded.size(); ++i) {
             ++work.nameSteps;
             const int c = folded.at(at + 1 + i).unicode();
             // Every name in [lo, hi) starts with the i characters matched so far.
-            const auto charOf = [i](const QString& n) {
-                return n.size() > i ? n.at(i).unicode() : -1;
+            const auto charOf = [i](const auto& n) {
+                return n.first.size() > i ? n.first.at(i).unicode() : -1;
             };
-            lo =
-                std::lower_bound(lo, hi, c, [&](const QString& n, int v) { return charOf(n) < v; });
-            hi =
-                std::upper_bound(lo, hi, c, [&](int v, const QString& n) { return v < charOf(n); });
+            lo = std::lower_bound(lo, hi, c, [&](const auto& n, int v) { return charOf(n) < v; });
+            hi = std::upper_bound(lo, hi, c, [&](int v, const auto& n) { return v < charOf(n); });
             if (lo == hi)
                 break;
-            if (lo->size() == i + 1)
-                best = i + 1;
+            if (lo->first.size() == i + 1)
+                best = lo, length = i + 1;
         }
-        if (best == 0)
+        if (length == 0)
             continue;
         out += QStringView(style).mid(done, at - done);
-        out += colors.value(folded.mid(at + 1, best)).name();
-        done = at + 1 + best;
+        out += best->second;
+        done = at + 1 + length;
         at = done - 1;
     }
     out += QStringView(style).mid(done);
