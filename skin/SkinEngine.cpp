@@ -11,13 +11,14 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWindow>
 
 namespace {
 
 // The skin's palette: every role the standard controls paint with.
 QPalette MakePalette(const SkinDefinition& skin, const QPalette& base) {
     QPalette pal = base;
-    const QColor* found = FindIgnoringCase(skin.colors, QStringLiteral("Disabled"));
+    const QColor* found = FindName(skin.colors, QStringLiteral("Disabled"));
     const QColor disabled = found ? *found : QColor();
     // Each role with the [Colors] name it takes its colour from.
     static constexpr struct {
@@ -39,7 +40,7 @@ QPalette MakePalette(const SkinDefinition& skin, const QPalette& base) {
         {QPalette::Link, "Highlight"},
     };
     for (const auto& [role, name] : kRoles) {
-        const QColor* c = FindIgnoringCase(skin.colors, QString::fromLatin1(name));
+        const QColor* c = FindName(skin.colors, QString::fromLatin1(name));
         if (!c)
             continue;
         pal.setColor(QPalette::Active, role, *c);
@@ -66,6 +67,8 @@ void MoveContentDown(QWidget* window, int dy) {
         QMargins m = layout->contentsMargins();
         m.setTop(qMax(0, m.top() + dy));
         layout->setContentsMargins(m);
+        // Settled now rather than by a later request, so the window changes size once.
+        layout->activate();
     } else {
         for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (!child->isWindow())
@@ -207,9 +210,9 @@ bool SkinEngine::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     // Windows built with a font of their own (the dialog templates name one)
     // take the skin's family in the same size, so their measures still hold.
-    if (type == QEvent::Polish && appStyled && watched->isWidgetType()) {
+    if (type == QEvent::Polish && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (w->isWindow() && !w->property("skinFont").toBool()) {
+        if (appStyled && w->isWindow() && !w->property("skinFont").toBool()) {
             w->setProperty("skinFont", true);
             refonted.append({w, w->font()});
             QFont f = w->font();
@@ -220,8 +223,32 @@ bool SkinEngine::eventFilter(QObject* watched, QEvent* event) {
     }
     if (type == QEvent::Show && captionOption == 0 && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (TakesCaption(w))
+        // On X11 the strip waits for the window to be mapped (below).
+        if (TakesCaption(w) && w->windowHandle() &&
+            QGuiApplication::platformName() == QLatin1String("xcb"))
+            w->windowHandle()->installEventFilter(this);
+        else if (TakesCaption(w))
             AttachCaption(w);
+        return false;
+    }
+    // The strip changes the window's size, which must wait until the window
+    // system has mapped and placed it: a change between creating and showing
+    // the window leaves some window managers (Openbox) telling the program the
+    // window stands at the screen's corner, so its menus and dialogs open there.
+    if (type == QEvent::Expose && watched->isWindowType()) {
+        auto* handle = static_cast<QWindow*>(watched);
+        if (handle->isExposed()) {
+            handle->removeEventFilter(this);
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->windowHandle() == handle && w->isVisible() && TakesCaption(w))
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, window = QPointer<QWidget>(w)] {
+                            if (window && window->isVisible() && active)
+                                AttachCaption(window);
+                        },
+                        Qt::QueuedConnection);
+        }
         return false;
     }
     if (type != QEvent::Paint && type != QEvent::HoverEnter && type != QEvent::HoverLeave &&

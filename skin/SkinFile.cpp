@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -48,21 +50,34 @@ QString Value(const Section& s, const QString& key) {
     return {};
 }
 
+// What resolving values needs beyond the skin read so far: the [Images] names,
+// the skin file's folder and the pictures already read, since any number of
+// entries may name the same picture.
+struct Context {
+    SkinDefinition& skin;
+    QHash<QString, QString> images; // by FoldedName
+    QString base;                   // the skin file's folder, absolute
+    QHash<QString, QImage> read;    // by cleaned path
+    SkinReadWork& work;
+};
+
 // "#rrggbb", a colour name Qt knows, or a name from [Colors].
-QColor ReadColor(const SkinDefinition& skin, const QString& value, const QColor& fallback) {
+QColor ReadColor(Context& cx, const QString& value, const QColor& fallback) {
     if (value.isEmpty())
         return fallback;
-    if (const QColor* named = FindIgnoringCase(skin.colors, value))
+    ++cx.work.nameSteps;
+    if (const QColor* named = FindName(cx.skin.colors, value))
         return *named;
     const QColor c(value);
     return c.isValid() ? c : fallback;
 }
 
 // "Family, points[, bold][, italic]" or a name from [Fonts].
-QFont ReadFont(const SkinDefinition& skin, const QString& value, const QFont& fallback) {
+QFont ReadFont(Context& cx, const QString& value, const QFont& fallback) {
     if (value.isEmpty())
         return fallback;
-    if (const QFont* named = FindIgnoringCase(skin.fonts, value))
+    ++cx.work.nameSteps;
+    if (const QFont* named = FindName(cx.skin.fonts, value))
         return *named;
     const QStringList parts = value.split(',');
     QFont font = fallback;
@@ -88,19 +103,24 @@ QFont ReadFont(const SkinDefinition& skin, const QString& value, const QFont& fa
 
 // A name from [Images] or a path relative to the skin file's folder. Images are
 // only taken from below that folder.
-QImage ReadImage(const QHash<QString, QString>& images, const QString& value,
-                 const QString& folder) {
-    const QString* named = FindIgnoringCase(images, value);
+QImage ReadImage(Context& cx, const QString& value) {
+    if (value.isEmpty())
+        return {};
+    ++cx.work.nameSteps;
+    const QString* named = FindName(cx.images, value);
     const QString relative = named ? *named : value;
     if (relative.isEmpty() || QDir::isAbsolutePath(relative))
         return {};
-    const QString base = QDir(folder).absolutePath();
-    const QString path = QDir::cleanPath(base + '/' + relative);
-    if (!path.startsWith(base + '/'))
+    const QString path = QDir::cleanPath(cx.base + '/' + relative);
+    if (!path.startsWith(cx.base + '/'))
         return {};
+    if (const auto known = cx.read.constFind(path); known != cx.read.cend())
+        return *known;
+    ++cx.work.imageReads;
     QImage image;
     if (QFileInfo(path).size() > kMaxSkinFileSize * 4 || !image.load(path))
-        return {};
+        image = QImage();
+    cx.read.insert(path, image);
     return image;
 }
 
@@ -110,9 +130,60 @@ int ReadInt(const QString& value, int fallback, int low, int high) {
     return ok && n >= low && n <= high ? n : fallback;
 }
 
+// Replaces each @Name of the style rules by that colour, taking the longest
+// name that follows the '@' (so @CaptionText is not read as @Caption followed
+// by "Text"). The names are walked in sorted order one character at a time, so
+// the work grows with the length of the rules, not with their length times the
+// number of names. A name holding '@' could overlap the next reference and is
+// never substituted.
+QString SubstituteColours(const QString& style, const QHash<QString, QColor>& colors,
+                          SkinReadWork& work) {
+    std::vector<std::pair<QString, QString>> names; // folded name, colour as written out
+    names.reserve(size_t(colors.size()));
+    for (auto it = colors.cbegin(); it != colors.cend(); ++it)
+        if (!it.key().isEmpty() && !it.key().contains('@'))
+            names.emplace_back(it.key(), it.value().name());
+    std::sort(names.begin(), names.end());
+    QString folded = style.toCaseFolded();
+    if (folded.size() != style.size()) // a fold that changes lengths: match as written
+        folded = style;
+
+    QString out;
+    out.reserve(style.size());
+    qsizetype done = 0;
+    for (qsizetype at = folded.indexOf('@'); at >= 0 && !names.empty();
+         at = folded.indexOf('@', at + 1)) {
+        auto lo = names.begin(), hi = names.end(), best = hi;
+        qsizetype length = 0;
+        for (qsizetype i = 0; at + 1 + i < folded.size(); ++i) {
+            ++work.nameSteps;
+            const int c = folded.at(at + 1 + i).unicode();
+            // Every name in [lo, hi) starts with the i characters matched so far.
+            const auto charOf = [i](const auto& n) {
+                return n.first.size() > i ? n.first.at(i).unicode() : -1;
+            };
+            lo = std::lower_bound(lo, hi, c, [&](const auto& n, int v) { return charOf(n) < v; });
+            hi = std::upper_bound(lo, hi, c, [&](int v, const auto& n) { return v < charOf(n); });
+            if (lo == hi)
+                break;
+            if (lo->first.size() == i + 1)
+                best = lo, length = i + 1;
+        }
+        if (length == 0)
+            continue;
+        out += QStringView(style).mid(done, at - done);
+        out += best->second;
+        done = at + 1 + length;
+        at = done - 1;
+    }
+    out += QStringView(style).mid(done);
+    return out;
+}
+
 } // namespace
 
-bool ParseSkin(const QString& text, const QString& folder, SkinDefinition* skin, QString* error) {
+bool ParseSkin(const QString& text, const QString& folder, SkinDefinition* skin, QString* error,
+               SkinReadWork* work) {
     const RawSkin raw = Split(text);
     const auto header = raw.sections.constFind(QStringLiteral("skin"));
     if (header == raw.sections.cend() || Value(*header, "Format") != QLatin1String("1")) {
@@ -122,40 +193,46 @@ bool ParseSkin(const QString& text, const QString& folder, SkinDefinition* skin,
     }
 
     SkinDefinition s;
+    SkinReadWork ignored;
+    Context cx{s, {}, QDir(folder).absolutePath(), {}, work ? *work : ignored};
     s.name = Value(*header, "Name");
 
+    // A name given twice takes its last value.
     for (const auto& [key, value] : raw.sections.value("colors")) {
-        const QColor c = ReadColor(s, value, QColor());
+        const QColor c = ReadColor(cx, value, QColor());
         if (c.isValid())
-            s.colors.insert(key, c);
+            s.colors.insert(FoldedName(key), c);
     }
-    const auto color = [&s](const char* name, const QColor& fallback) {
-        return ReadColor(s, QString::fromLatin1(name), fallback);
+    const auto color = [&cx](const char* name, const QColor& fallback) {
+        return ReadColor(cx, QString::fromLatin1(name), fallback);
     };
 
     s.defaultFont = QFont(QStringLiteral("DejaVu Sans"), 9);
     for (const auto& [key, value] : raw.sections.value("fonts"))
-        s.fonts.insert(key, ReadFont(s, value, s.defaultFont));
-    s.defaultFont = ReadFont(s, QStringLiteral("Default"), s.defaultFont);
+        s.fonts.insert(FoldedName(key), ReadFont(cx, value, s.defaultFont));
+    s.defaultFont = ReadFont(cx, QStringLiteral("Default"), s.defaultFont);
 
-    QHash<QString, QString> images;
     for (const auto& [key, value] : raw.sections.value("images"))
-        images.insert(key, value);
+        cx.images.insert(FoldedName(key), value);
 
     const Section caption = raw.sections.value("caption");
     SkinCaption& c = s.caption;
     c.height = ReadInt(Value(caption, "Height"), 28, 16, 64);
     c.background =
-        ReadColor(s, Value(caption, "Background"), color("Caption", QColor(0x16, 0x3a, 0x66)));
-    c.backgroundEnd = ReadColor(s, Value(caption, "BackgroundEnd"), c.background);
-    c.text = ReadColor(s, Value(caption, "Text"), color("CaptionText", Qt::white));
-    c.buttonHover = ReadColor(s, Value(caption, "ButtonHover"), c.background.lighter(130));
-    c.closeHover = ReadColor(s, Value(caption, "CloseHover"), QColor(0xd9, 0x45, 0x3a));
+        ReadColor(cx, Value(caption, "Background"), color("Caption", QColor(0x16, 0x3a, 0x66)));
+    c.backgroundEnd = ReadColor(cx, Value(caption, "BackgroundEnd"), c.background);
+    c.text = ReadColor(cx, Value(caption, "Text"), color("CaptionText", Qt::white));
+    c.buttonHover = ReadColor(cx, Value(caption, "ButtonHover"), c.background.lighter(130));
+    c.closeHover = ReadColor(cx, Value(caption, "CloseHover"), QColor(0xd9, 0x45, 0x3a));
     QFont captionFont = s.defaultFont;
     captionFont.setBold(true);
-    c.font = ReadFont(s, Value(caption, "Font"), captionFont);
-    c.logo = ReadImage(images, Value(caption, "Logo"), folder);
+    c.font = ReadFont(cx, Value(caption, "Font"), captionFont);
+    c.logo = ReadImage(cx, Value(caption, "Logo"));
 
+    const QColor highlight = color("Highlight", QColor(0xff, 0x8a, 0x24));
+    QFont big = s.defaultFont;
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.5);
     for (auto it = raw.sections.cbegin(); it != raw.sections.cend(); ++it) {
         if (!it.key().startsWith(QLatin1String("element ")))
             continue;
@@ -163,32 +240,21 @@ bool ParseSkin(const QString& text, const QString& folder, SkinDefinition* skin,
         const Section& e = it.value();
         SkinElement el;
         el.label = Value(e, "Label");
-        el.face = ReadColor(s, Value(e, "Face"), color("Highlight", QColor(0xff, 0x8a, 0x24)));
-        el.faceEnd = ReadColor(s, Value(e, "FaceEnd"), el.face.darker(115));
-        el.hover = ReadColor(s, Value(e, "Hover"), el.face.lighter(115));
-        el.pressed = ReadColor(s, Value(e, "Pressed"), el.face.darker(130));
-        el.disabled = ReadColor(s, Value(e, "Disabled"), QColor(0xc3, 0xcb, 0xd4));
-        el.text = ReadColor(s, Value(e, "Text"), Qt::white);
-        el.disabledText = ReadColor(s, Value(e, "DisabledText"), QColor(0x7d, 0x88, 0x94));
-        el.border = ReadColor(s, Value(e, "Border"), el.pressed);
+        el.face = ReadColor(cx, Value(e, "Face"), highlight);
+        el.faceEnd = ReadColor(cx, Value(e, "FaceEnd"), el.face.darker(115));
+        el.hover = ReadColor(cx, Value(e, "Hover"), el.face.lighter(115));
+        el.pressed = ReadColor(cx, Value(e, "Pressed"), el.face.darker(130));
+        el.disabled = ReadColor(cx, Value(e, "Disabled"), QColor(0xc3, 0xcb, 0xd4));
+        el.text = ReadColor(cx, Value(e, "Text"), Qt::white);
+        el.disabledText = ReadColor(cx, Value(e, "DisabledText"), QColor(0x7d, 0x88, 0x94));
+        el.border = ReadColor(cx, Value(e, "Border"), el.pressed);
         el.radius = ReadInt(Value(e, "Radius"), 10, 0, 64);
-        QFont big = s.defaultFont;
-        big.setBold(true);
-        big.setPointSizeF(big.pointSizeF() * 1.5);
-        el.font = ReadFont(s, Value(e, "Font"), big);
-        el.glyph = ReadImage(images, Value(e, "Image"), folder);
+        el.font = ReadFont(cx, Value(e, "Font"), big);
+        el.glyph = ReadImage(cx, Value(e, "Image"));
         s.elements.insert(name, el);
     }
 
-    // @Name in a rule stands for that colour of [Colors]; longer names first so
-    // @CaptionText is not read as @Caption followed by "Text".
-    QString style = raw.styleLines.join('\n');
-    QStringList names = s.colors.keys();
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return a.size() > b.size(); });
-    for (const QString& n : names)
-        style.replace('@' + n, s.colors.value(n).name(), Qt::CaseInsensitive);
-    s.styleSheet = style.trimmed();
+    s.styleSheet = SubstituteColours(raw.styleLines.join('\n'), s.colors, cx.work).trimmed();
 
     *skin = s;
     return true;

@@ -27,23 +27,31 @@ struct SkinCaption {
 
 struct SkinDefinition {
     QString name;
-    QHash<QString, QColor> colors; // by name, as written in [Colors]
-    QHash<QString, QFont> fonts;   // by name, as written in [Fonts]
+    QHash<QString, QColor> colors; // by FoldedName of the name in [Colors]
+    QHash<QString, QFont> fonts;   // by FoldedName of the name in [Fonts]
     QFont defaultFont;
     SkinCaption caption;
     QHash<QString, SkinElement> elements; // by element name, without regard to case
     QString styleSheet;                   // [Style] with every @Colour replaced
 };
 
-// The entry whose name matches without regard to case, as the skin file's
-// names do; null when there is none.
-template <typename T>
-const T* FindIgnoringCase(const QHash<QString, T>& hash, const QString& name) {
-    for (auto it = hash.cbegin(); it != hash.cend(); ++it)
-        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-            return &it.value();
-    return nullptr;
+// The skin file's names ignore case: tables are keyed by this form of a name,
+// so a name is found with one look-up whatever the number of names.
+inline QString FoldedName(const QString& name) {
+    return name.toCaseFolded();
 }
+
+// The entry named `name` (any case) in a table keyed by FoldedName; null when there is none.
+template <typename T> const T* FindName(const QHash<QString, T>& table, const QString& name) {
+    const auto it = table.constFind(FoldedName(name));
+    return it == table.cend() ? nullptr : &it.value();
+}
+
+// What reading a skin did, so that its growth with the file's size can be checked.
+struct SkinReadWork {
+    qint64 nameSteps = 0;  // name look-ups, and characters walked matching @Name in [Style]
+    qint64 imageReads = 0; // pictures read from disk
+};
 
 // The largest skin file read; anything bigger is not a skin.
 constexpr qint64 kMaxSkinFileSize = 1 << 20;
@@ -56,4 +64,4 @@ bool LoadSkinFile(const QString& path, SkinDefinition* skin, QString* error = nu
 
 // The same from text, images resolved against `folder`.
 bool ParseSkin(const QString& text, const QString& folder, SkinDefinition* skin,
-               QString* error = nullptr);
+               QString* error = nullptr, SkinReadWork* work = nullptr);

@@ -1,0 +1,112 @@
+// The main window with the skin on a real X server (Xvfb) under Openbox and
+// under Metacity: the program knows where the window stands, so its menus, the
+// task list's context menu and the folder picker open at the window.
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QPoint>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+// An X server on a free display of its own, ended with the test.
+class XServer {
+public:
+    bool Start() {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        if (xvfb.isEmpty())
+            return false;
+        for (int n = 140; n < 200; ++n) {
+            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
+                QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+                continue;
+            server.start(
+                xvfb, {QString(":%1").arg(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+            if (!server.waitForStarted())
+                return false;
+            // A display taken meanwhile ends the server at once; try the next.
+            for (int i = 0; i < 100 && !server.waitForFinished(50); ++i)
+                if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))) {
+                    display = QString(":%1").arg(n);
+                    return true;
+                }
+            server.kill();
+            server.waitForFinished();
+        }
+        return false;
+    }
+    ~XServer() {
+        server.kill();
+        server.waitForFinished();
+    }
+    QString display;
+
+private:
+    QProcess server;
+};
+
+struct Placement {
+    QPoint at, expected;
+};
+
+class WindowPlacementTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
+    XServer x;
+    if (!x.Start())
+        GTEST_SKIP() << "no X server could start (Xvfb)";
+    const QString wm = QStandardPaths::findExecutable(GetParam());
+    ASSERT_FALSE(wm.isEmpty()) << GetParam() << " is not installed";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", x.display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    QProcess manager;
+    manager.setProcessEnvironment(env);
+    manager.start(wm, QString(GetParam()) == "metacity" ? QStringList{"--replace"} : QStringList{});
+    ASSERT_TRUE(manager.waitForStarted());
+    QThread::msleep(1000); // the manager takes the screen
+
+    QTemporaryDir config;
+    env.insert("XDG_CONFIG_HOME", config.path());
+    QProcess probe;
+    probe.setProcessEnvironment(env);
+    probe.start(testing_support::BinDir() + "tests/WindowPlacementProbe",
+                {testing_support::BinDir()});
+    const bool finished = probe.waitForFinished(60000);
+    manager.kill();
+    manager.waitForFinished();
+    ASSERT_TRUE(finished);
+    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+    ASSERT_EQ(probe.exitCode(), 0)
+        << out.toStdString() << probe.readAllStandardError().toStdString();
+
+    QMap<QString, Placement> seen;
+    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(' ');
+        if (f.size() == 5)
+            seen[f[0]] = {{f[1].toInt(), f[2].toInt()}, {f[3].toInt(), f[4].toInt()}};
+    }
+    EXPECT_TRUE(out.contains("skinned 1")) << "the caption strip is on";
+    for (const char* what : {"window", "menu", "context"}) {
+        ASSERT_TRUE(seen.contains(what)) << what;
+        EXPECT_LE((seen[what].at - seen[what].expected).manhattanLength(), 4)
+            << what << " at " << seen[what].at.x() << "," << seen[what].at.y() << " instead of "
+            << seen[what].expected.x() << "," << seen[what].expected.y();
+    }
+    ASSERT_TRUE(seen.contains("picker"));
+    EXPECT_LE((seen["picker"].at - seen["picker"].expected).manhattanLength(), 80)
+        << "the picker stands centred on the window";
+    EXPECT_GT(seen["window"].expected.manhattanLength(), 100) << "the window is not at the corner";
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, WindowPlacementTest,
+                         ::testing::Values("openbox", "metacity"));
+
+} // namespace
