@@ -62,7 +62,8 @@ const char kMediaFilter[] =
 // The output folder for the text of the path box: "~" stands for the home
 // folder and any other relative path lies below it, so the encoder is always
 // given an absolute local path, never an option or an address. Empty when the
-// box holds nothing but blanks.
+// box holds nothing but blanks. A trailing "/" stays, so a folder typed (or
+// proposed) that way gives the same output paths and stored text as before.
 QString ResolveOutputFolder(QString typed) {
     if (typed.trimmed().isEmpty())
         return QString();
@@ -71,7 +72,10 @@ QString ResolveOutputFolder(QString typed) {
         while (typed.startsWith(QLatin1Char('/')))
             typed.remove(0, 1);
     }
-    return QDir::cleanPath(QDir(QDir::homePath()).absoluteFilePath(typed));
+    QString folder = QDir::cleanPath(QDir(QDir::homePath()).absoluteFilePath(typed));
+    if (typed.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
 }
 
 COstrelaDlg::SystemMoveHandler& MoveHandler() {

@@ -531,6 +531,7 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
         {"-report:", home + "/-report:"},
         {"http://127.0.0.1:" + port + "/x", home + "/http:/127.0.0.1:" + port + "/x"},
         {"~/Music", home + "/Music"},
+        {"Music/", home + "/Music/"},
         {"Music", home + "/Music"},
         {"~", home},
     };
