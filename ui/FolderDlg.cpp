@@ -1,7 +1,7 @@
 #include "ui/FolderDlg.h"
 
 #include "platform/MessageBox.h"
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

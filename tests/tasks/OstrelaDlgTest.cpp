@@ -7,7 +7,7 @@
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "platform/FileDialog.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Menus.h"
 #include "res/Resource.h"
 #include "tasks/MediaProbe.h"
