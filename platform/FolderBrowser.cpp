@@ -1,10 +1,11 @@
-#include "ui/FolderDlg.h"
+#include "platform/FolderBrowser.h"
 
-#include "platform/MessageBox.h"
+#include "platform/Beep.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
 
-#include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
@@ -17,21 +18,6 @@
 #include <utility>
 
 namespace {
-MessageBeepHandler& BeepHandler() {
-    static MessageBeepHandler handler;
-    return handler;
-}
-
-CFolderDialog::Responder& FolderResponder() {
-    static CFolderDialog::Responder responder;
-    return responder;
-}
-
-CFolderDialog::ShowHook& OnShowHook() {
-    static CFolderDialog::ShowHook hook;
-    return hook;
-}
-
 // Turns what the user typed into an absolute path: "~" means the home folder,
 // a relative name lies below the highlighted folder.
 QString ResolveTyped(const QString& typed, const QString& base) {
@@ -50,19 +36,6 @@ bool GetPathFromItem(const BrowseItem& item, QString* path) {
     *path = item.path;
     return true;
 }
-
-void MessageBeep(unsigned type) {
-    if (BeepHandler())
-        BeepHandler()(type);
-    else
-        QApplication::beep();
-}
-
-MessageBeepHandler SetMessageBeepHandler(MessageBeepHandler handler) {
-    return std::exchange(BeepHandler(), std::move(handler));
-}
-
-// ---------------------------------------------------------------------------
 
 CFolderBrowseWindow::CFolderBrowseWindow(QWidget* owner, const QString& title, std::uint32_t flags,
                                          Callback callback)
@@ -293,97 +266,4 @@ void CFolderBrowseWindow::accept() {
     }
     chosen = item;
     QDialog::accept();
-}
-
-// ---------------------------------------------------------------------------
-
-CFolderDialog::CFolderDialog(const QString& title, const QString& initialFolder, QWidget* parent,
-                             std::uint32_t flags)
-    : title(title), initialFolder(FitsMaxPath(initialFolder) ? initialFolder : QString()),
-      parent(parent), flags(flags) {}
-
-CFolderDialog::~CFolderDialog() = default;
-
-CFolderDialog::Responder CFolderDialog::SetResponder(Responder responder) {
-    return std::exchange(FolderResponder(), std::move(responder));
-}
-
-CFolderDialog::ShowHook CFolderDialog::SetOnShow(ShowHook hook) {
-    return std::exchange(OnShowHook(), std::move(hook));
-}
-
-int CFolderDialog::DoModal() {
-    if (FolderResponder()) {
-        QString path;
-        const int result = FolderResponder()(*this, path);
-        if (result == 1)
-            selectedPath = path;
-        return result;
-    }
-    // The owner is the parent's top-level window, or the active window.
-    QWidget* owner = parent ? parent->window() : QApplication::activeWindow();
-    CFolderBrowseWindow window(
-        owner, title, flags,
-        [this](CFolderBrowseWindow* w, unsigned message, const BrowseMessageArgument& argument) {
-            return BrowseCallback(w, message, argument);
-        });
-    window.Initialize();
-    if (OnShowHook())
-        OnShowHook()(&window);
-    if (window.exec() != QDialog::Accepted)
-        return -1;
-    QString path;
-    if (!GetPathFromItem(window.ChosenItem(), &path))
-        return 2;
-    selectedPath = path;
-    return 1;
-}
-
-int CFolderDialog::BrowseCallback(CFolderBrowseWindow* window, unsigned message,
-                                  const BrowseMessageArgument& argument) {
-    // A hook may send a message that calls back at once; restore the outer window.
-    CFolderBrowseWindow* outer = std::exchange(browseWindow, window);
-    int result = 0;
-    switch (message) {
-    case BFFM_INITIALIZED:
-        OnBrowseInitialized();
-        break;
-    case BFFM_SELCHANGED:
-        if (argument.item)
-            OnBrowseSelChanged(*argument.item);
-        break;
-    case BFFM_VALIDATEFAILEDA:
-        result = OnBrowseValidateFailed(argument.text);
-        break;
-    case BFFM_IUNKNOWN:
-        OnBrowseUnknownInterface(argument.unknown);
-        break;
-    default:
-        break;
-    }
-    browseWindow = outer;
-    return result;
-}
-
-void CFolderDialog::OnBrowseInitialized() {
-    if (!initialFolder.isEmpty() && browseWindow)
-        browseWindow->SendMessage(BFFM_SETSELECTIONA, 1, initialFolder);
-}
-
-void CFolderDialog::OnBrowseSelChanged(const BrowseItem& item) {
-    if (!(flags & BIF_STATUSTEXT) || !browseWindow)
-        return;
-    QString path;
-    if (GetPathFromItem(item, &path))
-        browseWindow->SendMessage(BFFM_SETSTATUSTEXTA, 0, path);
-}
-
-int CFolderDialog::OnBrowseValidateFailed(const QString& typedName) {
-    Q_UNUSED(typedName);
-    MessageBeep(MB_ICONHAND);
-    return 1;
-}
-
-void CFolderDialog::OnBrowseUnknownInterface(QObject* unknown) {
-    Q_UNUSED(unknown);
 }

@@ -1,8 +1,7 @@
 #pragma once
-// The folder picker: a modal folder-tree dialog (directories only) behind the
-// browse-for-folder interface of the program's windows. DoModal gives 1 with a
-// chosen folder, 2 for an item without a file-system path and -1 on cancel;
-// four overridable hooks see the dialog's callback messages.
+// The browse-for-folder window: a modal folder tree (directories only) that
+// reports to a callback with the browse messages and takes the messages a
+// callback may send, and the path lookup of its items.
 
 #include <QDialog>
 #include <QString>
@@ -43,12 +42,6 @@ struct BrowseItem {
 // The file-system path of an item, refused (false) when the item has none or
 // when it does not fit a MAX_PATH buffer.
 bool GetPathFromItem(const BrowseItem& item, QString* path);
-
-// The platform's error beep; tests install a handler that records it. An empty
-// handler restores the real beep; the previous one is returned.
-using MessageBeepHandler = std::function<void(unsigned)>;
-void MessageBeep(unsigned type);
-MessageBeepHandler SetMessageBeepHandler(MessageBeepHandler handler);
 
 // What a browse callback message carries besides its number.
 struct BrowseMessageArgument {
@@ -116,60 +109,4 @@ private:
     // until the user moves around in the tree.
     bool keepInView = false;
     BrowseItem chosen;
-};
-
-class CFolderDialog {
-public:
-    // `initialFolder` may be empty; a folder that does not fit a path buffer is
-    // ignored. `parent` may be null.
-    CFolderDialog(const QString& title, const QString& initialFolder, QWidget* parent,
-                  std::uint32_t flags);
-    virtual ~CFolderDialog();
-    CFolderDialog(const CFolderDialog&) = delete;
-    CFolderDialog& operator=(const CFolderDialog&) = delete;
-
-    // 1: a folder was chosen (GetFolderPath); 2: the chosen item has no
-    // file-system path; -1: cancelled or closed.
-    virtual int DoModal();
-
-    QString GetFolderPath() const { return selectedPath; }
-
-    QString Title() const { return title; }
-    QString InitialFolder() const { return initialFolder; }
-    QWidget* Parent() const { return parent; }
-    std::uint32_t Flags() const { return flags; }
-
-    // Answers DoModal in place of the dialog: returns the result and fills
-    // `path` for 1. Tests use it so that no dialog is shown. An empty
-    // responder restores the dialog; the previous one is returned.
-    using Responder = std::function<int(const CFolderDialog&, QString& path)>;
-    static Responder SetResponder(Responder responder);
-
-    // Runs for each browse window just before its modal loop, so tests can
-    // drive the real dialog.
-    using ShowHook = std::function<void(CFolderBrowseWindow*)>;
-    static ShowHook SetOnShow(ShowHook hook);
-
-protected:
-    // Selects the initial folder, if there is one.
-    virtual void OnBrowseInitialized();
-    // Shows the highlighted folder's path in the status line with BIF_STATUSTEXT.
-    virtual void OnBrowseSelChanged(const BrowseItem& item);
-    // Beeps; a non-zero result keeps the dialog open.
-    virtual int OnBrowseValidateFailed(const QString& typedName);
-    virtual void OnBrowseUnknownInterface(QObject* unknown);
-
-    // The open browse window, valid only while a hook runs.
-    CFolderBrowseWindow* BrowseWindow() const { return browseWindow; }
-
-private:
-    int BrowseCallback(CFolderBrowseWindow* window, unsigned message,
-                       const BrowseMessageArgument& argument);
-
-    QString title;
-    QString initialFolder;
-    QString selectedPath;
-    QWidget* parent;
-    std::uint32_t flags;
-    CFolderBrowseWindow* browseWindow = nullptr;
 };

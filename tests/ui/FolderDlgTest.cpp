@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 #include "ui/FolderDlg.h"
 
+#include "platform/Beep.h"
+
 #include <QDir>
 #include <QFileSystemModel>
 #include <QLabel>
