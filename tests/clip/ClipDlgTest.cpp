@@ -244,12 +244,16 @@ TEST_F(ClipTrackTest, OkStoresTheShownTrackCancelNothingAndTheChoiceMovesWithIts
     EXPECT_EQ(taskTracks[2].chosenTrack, -1);
     EXPECT_EQ(main.taskList->GetItemText(2, 3), "MKV");
 
+    // With Keep Original the row's container follows the chosen track.
+    main.OnCommand(IDC_KEEP_ORIGINAL);
+    EXPECT_EQ(main.taskList->GetItemText(2, 4), "M4A");
     RunMovieClip([](CClipDlg& dlg) {
         dlg.trackList->setCurrentIndex(1);
         Click(dlg, IDC_OK);
     });
     EXPECT_EQ(taskTracks[2].chosenTrack, 1);
     EXPECT_EQ(main.taskList->GetItemText(2, 3), QString::fromUtf8("MKV \u00b7 track 2"));
+    EXPECT_EQ(main.taskList->GetItemText(2, 4), "AC3");
     EXPECT_EQ(ToolTip(2), tracks);
 
     // It opens on the chosen track; OK on the one-track file chooses nothing.
