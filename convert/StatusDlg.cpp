@@ -15,6 +15,7 @@
 #include "res/Templates.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -42,8 +43,7 @@ QString BuildEncoderCommand(int taskIndex, const QString& title) {
     TaskRecord task = taskTable[taskIndex];
     if (!title.isEmpty())
         SetFixedText(task.title, title);
-    return BuildEncoderCommandLine(task, main->outputSettings, main->GetOutputExtension(),
-                                   LocateEncoder());
+    return BuildTaskCommandLine(task, taskTracks[taskIndex], main->outputSettings, LocateEncoder());
 }
 
 CStatusDlg::CStatusDlg(QWidget* parent) : QDialog(parent), mainDlg(AfxGetMainDlg()) {
@@ -106,7 +106,7 @@ bool CStatusDlg::event(QEvent* event) {
 QString CStatusDlg::UniqueTitleFor(int taskIndex) {
     const QString title = FixedText(taskTable[taskIndex].title);
     const QString folder = mainDlg->outputSettings.outputFolder;
-    const QString extension = mainDlg->GetOutputExtension();
+    const QString extension = mainDlg->GetTaskOutputExtension(taskIndex);
     QString candidate = title;
     for (int n = 2; usedOutputs.contains(BuildOutputPath(folder, candidate, extension)); ++n)
         candidate = title + QStringLiteral(" (%1)").arg(n);
@@ -117,8 +117,8 @@ void CStatusDlg::OnStartTask(int taskIndex) {
     if (stopped || !mainDlg || taskIndex < 0 || taskIndex >= taskCount)
         return;
     const QString title = UniqueTitleFor(taskIndex);
-    const QString output =
-        BuildOutputPath(mainDlg->outputSettings.outputFolder, title, mainDlg->GetOutputExtension());
+    const QString output = BuildOutputPath(mainDlg->outputSettings.outputFolder, title,
+                                           mainDlg->GetTaskOutputExtension(taskIndex));
     usedOutputs.insert(output);
     // The encoder overwrites its output path: a file already there is kept
     // aside until the task has succeeded, and a task that cannot keep it

@@ -1,17 +1,22 @@
 // A task list converted by the real encoder through the real main window,
-// clip dialog and conversion dialog, for each output format; and a user's own
-// file under a task's output name, when the task is stopped, fails or succeeds.
+// clip dialog and conversion dialog, for each output format; a user's own
+// file under a task's output name, when the task is stopped, fails or
+// succeeds; and the sound tracks of real files through a task's command line.
 
 #include "ConversionWatcher.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "clip/ClipDlg.h"
 #include "clip/RangeSlider.h"
+#include "convert/EncoderCommand.h"
+#include "platform/CommandLine.h"
 #include "platform/ListCtrl.h"
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
+#include "tasks/MediaProbe.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 
 #include "platform/Process.h"
 
@@ -393,3 +398,149 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, UsersFileUnderTheOutputName,
                                                 : info.param == Outcome::Failed ? "Failed"
                                                                                 : "Succeeded");
                          });
+
+namespace {
+
+// Runs a program to its end; its standard output, empty when it failed.
+QByteArray RunProgram(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QByteArray();
+    return p.readAllStandardOutput();
+}
+
+// The encoder's checksum over every packet of a file's n-th sound track.
+QByteArray PacketHash(const QString& path, int track) {
+    const QByteArray line =
+        RunProgram("ffmpeg", {"-v", "error", "-i", path, "-map", QString("0:a:%1").arg(track), "-c",
+                              "copy", "-f", "streamhash", "-hash", "sha256", "-"});
+    const qsizetype at = line.indexOf("SHA256=");
+    return at < 0 ? QByteArray() : line.mid(at).trimmed();
+}
+
+// The pitch of a sine tone in Hz: periods over the time from the first rise
+// through a band around zero to the last, so that silence the coder adds at
+// the edges and its noise there count for nothing.
+double ToneFrequency(const QString& path) {
+    constexpr int kRate = 44100;
+    const QByteArray pcm = RunProgram("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-ac",
+                                                 "1", "-ar", QString::number(kRate), "-"});
+    const auto* samples = reinterpret_cast<const qint16*>(pcm.constData());
+    constexpr int kBand = 500;
+    qsizetype first = -1, last = -1;
+    int rises = 0;
+    bool low = false;
+    for (qsizetype i = 0; i < pcm.size() / 2; ++i) {
+        if (samples[i] < -kBand) {
+            low = true;
+        } else if (low && samples[i] > kBand) {
+            low = false;
+            first = first < 0 ? i : first;
+            last = i;
+            ++rises;
+        }
+    }
+    return rises > 1 ? (rises - 1) / (double(last - first) / kRate) : 0;
+}
+
+} // namespace
+
+// Each task converts the track it names; Keep Original stores it bit for bit
+// in the container of its format.
+class SoundTrackConversion : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder = std::make_unique<QTemporaryDir>();
+        ready = media.Make(folder->path(), &error) &&
+                MakeVideo(folder->filePath("long.mkv"), kSourceSeconds, AacMp4Tracks(), &error);
+    }
+    static void TearDownTestSuite() { folder.reset(); }
+    void SetUp() override { ASSERT_TRUE(ready) << error.toStdString(); }
+
+    // The tracks the library reads, with `chosen` as the user's choice.
+    static TaskTracks Probe(const QString& path, int chosen = -1) {
+        CMediaInfoProbe probe;
+        const MediaProbeResult result = probe.Probe(path);
+        EXPECT_TRUE(result.tracksKnown) << path.toStdString();
+        return TaskTracks{result.tracks, chosen};
+    }
+
+    // Converts the task as its command line says; the output's path.
+    QString Convert(const QString& source, const TaskTracks& tracks, int format,
+                    double clipStart = 0, double clipLength = 1.0) {
+        TaskRecord task{};
+        task.duration = clipStart == 0 && clipLength == 1.0 ? 1.0 : kSourceSeconds;
+        task.clipStart = clipStart;
+        task.clipLength = clipLength;
+        EXPECT_TRUE(SetFixedText(task.sourcePath, source));
+        EXPECT_TRUE(SetFixedText(task.title, GetTitle(source)));
+        const OutputSettings settings{output.path(), format, 128, 44100, 2};
+        QStringList args =
+            CommandLineToArgv(BuildTaskCommandLine(task, tracks, settings, BinDir() + "vexa.exe"));
+        const QString program = args.takeFirst();
+        QProcess p;
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return BuildOutputPath(output.path(), GetTitle(source),
+                               TaskOutputExtension(format, tracks));
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> folder;
+    static inline TestMediaSet media;
+    static inline bool ready = false;
+    static inline QString error;
+    QTemporaryDir output;
+};
+
+TEST_F(SoundTrackConversion, TheChosenTrackIsTheOneConverted) {
+    // The tracks differ in pitch: 440 Hz first, 660 Hz second. MP3 keeps at
+    // most two channels, so the second track's six show in Keep Original.
+    for (const int chosen : {1, 0}) {
+        const QString mp3 = Convert(media.twoTrackMkv, Probe(media.twoTrackMkv, chosen), FormatMP3);
+        const MediaFacts facts = ProbeMedia(mp3);
+        ASSERT_TRUE(facts.ok);
+        EXPECT_EQ(facts.codec, "mp3");
+        EXPECT_NEAR(ToneFrequency(mp3), chosen == 1 ? 660 : 440, 20) << chosen;
+    }
+    const QString kept =
+        Convert(media.twoTrackMkv, Probe(media.twoTrackMkv, 1), FormatKeepOriginal);
+    EXPECT_EQ(ProbeMedia(kept).channels, 6);
+    EXPECT_NEAR(ToneFrequency(kept), 660, 20);
+}
+
+TEST_F(SoundTrackConversion, KeepOriginalCopiesEachTrackPacketForPacket) {
+    const struct {
+        QString source;
+        int chosen;
+        int track; // the source's track that is copied
+        const char* extension;
+        const char* codec;
+        int channels;
+    } cases[] = {
+        {media.twoTrackMkv, -1, 0, "m4a", "aac", 2}, // the default track
+        {media.twoTrackMkv, 1, 1, "ac3", "ac3", 6},
+        {media.aacMp4, -1, 0, "m4a", "aac", 2},
+        {media.mp3Avi, -1, 0, "mp3", "mp3", 1},
+    };
+    for (const auto& c : cases) {
+        const QString kept = Convert(c.source, Probe(c.source, c.chosen), FormatKeepOriginal);
+        SCOPED_TRACE(kept.toStdString());
+        EXPECT_TRUE(kept.endsWith(QString(".") + c.extension));
+        const MediaFacts facts = ProbeMedia(kept);
+        ASSERT_TRUE(facts.ok);
+        EXPECT_EQ(facts.codec, c.codec);
+        EXPECT_EQ(facts.channels, c.channels);
+        const QByteArray hash = PacketHash(c.source, c.track);
+        ASSERT_FALSE(hash.isEmpty());
+        EXPECT_EQ(PacketHash(kept, 0), hash);
+    }
+}
+
+TEST_F(SoundTrackConversion, AClipKeptOriginalLastsTheClip) {
+    const QString source = folder->filePath("long.mkv");
+    const QString kept = Convert(source, Probe(source), FormatKeepOriginal, 1.2, 2.0);
+    EXPECT_TRUE(kept.endsWith(".m4a"));
+    EXPECT_NEAR(ProbeMedia(kept).duration, 2.0, 0.2);
+}
