@@ -117,14 +117,16 @@ void CStatusDlg::OnStartTask(int taskIndex) {
     if (stopped || !mainDlg || taskIndex < 0 || taskIndex >= taskCount)
         return;
     const QString title = UniqueTitleFor(taskIndex);
-    currentOutput =
+    const QString output =
         BuildOutputPath(mainDlg->outputSettings.outputFolder, title, mainDlg->GetOutputExtension());
-    usedOutputs.insert(currentOutput);
-    const QFileInfo before(currentOutput);
-    outputBefore = before.exists() ? before.lastModified() : QDateTime();
-    const QString command = BuildEncoderCommand(taskIndex, title);
-    if (!runner.Start(command, false, this)) {
+    usedOutputs.insert(output);
+    // The encoder overwrites its output path: a file already there is kept
+    // aside until the task has succeeded, and a task that cannot keep it
+    // does not run.
+    if (!outputGuard.SetAside(output) ||
+        !runner.Start(BuildEncoderCommand(taskIndex, title), false, this)) {
         // An encoder that cannot start fails its task; the others still run.
+        outputGuard.Restore();
         failedSources << FixedText(taskTable[taskIndex].sourcePath);
         OnTaskEnded();
     }
@@ -146,12 +148,15 @@ void CStatusDlg::OnRunnerNotice(const CRunnerNoticeEvent& notice) {
         if (!taskRunning || stopped)
             break; // a stopped run ends with the dialog
         taskRunning = false;
-        const QFileInfo output(currentOutput);
-        const bool ok = runner.ExitCode() == 0 && output.isFile() && output.size() > 0;
-        if (ok)
+        // An encoder killed by a signal, ending with an error or leaving an
+        // empty file has failed, whatever it wrote.
+        if (runner.ExitCode() == 0 && outputGuard.HasOutput()) {
+            outputGuard.Commit();
             ++succeeded;
-        else
+        } else {
+            outputGuard.Restore();
             failedSources << FixedText(taskTable[currentTask].sourcePath);
+        }
         OnTaskEnded();
         break;
     }
@@ -194,6 +199,10 @@ void CStatusDlg::OnTaskEnded() {
 }
 
 void CStatusDlg::Finish() {
+    if (askingToStop) {
+        finishPending = true; // the answer decides
+        return;
+    }
     taskBar->setValue(100);
     totalBar->setValue(100);
     setWindowTitle(QStringLiteral("Finished"));
@@ -225,8 +234,20 @@ void CStatusDlg::Finish() {
 }
 
 void CStatusDlg::OnStop() {
-    if (MessageBox(this, QStringLiteral("Do you want to stop the conversion?"),
-                   QStringLiteral("Question"), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    askingToStop = true;
+    const int answer = MessageBox(this, QStringLiteral("Do you want to stop the conversion?"),
+                                  QStringLiteral("Question"), MB_YESNO | MB_ICONQUESTION);
+    askingToStop = false;
+    if (stopped)
+        return; // closed while the question was open
+    if (finishPending) {
+        // Every task ended while the question was open: whatever the answer,
+        // nothing is left to stop and the conversion is finished.
+        finishPending = false;
+        Finish();
+        return;
+    }
+    if (answer != IDYES)
         return;
     CWaitCursor wait;
     runner.WriteInput("q\r\n");
@@ -246,12 +267,6 @@ void CStatusDlg::reject() {
 
 void CStatusDlg::AbandonRunningTask() {
     runner.Close();
-    if (!taskRunning)
-        return;
     taskRunning = false;
-    // A killed encoder leaves a truncated file that would look finished. A
-    // file the encoder never touched is the user's own and stays.
-    const QFileInfo output(currentOutput);
-    if (output.exists() && output.lastModified() != outputBefore)
-        DeleteFile(currentOutput);
+    outputGuard.Restore();
 }

@@ -1,5 +1,6 @@
 // A task list converted by the real encoder through the real main window,
-// clip dialog and conversion dialog, for each output format.
+// clip dialog and conversion dialog, for each output format; and a user's own
+// file under a task's output name, when the task is stopped, fails or succeeds.
 
 #include "ConversionWatcher.h"
 #include "TestSupport.h"
@@ -12,13 +13,25 @@
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
 
+#include "platform/Process.h"
+
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <condition_variable>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace testing_support;
 
@@ -149,3 +162,234 @@ INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                                            FormatCase{2, 0, 2, 0, "pcm_s16le", 32000, 1, "wav"},
                                            FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"}),
                          [](const auto& info) { return std::string(info.param.extension); });
+
+namespace {
+
+// Feeds a source to the encoder through a named pipe: the first half as soon
+// as the encoder opens it, the rest only once asked, so that a task can be
+// caught half-way however fast the encoder is.
+class HalfFeeder {
+public:
+    HalfFeeder(const QString& fifo, QByteArray data) : data(std::move(data)) {
+        path = QFile::encodeName(fifo);
+        made = ::mkfifo(path.constData(), 0600) == 0;
+        if (made)
+            worker = std::thread([this] { Feed(); });
+    }
+    ~HalfFeeder() {
+        Release(false);
+        if (worker.joinable())
+            worker.join();
+    }
+    HalfFeeder(const HalfFeeder&) = delete;
+    HalfFeeder& operator=(const HalfFeeder&) = delete;
+
+    bool Made() const { return made; }
+
+    // Ends the feeding: with the rest of the source, or by closing the pipe.
+    void Release(bool rest) {
+        {
+            std::lock_guard lock(mutex);
+            if (decided)
+                return;
+            decided = true;
+            feedRest = rest;
+        }
+        changed.notify_all();
+    }
+
+private:
+    void Feed() {
+        CFileDescriptor fd;
+        // Opening without a reader fails at once; the encoder opens it later.
+        while (!fd.IsOpen()) {
+            fd.Reset(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+            if (fd.IsOpen() || errno != ENXIO) {
+                break;
+            }
+            std::unique_lock lock(mutex);
+            if (changed.wait_for(lock, std::chrono::milliseconds(10),
+                                 [this] { return decided && !feedRest; }))
+                return;
+        }
+        if (!fd.IsOpen())
+            return;
+        ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+        // The first half in small pieces over more than a second, so the
+        // encoder, much faster than real time, reports progress on the way.
+        const qsizetype half = data.size() / 2;
+        for (qsizetype done = 0; done < half;) {
+            const qsizetype piece = std::min<qsizetype>(16384, half - done);
+            if (!WriteAll(fd.Get(), data.constData() + done, size_t(piece)))
+                return;
+            done += piece;
+            std::unique_lock lock(mutex);
+            if (changed.wait_for(lock, std::chrono::milliseconds(80),
+                                 [this] { return decided && !feedRest; }))
+                return;
+        }
+        bool rest;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [this] { return decided; });
+            rest = feedRest;
+        }
+        if (rest)
+            WriteAll(fd.Get(), data.constData() + half, size_t(data.size() - half));
+    }
+
+    QByteArray path;
+    const QByteArray data;
+    bool made = false;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool decided = false;
+    bool feedRest = false;
+    std::thread worker;
+};
+
+// The encoder started by this process, or 0.
+pid_t RunningEncoder() {
+    const QByteArray self = QByteArray::number(::getpid());
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self && text.contains("(vexa.exe)"))
+            return static_cast<pid_t>(entry.toInt());
+    }
+    return 0;
+}
+
+enum class Outcome { Stopped, Failed, Succeeded };
+
+constexpr double kLongSeconds = 60.0;
+// A source with sound only: the MP3 writer holds back all sound while a
+// video stream might still give it a cover picture. The encoder writes its
+// output in blocks of a few hundred kB, so half of this source is enough for
+// some of it to reach the file.
+bool MakeSound(const QString& path, double seconds, QString* error) {
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+             "sine=frequency=440:sample_rate=44100:duration=" + QString::number(seconds), "-c:a",
+             "aac", path});
+    const bool ok =
+        p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!ok && error)
+        *error = QString::fromLocal8Bit(p.readAllStandardError());
+    return ok;
+}
+
+const QByteArray kUsersFile =
+    QByteArray("the user's own clip one.mp3, not to be lost\n").repeated(300);
+
+} // namespace
+
+// The user's own "clip one.mp3" lies in the output folder; the task converting
+// "clip one.mka" is stopped half-way, fails half-way (its encoder killed) or
+// succeeds.
+class UsersFileUnderTheOutputName : public ::testing::TestWithParam<Outcome> {
+protected:
+    static void SetUpTestSuite() {
+        media = std::make_unique<QTemporaryDir>();
+        ok = MakeSound(media->path() + "/clip one.mka", kLongSeconds, &error);
+    }
+    static void TearDownTestSuite() { media.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(ok) << error.toStdString();
+        ASSERT_TRUE(QFile::link(BinDir() + "vexa.exe", program.path() + "/vexa.exe"));
+        theApp.m_pMainWnd = &main;
+        out = output.path() + "/audio out";
+        ASSERT_TRUE(QDir().mkpath(out));
+        QFile users(out + "/clip one.mp3");
+        ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+        ASSERT_EQ(users.write(kUsersFile), kUsersFile.size());
+        users.close();
+        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(out);
+        main.SetOutputFormatRadios(1);
+    }
+    void TearDown() override { theApp.m_pMainWnd = nullptr; }
+
+    QStringList OutputFolder() const {
+        return QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    QByteArray OutputFile() const {
+        QFile file(out + "/clip one.mp3");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> media;
+    static inline bool ok = false;
+    static inline QString error;
+
+    QTemporaryDir program;
+    ProgramFolderOverride programFolder{program.path()};
+    QTemporaryDir output;
+    QTemporaryDir pipes;
+    QString out;
+    COstrelaDlg main;
+    MessageBoxRecorder boxes;
+    ShellRecorder shell;
+};
+
+TEST_P(UsersFileUnderTheOutputName, IsReplacedOnlyByATaskThatSucceeded) {
+    const Outcome outcome = GetParam();
+    QFile source(media->path() + "/clip one.mka");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    HalfFeeder feeder(pipes.path() + "/clip one.mka", source.readAll());
+    ASSERT_TRUE(feeder.Made());
+    ASSERT_TRUE(main.AppendTask(pipes.path() + "/clip one.mka", int(kLongSeconds)));
+    if (outcome == Outcome::Succeeded)
+        feeder.Release(true);
+
+    ConversionWatcher watcher;
+    bool halfWay = false;
+    QTimer::singleShot(0, [&] {
+        if (outcome == Outcome::Succeeded)
+            return;
+        // Half-way: the user's file set aside, the encoder writing, progress shown.
+        halfWay = WaitUntil(
+            [&] {
+                const QStringList shown = watcher.currents.values();
+                return watcher.Dialog() && OutputFolder().size() == 2 &&
+                       QFileInfo(out + "/clip one.mp3").size() > 0 &&
+                       !shown.filter(QRegularExpression(" [1-9][0-9]?% Finished$")).isEmpty();
+            },
+            30000);
+        if (outcome == Outcome::Stopped)
+            QTest::mouseClick(GetDlgItemAs<QPushButton>(watcher.Dialog(), IDC_STOP),
+                              Qt::LeftButton);
+        else if (const pid_t encoder = RunningEncoder())
+            ::kill(encoder, SIGKILL);
+        feeder.Release(false);
+    });
+    main.OnCommand(IDC_CONVERT);
+
+    if (outcome != Outcome::Succeeded) {
+        EXPECT_TRUE(halfWay) << OutputFolder().join(",").toStdString()
+                             << QStringList(watcher.currents.values()).join(" | ").toStdString();
+        EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
+        EXPECT_TRUE(OutputFile() == kUsersFile) << "the user's file is not back as it was";
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, outcome == Outcome::Stopped ? "Question" : "WARNING");
+        return;
+    }
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
+    const MediaFacts facts = ProbeMedia(out + "/clip one.mp3");
+    EXPECT_EQ(facts.codec, "mp3");
+    EXPECT_NEAR(facts.duration, kLongSeconds, 0.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, UsersFileUnderTheOutputName,
+                         ::testing::Values(Outcome::Stopped, Outcome::Failed, Outcome::Succeeded),
+                         [](const auto& info) {
+                             return std::string(info.param == Outcome::Stopped  ? "Stopped"
+                                                : info.param == Outcome::Failed ? "Failed"
+                                                                                : "Succeeded");
+                         });
