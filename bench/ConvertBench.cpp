@@ -43,14 +43,21 @@ double CpuSeconds(int who) {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The notices of a conversion go to receivers inside the conversion dialog.
+bool InConversionDialog(QObject* object) {
+    for (; object; object = object->parent())
+        if (qobject_cast<CStatusDlg*>(object))
+            return true;
+    return false;
+}
+
 // Times when each encoder run was reported started and ended to the dialog.
 class RunClock : public QObject {
 public:
     explicit RunClock(const QElapsedTimer& clock) : clock(clock) { qApp->installEventFilter(this); }
     ~RunClock() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == CRunnerNoticeEvent::EventType() &&
-            qobject_cast<CStatusDlg*>(watched)) {
+        if (event->type() == CRunnerNoticeEvent::EventType() && InConversionDialog(watched)) {
             const auto kind = static_cast<CRunnerNoticeEvent*>(event)->kind();
             if (kind == RunnerNotice::Started)
                 starts.push_back(clock.nsecsElapsed() / 1e6);
@@ -101,11 +108,11 @@ int main(int argc, char** argv) {
     // another. Direct runs and program runs alternate over several rounds and
     // the medians are compared, since this machine's speed drifts by more
     // than the difference being measured.
-    main.outputSettings = {output.filePath("direct"), FormatMP3, 128, 44100, 2};
-    QDir().mkpath(main.outputSettings.outputFolder);
+    const OutputSettings direct{output.filePath("direct"), FormatMP3, 128, 44100, 2};
+    QDir().mkpath(direct.outputFolder);
     QStringList commands;
     for (int i = 0; i < count; ++i)
-        commands << BuildEncoderCommand(i);
+        commands << BuildEncoderCommandLine(taskTable[i], direct, "mp3", LocateEncoder());
     QElapsedTimer clock;
     clock.start();
     auto runDirect = [&] {

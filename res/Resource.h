@@ -40,6 +40,7 @@ constexpr int IDC_STOP = 1036;
 constexpr int IDC_CURRENT_TEXT = 1058;
 constexpr int IDC_TOTAL_TEXT = 1059;
 constexpr int IDC_STATUS_FRAME = 1064;
+constexpr int IDC_TIME_LEFT = 1070; // the time left for the whole conversion
 
 // About box (template 100)
 constexpr int IDC_TAMSEL_LINK = 1037;

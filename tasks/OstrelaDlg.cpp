@@ -446,7 +446,18 @@ void COstrelaDlg::OnConvert() {
 
     CreateDirectory(outputSettings.outputFolder);
 
-    CStatusDlg dlg(this);
+    ConversionSnapshot snapshot;
+    snapshot.settings = outputSettings;
+    snapshot.extension = GetOutputExtension();
+    snapshot.encoderPath = LocateEncoder();
+    for (int i = 0; i < taskList->GetItemCount(); ++i) {
+        const TaskRecord& task = taskTable[i];
+        snapshot.jobs.push_back({task, taskList->GetItemText(i, 0),
+                                 BuildOutputPath(outputSettings.outputFolder, FixedText(task.title),
+                                                 snapshot.extension),
+                                 BuildEncoderCommand(i)});
+    }
+    CStatusDlg dlg(std::move(snapshot), this);
     dlg.exec();
 }
 

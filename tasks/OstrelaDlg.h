@@ -45,8 +45,8 @@ public:
     // ending with "/".
     QString FindLargestDrive();
 
-    OutputSettings outputSettings;
-    CDriveInfo driveInfo;
+    // The settings of the last Convert, read when a task's command line is made.
+    const OutputSettings& GetOutputSettings() const { return outputSettings; }
 
     CFileDropListCtrl* taskList = nullptr;
     QComboBox* sampleRateList = nullptr;  // 1066
@@ -86,6 +86,9 @@ private:
     void OnTryTamsel();
     void OnHelp();
     void OnTaskListContextMenu(const QPoint& globalPos);
+
+    OutputSettings outputSettings;
+    CDriveInfo driveInfo;
 
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;

@@ -168,7 +168,7 @@ TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
 // A task fails when its encoder exits with an error (also after writing part
 // of its output), is killed by a signal, leaves no file or an empty one, or
 // cannot be started at all; the rest go on, and the final message names the
-// failures. A failed task leaves no output behind, and a file the user had
+// failures with their reasons. A failed task leaves no output behind, and a file the user had
 // under its output name is back as it was.
 TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
     const QStringList failing{"bad", "nofile", "partial", "killed", "empty"};
@@ -189,11 +189,22 @@ TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
         main.OnCommand(IDC_CONVERT); // returns: the dialog no longer waits forever
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+        // Each failed file is named with what went wrong.
+        const QString notFound = "the encoder was not found at " + folder + "vexa.exe";
+        const QStringList reasons =
+            runnable
+                ? QStringList{"the encoder ended with code 1", "the encoder wrote no output",
+                              "the encoder ended with code 1",
+                              "the encoder was stopped by signal 9", "the encoder wrote no output"}
+                : QStringList(failing.size(), notFound);
+        QStringList named;
+        if (!runnable)
+            named << "/videos/good.avi: " + notFound;
+        for (int i = 0; i < failing.size(); ++i)
+            named << "/videos/" + failing[i] + ".avi: " + reasons[i];
         EXPECT_EQ(boxes.boxes[0].text,
                   QString("Converted %1 of 6 files and saved them to ").arg(runnable ? 1 : 0) +
-                      folder + "out.\n\nThese files could not be converted:\n" +
-                      (runnable ? "" : "/videos/good.avi\n") + "/videos/" +
-                      failing.join(".avi\n/videos/") + ".avi");
+                      folder + "out.\n\nThese files could not be converted:\n" + named.join('\n'));
         EXPECT_EQ(shell.requests.size(), runnable ? 1u : 0u); // opened only when a file was written
         EXPECT_EQ(OutputFolder(), runnable ? QStringList({"good.mp3", "killed.mp3", "partial.mp3"})
                                            : QStringList({"killed.mp3", "partial.mp3"}));
