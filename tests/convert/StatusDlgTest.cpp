@@ -213,19 +213,6 @@ TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
     }
 }
 
-// A file under the output name is replaced only by a task that succeeded, and
-// two tasks of one conversion with the same title get distinct names.
-TEST_F(StatusDlgTest, SuccessReplacesTheUsersFileAndSameTitlesGetDistinctNames) {
-    ASSERT_NO_FATAL_FAILURE(
-        WriteOutputFile("clip one.mp3", "old contents that the conversion overwrites"));
-    ASSERT_TRUE(main.AppendTask("/a/clip one.avi", 30));
-    ASSERT_TRUE(main.AppendTask("/b/clip one.mp4", 30));
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(ReadOutputFile("clip one.mp3"), "audio\n");
-    EXPECT_EQ(ReadOutputFile("clip one (2).mp3"), "audio\n");
-    EXPECT_EQ(OutputFolder(), QStringList({"clip one (2).mp3", "clip one.mp3"}));
-}
-
 // Chunks without a time (a progress line cut between two reads, the closing
 // summary) leave the bars and texts where the last progress line put them.
 TEST_F(StatusDlgTest, ChunksWithoutATimeKeepTheProgressShown) {
