@@ -35,6 +35,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QThread>
 #include <QWindow>
 #include <memory>
 
@@ -184,6 +185,9 @@ bool COstrelaDlg::OnCommand(int id) {
     case IDC_MOVIE_CLIP:
     case ID_OPERATION_MOVIE_CLIP:
         OnMovieClip();
+        return true;
+    case ID_OPERATION_SIMULTANEOUS:
+        OnSeveralAtOnce();
         return true;
     case IDC_CONVERT:
         OnConvert();
@@ -354,6 +358,27 @@ void COstrelaDlg::LoadSettings() {
     if (outputPath.isEmpty())
         outputPath = FindLargestDrive() + QLatin1String(kDefaultOutputFolderName);
     SetDlgItemText(this, IDC_OUTPUT_PATH, outputPath);
+
+    severalAtOnce = ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous) > 1;
+    ShowSeveralAtOnce(menuBar);
+}
+
+int COstrelaDlg::SimultaneousEncoders() const {
+    return severalAtOnce ? std::max(1, QThread::idealThreadCount()) : 1;
+}
+
+void COstrelaDlg::ShowSeveralAtOnce(QWidget* menu) const {
+    if (auto* item =
+            menu->findChild<QAction*>(QStringLiteral("cmd%1").arg(ID_OPERATION_SIMULTANEOUS)))
+        item->setChecked(severalAtOnce);
+}
+
+void COstrelaDlg::OnSeveralAtOnce() {
+    severalAtOnce = !severalAtOnce;
+    ShowSeveralAtOnce(menuBar);
+    CIni ini;
+    ini.SetPathName(SettingsFileToWrite());
+    ini.WriteInt(kSettingsSection, kKeySimultaneous, SimultaneousEncoders());
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
@@ -450,6 +475,7 @@ void COstrelaDlg::OnConvert() {
     snapshot.settings = outputSettings;
     snapshot.extension = GetOutputExtension();
     snapshot.encoderPath = LocateEncoder();
+    snapshot.simultaneous = SimultaneousEncoders();
     for (int i = 0; i < taskList->GetItemCount(); ++i) {
         const TaskRecord& task = taskTable[i];
         snapshot.jobs.push_back({task, taskList->GetItemText(i, 0),
@@ -497,6 +523,7 @@ void COstrelaDlg::OnHelp() {
 void COstrelaDlg::OnTaskListContextMenu(const QPoint& globalPos) {
     // Loaded for this one pop-up and destroyed after it.
     const std::unique_ptr<QMenu> menu(LoadOperationMenu(this));
+    ShowSeveralAtOnce(menu.get());
     if (QAction* chosen = menu->exec(globalPos))
         OnCommand(CommandId(chosen));
 }

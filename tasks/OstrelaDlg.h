@@ -41,6 +41,10 @@ public:
     // "mp3", "wav" or "ac3" for the first checked radio; "mp3" when none is.
     QString GetOutputExtension() const;
 
+    // Encoders a conversion runs at once: 1, or the processor count while
+    // "Convert Several Files at Once" is checked.
+    int SimultaneousEncoders() const;
+
     // The folder proposed for output on the volume with the most free space,
     // ending with "/".
     QString FindLargestDrive();
@@ -86,9 +90,12 @@ private:
     void OnTryTamsel();
     void OnHelp();
     void OnTaskListContextMenu(const QPoint& globalPos);
+    void OnSeveralAtOnce();
+    void ShowSeveralAtOnce(QWidget* menu) const;
 
     OutputSettings outputSettings;
     CDriveInfo driveInfo;
+    bool severalAtOnce = false;
 
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;

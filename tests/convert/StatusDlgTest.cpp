@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -32,6 +34,7 @@ const char* const kScript = R"(#!/bin/sh
 dir=$(dirname "$0")
 for last; do :; done
 echo "start $2" >> "$dir/starts.log"
+echo $$ >> "$dir/pids.log"
 printf 'size=     652kB time=00:00:15.00 bitrate= 128.0kbits/s speed=1x\r' >&2
 sleep 0.3
 case "$2" in
@@ -309,4 +312,67 @@ TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderAndGivesBackTheUsersFile) {
         EXPECT_EQ(ReadOutputFile("hang.mp3"), "the user's own file");
         EXPECT_TRUE(shell.requests.empty());
     }
+}
+
+// Several at once: the texts stay those of one task at a time, the upper line
+// following the lowest-numbered task still running and the total adding up
+// the running tasks' percentages.
+TEST_F(StatusDlgTest, SeveralAtOnceKeepTheTextsOfOneTask) {
+    if (QThread::idealThreadCount() < 2)
+        GTEST_SKIP() << "one processor";
+    main.OnCommand(ID_OPERATION_SIMULTANEOUS);
+    ASSERT_EQ(main.SimultaneousEncoders(), QThread::idealThreadCount());
+    for (const char* name : {"one.avi", "two.avi", "three.avi"})
+        Add(name);
+    ConversionWatcher watcher;
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(Starts().size(), 3);
+    // Tasks 1 and 2 at half their clips, task 3 not started: (50 + 50) / 3.
+    if (QThread::idealThreadCount() == 2)
+        EXPECT_TRUE(watcher.totals.contains("33|Current Task 1.  Total tasks: 3 ---  33% Finished"))
+            << QStringList(watcher.totals.values()).join(", ").toStdString();
+    EXPECT_TRUE(watcher.captions.contains("Converting   one.avi ..."));
+    EXPECT_FALSE(watcher.captions.filter("Converting").isEmpty());
+    EXPECT_EQ(watcher.captions.last(), "Finished");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
+    EXPECT_EQ(OutputFolder(), QStringList({"one.mp3", "three.mp3", "two.mp3"}));
+}
+
+// STOP with two encoders running kills both (no process is left), removes
+// both unfinished files, gives back the user's file and starts nothing more.
+TEST_F(StatusDlgTest, StopWithTwoEncodersRunningEndsBoth) {
+    if (QThread::idealThreadCount() < 2)
+        GTEST_SKIP() << "one processor";
+    main.OnCommand(ID_OPERATION_SIMULTANEOUS);
+    ASSERT_NO_FATAL_FAILURE(WriteOutputFile("hang one.mp3", "the user's own file"));
+    Add("hang one.avi");
+    Add("hang two.avi");
+    Add("three.avi");
+    ConversionWatcher watcher;
+    QTimer::singleShot(0, [&] {
+        WaitUntil(
+            [&] {
+                return watcher.Dialog() && Starts().size() == 2 &&
+                       ReadOutputFile("hang one.mp3") == "partial\n" &&
+                       ReadOutputFile("hang two.mp3") == "partial\n";
+            },
+            10000);
+        PressStop(watcher.Dialog());
+    });
+    QElapsedTimer timer;
+    timer.start();
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_GE(timer.elapsed(), 2000);
+    EXPECT_EQ(Starts().size(), 2);
+    QFile log(folder + "pids.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList pids = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(pids.size(), 2);
+    for (const QString& pid : pids)
+        EXPECT_NE(::kill(pid.toInt(), 0), 0) << pid.toStdString(); // killed and collected
+    EXPECT_EQ(OutputFolder(), QStringList({"hang one.mp3"}));
+    EXPECT_EQ(ReadOutputFile("hang one.mp3"), "the user's own file");
+    EXPECT_EQ(boxes.boxes.size(), 1u); // the question only
 }

@@ -229,7 +229,8 @@ TEST_F(OstrelaDlgTest, ListsTheSettingsChoicesAndMenusAsDesigned) {
     EXPECT_EQ(menus.join(',').toStdString(),
               "System:0,Restore Default Settings:32791,-,Visit Our Website:32785,"
               "About:32786,-,Exit:32771,Operation:0,Add Files:32773,Delete "
-              "File:32774,Delete All Files:32792,Select Movie Clip:32775,* "
+              "File:32774,Delete All Files:32792,Select Movie Clip:32775,Convert Several Files at "
+              "Once:32800,* "
               "Extract Audio From DVD ?  *:0,Tamsel -- Give It A Try NOW:32799");
 }
 
@@ -304,8 +305,8 @@ TEST_F(OstrelaDlgTest, RightClickOnTheEmptyListOffersTheOperationsAndDeleteAllCl
     const QPoint empty(20, viewport->height() - 5);
     ASSERT_FALSE(dlg->taskList->itemAt(empty));
     QTest::mouseClick(viewport, Qt::RightButton, {}, empty);
-    EXPECT_EQ(shown,
-              QStringList({"Add Files", "Delete File", "Delete All Files", "Select Movie Clip"}));
+    EXPECT_EQ(shown, QStringList({"Add Files", "Delete File", "Delete All Files",
+                                  "Select Movie Clip", "Convert Several Files at Once"}));
     EXPECT_TRUE(dlg->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly).isEmpty());
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[1].text, "Are you sure to delete all the files?");
