@@ -483,8 +483,31 @@ void COstrelaDlg::OnConvert() {
                                                  snapshot.extension),
                                  BuildEncoderCommand(i)});
     }
+    // Every row starts afresh and then shows what became of its task.
+    for (int i = 0; i < taskList->GetItemCount(); ++i) {
+        taskList->SetItemImage(i, TaskImageVideoFile);
+        taskList->SetItemToolTip(i, QString());
+    }
     CStatusDlg dlg(std::move(snapshot), this);
     dlg.exec();
+    const ConversionEngine& engine = dlg.Engine();
+    for (int i = 0; i < engine.JobCount() && i < taskList->GetItemCount(); ++i) {
+        switch (engine.ResultOf(i)) {
+        case JobResult::Done:
+            taskList->SetItemImage(i, TaskImageDone);
+            break;
+        case JobResult::Failed:
+            taskList->SetItemImage(i, TaskImageFailed);
+            taskList->SetItemToolTip(i, QStringLiteral("Could not be converted: ") +
+                                            engine.ReasonOf(i));
+            break;
+        case JobResult::Stopped:
+            taskList->SetItemImage(i, TaskImageStopped);
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 void COstrelaDlg::OnOutputFormat(int code) {

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "platform/DialogManager.h"
+#include "res/Pictures.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 
@@ -375,4 +376,38 @@ TEST_F(StatusDlgTest, StopWithTwoEncodersRunningEndsBoth) {
     EXPECT_EQ(OutputFolder(), QStringList({"hang one.mp3"}));
     EXPECT_EQ(ReadOutputFile("hang one.mp3"), "the user's own file");
     EXPECT_EQ(boxes.boxes.size(), 1u); // the question only
+    // The rows show two stopped tasks and one that never started.
+    EXPECT_EQ(main.taskList->GetItemImage(0), TaskImageStopped);
+    EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageStopped);
+    EXPECT_EQ(main.taskList->GetItemImage(2), TaskImageVideoFile);
+}
+
+// After a conversion each row shows what became of its task, a failed one
+// says why; the next conversion starts every row afresh.
+TEST_F(StatusDlgTest, RowsShowTheResultAndTheReasonOfAFailure) {
+    Add("good.avi");
+    Add("bad.avi");
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(main.taskList->GetItemImage(0), TaskImageDone);
+    EXPECT_EQ(main.taskList->GetItemToolTip(0), "");
+    EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageFailed);
+    EXPECT_EQ(main.taskList->GetItemToolTip(1),
+              "Could not be converted: the encoder ended with code 1");
+    Add("new.avi");
+    EXPECT_EQ(main.taskList->GetItemImage(2), TaskImageVideoFile);
+    QFile(folder + "vexa.exe").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    main.OnCommand(IDC_CONVERT);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(main.taskList->GetItemImage(row), TaskImageFailed) << row;
+        EXPECT_EQ(main.taskList->GetItemToolTip(row),
+                  "Could not be converted: the encoder was not found at " + folder + "vexa.exe")
+            << row;
+    }
+}
+
+TEST(TimeLeftTextTest, ReadsAsTheProgramsOwnMessages) {
+    EXPECT_EQ(FormatTimeLeft(-1), "");
+    EXPECT_EQ(FormatTimeLeft(0), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(59.4), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(130), "About 2 min 10 s left");
 }
