@@ -80,7 +80,7 @@ void ChooseClip(double& start, double& end) {
 }
 } // namespace
 
-class ConvertEndToEnd : public ::testing::TestWithParam<FormatCase> {
+template <typename Base> class ConvertEndToEndBase : public Base {
 protected:
     static void SetUpTestSuite() {
         media = std::make_unique<QTemporaryDir>();
@@ -107,6 +107,9 @@ protected:
     MessageBoxRecorder boxes;
     ShellRecorder shell;
 };
+
+using ConvertEndToEnd = ConvertEndToEndBase<::testing::TestWithParam<FormatCase>>;
+using ConvertEndToEndKeepOriginal = ConvertEndToEndBase<::testing::Test>;
 
 TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
     const FormatCase& c = GetParam();
@@ -167,6 +170,37 @@ INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                                            FormatCase{2, 0, 2, 0, "pcm_s16le", 32000, 1, "wav"},
                                            FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"}),
                          [](const auto& info) { return std::string(info.param.extension); });
+
+// Keeping the original sound through the main window, with several encoders
+// at once: each task gets the container of its own track, and a task whose
+// title is taken writes a distinct file with its own extension.
+TEST_F(ConvertEndToEndKeepOriginal, EachTaskKeepsItsTrackInItsOwnContainer) {
+    main.AddFile(media->path() + "/plain.avi");      // MP3 sound
+    main.AddFile(media->path() + "/" + kSpacedName); // AAC sound
+    main.AddFile(media->path() + "/plain.avi");
+    ASSERT_EQ(main.taskList->GetItemCount(), 3);
+    main.SetOutputFormatRadios(FormatKeepOriginal);
+    main.OnCommand(ID_OPERATION_SIMULTANEOUS);
+    const QString folder = output.path() + "/kept";
+    GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder);
+
+    main.OnCommand(IDC_CONVERT);
+
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
+    const struct {
+        QString file;
+        const char* codec;
+    } expected[] = {
+        {"plain.mp3", "mp3"}, {"plain (2).mp3", "mp3"}, {kSpacedName.chopped(4) + ".m4a", "aac"}};
+    for (const auto& e : expected) {
+        const MediaFacts facts = ProbeMedia(folder + "/" + e.file);
+        ASSERT_TRUE(facts.ok) << e.file.toStdString();
+        EXPECT_EQ(facts.codec, e.codec);
+        EXPECT_NEAR(facts.duration, kSourceSeconds, 0.2);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
 
 namespace {
 
