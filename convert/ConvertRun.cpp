@@ -183,7 +183,12 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
         out << line << Qt::endl;
     });
 
-    StopOnSignal stop([&engine] { engine.Stop(); });
+    StopOnSignal stop([&] {
+        engine.Stop();
+        // Stopped between two runs, nothing is left to end and report it.
+        if (engine.IsFinished())
+            loop.quit();
+    });
     QTimer::singleShot(0, &engine, [&] {
         engine.Start();
         progress.start();
