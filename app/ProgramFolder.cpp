@@ -1,6 +1,6 @@
 #include "app/ProgramFolder.h"
 
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 
 QString ProgramFolderOf(const QString& executablePath) {
     const qsizetype slash = executablePath.lastIndexOf('/');

@@ -5,7 +5,7 @@
 #include "platform/ListCtrl.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowMessage.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "res/Templates.h"
 #include "tasks/OstrelaDlg.h"

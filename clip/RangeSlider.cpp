@@ -1,7 +1,7 @@
 #include "clip/RangeSlider.h"
 
 #include "platform/WindowMessage.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 
 #include <QFocusEvent>
 #include <QImage>

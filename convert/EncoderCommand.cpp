@@ -2,7 +2,7 @@
 
 #include "app/ProgramFolder.h"
 #include "platform/CommandLine.h"
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 #include "tasks/TaskTable.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 // Any .desktop file resolves to nothing or to an absolute path without NULs.
 
-#include "tasks/FileDropListCtrl.h"
+#include "platform/Shortcut.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     f.write(reinterpret_cast<const char*>(data), qint64(size));
     f.close();
-    const QString target = CFileDropListCtrl::ResolveShortcut(path);
+    const QString target = ResolveShortcut(path);
     if (!target.isEmpty() && (!target.startsWith('/') || target.contains(QChar(0))))
         std::abort();
     return 0;

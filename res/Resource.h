@@ -11,11 +11,6 @@ constexpr int IDD_CLIP_DIALOG = 132;
 constexpr int IDD_STATUS_DIALOG = 133;
 constexpr int IDB_TASK_IMAGES = 136;
 
-// Standard dialog buttons
-constexpr int IDC_OK = 1;
-constexpr int IDC_CANCEL = 2;
-constexpr int IDC_STATIC = -1;
-
 // Main window (template 102)
 constexpr int IDC_TASK_LIST = 1000;
 constexpr int IDC_ADD_FILES = 1001;

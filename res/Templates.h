@@ -1,7 +1,7 @@
 #pragma once
 // The dialog templates of the program's windows.
 
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 
 const DialogTemplate& AboutBoxTemplate();     // 100
 const DialogTemplate& MainDialogTemplate();   // 102

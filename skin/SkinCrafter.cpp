@@ -4,8 +4,6 @@
 //    2 OpenSkinFile (string)     18 ActivateSkin
 //   21 AssignSkinElement (window handle as long, element name, long)
 //    7 CloseSkin
-//  100 CallHistory (long index): the method number of the index-th call this
-//      object received, -1 past the end (for checking a host's call order)
 
 #include "SkinEngine.h"
 #include "app/SkinCrafter.h"
@@ -14,18 +12,15 @@
 
 #include <QString>
 #include <memory>
-#include <vector>
 
 #define SKIN_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
 const char* const kClassName = "SkinCrafter.SCSkin";
-constexpr int32_t kCallHistory = 100;
 
 struct SkinObject : OstrelaDispatch {
     SkinEngine engine;
-    std::vector<int32_t> history;
 };
 
 bool IsLong(const OstrelaVariant* args, int32_t count, int32_t i) {
@@ -39,13 +34,6 @@ bool IsString(const OstrelaVariant* args, int32_t count, int32_t i) {
 int32_t Invoke(OstrelaDispatch* self, int32_t dispid, const OstrelaVariant* args, int32_t count) {
     auto* object = static_cast<SkinObject*>(self);
     SkinEngine& e = object->engine;
-    if (dispid == kCallHistory) {
-        if (!IsLong(args, count, 0))
-            return OSTRELA_DISP_E_TYPEMISMATCH;
-        const int32_t i = args[0].lVal;
-        return i >= 0 && size_t(i) < object->history.size() ? object->history[size_t(i)] : -1;
-    }
-    object->history.push_back(dispid);
     switch (dispid) {
     case CSkinDriver::kSetSkinOption17:
     case CSkinDriver::kSetSkinOption1:

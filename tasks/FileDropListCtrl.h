@@ -38,10 +38,6 @@ public:
     // False, changing nothing, when UseHandler is asked for without a handler.
     bool SetDropConfig(const DropConfig& config);
 
-    // The target of a symbolic link (followed to its end) or of a .desktop file
-    // of Type=Link whose URL is a local file; empty for every other path.
-    static QString ResolveShortcut(const QString& path);
-
     // Whether the configuration takes the path; kind becomes FolderPath or
     // FilePath for a folder or a regular file.
     bool AcceptDroppedPath(const QString& path, unsigned* kind) const;

@@ -1,7 +1,7 @@
 #include "tasks/Settings.h"
 
 #include "app/ProgramFolder.h"
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // Text fields hold UTF-8 in fixed 260-byte fields; what does not fit is refused,
 // never cut.
 
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 
 #include <QString>
 #include <cstdint>

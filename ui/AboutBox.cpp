@@ -1,6 +1,6 @@
 #include "ui/AboutBox.h"
 
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "res/Templates.h"
 #include "res/WebPages.h"

@@ -55,14 +55,6 @@ protected:
             Install(BinDir() + file, file);
     }
 
-    // The method numbers the skin object received, in order.
-    static QList<int> History() {
-        QList<int> calls;
-        for (int i = 0, dispid; (dispid = theApp.skin.InvokeHelper(100, {i})) >= 0; ++i)
-            calls << dispid;
-        return calls;
-    }
-
     static QWidget* Strip(QWidget* dlg) {
         return dlg->findChild<QWidget*>("skinCaptionStrip", Qt::FindDirectChildrenOnly);
     }
@@ -71,15 +63,14 @@ protected:
     QColor windowBefore;
 };
 
-TEST_F(SkinTest, CalledInStartUpOrderWithACaptionStripThatMovesMinimisesAndCloses) {
+// The call order itself is checked with the recording stand-in (OstrelaAppTest).
+TEST_F(SkinTest, CaptionStripMovesMinimisesAndClosesAndExitTakesTheSkinOff) {
     InstallAll();
-    QList<int> whileShown;
     QString title;
     QPoint moved;
     bool menuBelowStrip = false, minimised = false;
     const bool result = Run(
         [&](COstrelaDlg* dlg) {
-            whileShown = History();
             title = dlg->windowTitle();
             QWidget* strip = Strip(dlg);
             ASSERT_NE(strip, nullptr);
@@ -98,14 +89,13 @@ TEST_F(SkinTest, CalledInStartUpOrderWithACaptionStripThatMovesMinimisesAndClose
         [](COstrelaDlg*) { FAIL() << "the caption's close button left the window open"; });
     EXPECT_FALSE(result);
     EXPECT_EQ(FindComponentLibrary("SkinCrafter.SCSkin"), folder + "SkinCrafter.dll");
-    EXPECT_EQ(whileShown, QList<int>({17, 1, 2, 18, 21}));
     EXPECT_EQ(title, "Ostrela");
     EXPECT_TRUE(menuBelowStrip);
     EXPECT_EQ(moved, QPoint(50, 30));
     EXPECT_TRUE(minimised);
     EXPECT_NE(qApp->styleSheet(), styleSheetBefore) << "the skin stays until ExitInstance";
     EXPECT_EQ(theApp.ExitInstance(), 0);
-    EXPECT_EQ(History(), QList<int>({17, 1, 2, 18, 21, 7}));
+    EXPECT_EQ(qApp->styleSheet(), styleSheetBefore) << "ExitInstance takes the skin off";
     EXPECT_TRUE(boxes.boxes.empty());
 }
 

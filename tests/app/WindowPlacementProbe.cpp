@@ -5,7 +5,7 @@
 // The program folder is the first argument. WindowPlacementTest reads the lines.
 
 #include "app/Ostrela.h"
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 #include "tasks/FileDropListCtrl.h"
 #include "tasks/OstrelaDlg.h"
 #include "ui/FolderDlg.h"

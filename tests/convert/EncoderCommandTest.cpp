@@ -5,7 +5,7 @@
 #include "convert/EncoderCommand.h"
 #include "TestSupport.h"
 #include "platform/CommandLine.h"
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 #include "tasks/TaskTable.h"
 
 #include <QFile>

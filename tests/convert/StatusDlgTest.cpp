@@ -3,7 +3,7 @@
 #include "ConversionWatcher.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 

@@ -7,7 +7,7 @@
 #include "clip/ClipDlg.h"
 #include "clip/RangeSlider.h"
 #include "platform/ListCtrl.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"

@@ -10,7 +10,7 @@
 #include "app/ProgramFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 

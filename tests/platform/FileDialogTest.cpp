@@ -1,6 +1,7 @@
 // The file dialog's list of types, as a real dialog shows and applies it (the
 // dialog is set up, never shown).
 
+#include "TestSupport.h"
 #include "platform/FileDialog.h"
 
 #include <QComboBox>
@@ -15,12 +16,14 @@ TEST(FileDialog, EachTypeShowsItsTextOnceAndFiltersByItsPatterns) {
     QFileDialog dialog;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     QStringList shown;
-    SetFileDialogResponder([&](const FileDialogRequest& request) {
-        SetUpFileDialog(dialog, request);
-        return QStringList();
-    });
-    files.DoModal();
-    SetFileDialogResponder(nullptr);
+    {
+        testing_support::SeamGuard seam(&SetFileDialogResponder,
+                                        [&](const FileDialogRequest& request) {
+                                            SetUpFileDialog(dialog, request);
+                                            return QStringList();
+                                        });
+        files.DoModal();
+    }
 
     auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
     ASSERT_TRUE(types);

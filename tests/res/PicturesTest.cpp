@@ -1,5 +1,5 @@
 #include "platform/ListCtrl.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Pictures.h"
 #include "res/Templates.h"
 

@@ -3,7 +3,7 @@
 // in order, and samples of its lower bar and total line while it runs.
 
 #include "convert/StatusDlg.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Resource.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -17,33 +17,16 @@ QString BinDir() {
     return QStringLiteral(OSTRELA_BIN_DIR "/");
 }
 
-MessageBoxRecorder::MessageBoxRecorder() {
-    previous = SetMessageBoxResponder([this](const MessageBoxRequest& request) {
-        boxes.push_back(request);
-        if (onShow)
-            onShow(request);
-        if (!answers.empty()) {
-            const int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return (request.flags & 0xF) == MB_YESNO ? IDYES : IDOK;
-    });
-}
-
-MessageBoxRecorder::~MessageBoxRecorder() {
-    SetMessageBoxResponder(std::move(previous));
-}
-
-ShellRecorder::ShellRecorder() {
-    previous = SetShellHandler([this](const ShellRequest& request) {
-        requests.push_back(request);
-        return result;
-    });
-}
-
-ShellRecorder::~ShellRecorder() {
-    SetShellHandler(std::move(previous));
+int MessageBoxRecorder::Answer(const MessageBoxRequest& request) {
+    boxes.push_back(request);
+    if (onShow)
+        onShow(request);
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return (request.flags & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
 ProgramFolderOverride::ProgramFolderOverride(const QString& folder) {

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -18,37 +20,50 @@ namespace testing_support {
 // The build's program folder (where ostrela, vexa.exe and the libraries lie), with "/".
 QString BinDir();
 
+// Puts a handler into one of the platform seams (each seam's setter returns
+// the handler it replaces) for the guard's life, then puts the previous one back:
+//   SeamGuard beep(&SetMessageBeepHandler, [&](unsigned type) { beeps.push_back(type); });
+template <class Handler> class SeamGuard {
+public:
+    SeamGuard(Handler (*set)(Handler), std::type_identity_t<Handler> handler)
+        : set(set), previous(set(std::move(handler))) {}
+    ~SeamGuard() { set(std::move(previous)); }
+    SeamGuard(const SeamGuard&) = delete;
+    SeamGuard& operator=(const SeamGuard&) = delete;
+
+private:
+    Handler (*set)(Handler);
+    Handler previous;
+};
+
 // Records every message box and answers it: the queued answers first, then
 // IDYES for Yes/No boxes and IDOK for the others. An optional hook runs for
 // each box before it is answered (to look at windows while a box is "open").
 class MessageBoxRecorder {
 public:
-    MessageBoxRecorder();
-    ~MessageBoxRecorder();
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
-
     std::vector<MessageBoxRequest> boxes;
     std::deque<int> answers;
     std::function<void(const MessageBoxRequest&)> onShow;
 
 private:
-    MessageBoxResponder previous;
+    int Answer(const MessageBoxRequest& request);
+
+    SeamGuard<MessageBoxResponder> seam{
+        &SetMessageBoxResponder,
+        [this](const MessageBoxRequest& request) { return Answer(request); }};
 };
 
 // Records every shell request and launches nothing; answers `result`.
 class ShellRecorder {
 public:
-    ShellRecorder();
-    ~ShellRecorder();
-    ShellRecorder(const ShellRecorder&) = delete;
-    ShellRecorder& operator=(const ShellRecorder&) = delete;
-
     std::vector<ShellRequest> requests;
     bool result = true;
 
 private:
-    ShellHandler previous;
+    SeamGuard<ShellHandler> seam{&SetShellHandler, [this](const ShellRequest& request) {
+                                     requests.push_back(request);
+                                     return result;
+                                 }};
 };
 
 // Makes the program folder a folder of the test's own for the guard's life.

@@ -132,50 +132,18 @@ TEST_F(FileDropListCtrlTest, ExtensionFilterComparesTheLastExtensionOfTheName) {
     EXPECT_EQ(received[0].first, upper);
 }
 
-TEST_F(FileDropListCtrlTest, SymbolicLinksResolveToTheFileAtTheirEndAndLoopsToNothing) {
+TEST_F(FileDropListCtrlTest, LinksArriveAsTheirTargetsAndBrokenOnesNotAtAll) {
     const QString target = File("holiday.avi");
     ASSERT_TRUE(QFile::link(target, Path("link one")));
-    ASSERT_TRUE(QFile::link(Path("link one"), Path("link two.lnk")));
-    EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(Path("link two.lnk")), target);
-
+    const QString desktop =
+        DesktopFile("clip.desktop", "Link", QUrl::fromLocalFile(target).toEncoded());
     ASSERT_TRUE(QFile::link(Path("nowhere.avi"), Path("broken")));
     ASSERT_TRUE(QFile::link(Path("loop b"), Path("loop a")));
     ASSERT_TRUE(QFile::link(Path("loop a"), Path("loop b")));
-    EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(Path("loop a")), "");
     UseHandler(CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AcceptFolders);
-    ASSERT_TRUE(Drop({Path("broken"), Path("loop a")}));
-    EXPECT_TRUE(received.empty());
-}
-
-TEST_F(FileDropListCtrlTest, DesktopLinksToLocalFilesResolveAndEverythingElseToNothing) {
-    const QString target = File("clip one.avi");
-    const QByteArray url = QUrl::fromLocalFile(target).toEncoded();
-    const QString links[] = {
-        DesktopFile("by url.desktop", "Link", url),
-        DesktopFile("escaped.desktop", "Link", target.toUtf8().replace(' ', "\\s")),
-        File("by path.DESKTOP",
-             "# a link\n[Desktop Entry]\nName=Clip\nURL = " + target.toUtf8() + "\nType = Link\n"),
-        File("first type.desktop", "[Desktop Entry]\nType=Link\nType=Application\nURL=" + url),
-    };
-    for (const QString& link : links)
-        EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(link), target) << link.toStdString();
-
-    const QString nothing[] = {
-        QString(),
-        target,
-        Folder("folder"),
-        Path("missing.desktop"),
-        DesktopFile("web.desktop", "Link", "https://example.org/x.avi"),
-        DesktopFile("app.desktop", "Application", url),
-        DesktopFile("relative.desktop", "Link", "clip.avi"),
-        DesktopFile("relative url.desktop", "Link", "file:clip%20one.avi"),
-        DesktopFile("nul.desktop", "Link", url + "%00.txt"),
-        File("second type.desktop", "[Desktop Entry]\nType=Application\nType=Link\nURL=" + url),
-        DesktopFile("link.txt", "Link", url),
-        File("group.desktop", "[Desktop Entry]\nType=Link\n[Desktop Action x]\nURL=" + url + "\n"),
-    };
-    for (const QString& path : nothing)
-        EXPECT_EQ(CFileDropListCtrl::ResolveShortcut(path), "") << path.toStdString();
+    ASSERT_TRUE(Drop({Path("broken"), Path("link one"), Path("loop a"), desktop}));
+    const decltype(received) expected = {{target, 128u}, {target, 128u}};
+    EXPECT_EQ(received, expected);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "platform/FileDialog.h"
-#include "res/DialogTemplate.h"
+#include "platform/DialogManager.h"
 #include "res/Menus.h"
 #include "res/Resource.h"
 #include "tasks/MediaProbe.h"
@@ -43,6 +43,7 @@ namespace {
 
 using testing_support::MessageBoxRecorder;
 using testing_support::ProgramFolderOverride;
+using testing_support::SeamGuard;
 using testing_support::ShellRecorder;
 using testing_support::WaitUntil;
 
@@ -77,23 +78,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(temp.isValid());
         programFolder = std::make_unique<ProgramFolderOverride>(temp.path());
-        previousFiles = SetFileDialogResponder([this](const FileDialogRequest& r) {
-            fileRequests.push_back(r);
-            return filesToAdd;
-        });
-        previousFolders =
-            CFolderDialog::SetResponder([this](const CFolderDialog& d, QString& path) {
-                folderRequests << QString("%1|%2|%3|%4")
-                                      .arg(d.Title(), d.InitialFolder())
-                                      .arg(d.Flags(), 0, 16)
-                                      .arg(d.Parent() == dlg.get());
-                path = temp.path();
-                return folderAnswer;
-            });
-        previousMove = COstrelaDlg::SetSystemMoveHandler([this](QWindow* w) {
-            moves.push_back(w);
-            return moveHandled;
-        });
         SetMediaInfoLibraryName(FAKE_MEDIAINFO_PATH);
         FakeTrace(true);
         dlg = std::make_unique<COstrelaDlg>();
@@ -107,9 +91,6 @@ protected:
         theApp.m_pMainWnd = nullptr;
         dlg.reset();
         SetMediaInfoLibraryName(realLibrary);
-        COstrelaDlg::SetSystemMoveHandler(previousMove);
-        CFolderDialog::SetResponder(previousFolders);
-        SetFileDialogResponder(previousFiles);
     }
 
     template <class T = QWidget> T* Item(int id) const { return GetDlgItemAs<T>(dlg.get(), id); }
@@ -201,13 +182,29 @@ protected:
 
     QStringList filesToAdd;
     std::vector<FileDialogRequest> fileRequests;
-    FileDialogResponder previousFiles;
+    SeamGuard<FileDialogResponder> files{&SetFileDialogResponder,
+                                         [this](const FileDialogRequest& r) {
+                                             fileRequests.push_back(r);
+                                             return filesToAdd;
+                                         }};
     QStringList folderRequests; // title|initial folder|flags|owned by the main window
     int folderAnswer = -1;
-    CFolderDialog::Responder previousFolders;
+    SeamGuard<CFolderDialog::Responder> folders{
+        &CFolderDialog::SetResponder, [this](const CFolderDialog& d, QString& path) {
+            folderRequests << QString("%1|%2|%3|%4")
+                                  .arg(d.Title(), d.InitialFolder())
+                                  .arg(d.Flags(), 0, 16)
+                                  .arg(d.Parent() == dlg.get());
+            path = temp.path();
+            return folderAnswer;
+        }};
     std::vector<QWindow*> moves;
     bool moveHandled = true;
-    COstrelaDlg::SystemMoveHandler previousMove;
+    SeamGuard<COstrelaDlg::SystemMoveHandler> move{&COstrelaDlg::SetSystemMoveHandler,
+                                                   [this](QWindow* w) {
+                                                       moves.push_back(w);
+                                                       return moveHandled;
+                                                   }};
 
     std::unique_ptr<COstrelaDlg> dlg;
 };

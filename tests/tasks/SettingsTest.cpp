@@ -2,8 +2,8 @@
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"
-#include "platform/ModulePath.h"
-#include "res/DialogTemplate.h"
+#include "platform/FileSystem.h"
+#include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 

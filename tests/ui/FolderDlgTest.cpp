@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 #include "ui/FolderDlg.h"
 
+#include "platform/Beep.h"
+
 #include <QDir>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -51,26 +53,20 @@ protected:
         root = temp.path();
         ASSERT_TRUE(QDir(root).mkpath("alpha/beta"));
         ASSERT_TRUE(QDir(root).mkpath("gamma"));
-        previousBeep = SetMessageBeepHandler([this](unsigned type) { beeps.push_back(type); });
-    }
-    void TearDown() override {
-        SetMessageBeepHandler(previousBeep);
-        CFolderDialog::SetOnShow(nullptr);
     }
 
     // Runs the dialog; `drive` acts on the open window inside its modal loop.
     int Run(CFolderDialog& dialog, std::function<void(CFolderBrowseWindow*)> drive) {
-        CFolderDialog::SetOnShow([drive](CFolderBrowseWindow* window) {
-            QTimer::singleShot(0, window, [window, drive] { drive(window); });
-            // Never hang the run: a dialog left open is a failure.
-            QTimer::singleShot(10000, window, [window] {
-                ADD_FAILURE() << "the folder dialog was left open";
-                window->reject();
+        testing_support::SeamGuard show(
+            &CFolderDialog::SetOnShow, [drive](CFolderBrowseWindow* window) {
+                QTimer::singleShot(0, window, [window, drive] { drive(window); });
+                // Never hang the run: a dialog left open is a failure.
+                QTimer::singleShot(10000, window, [window] {
+                    ADD_FAILURE() << "the folder dialog was left open";
+                    window->reject();
+                });
             });
-        });
-        const int result = dialog.DoModal();
-        CFolderDialog::SetOnShow(nullptr);
-        return result;
+        return dialog.DoModal();
     }
 
     static void Click(QPushButton* button) {
@@ -89,7 +85,8 @@ protected:
     QTemporaryDir temp;
     QString root;
     std::vector<unsigned> beeps;
-    std::function<void(unsigned)> previousBeep;
+    testing_support::SeamGuard<MessageBeepHandler> beep{
+        &SetMessageBeepHandler, [this](unsigned type) { beeps.push_back(type); }};
 };
 
 TEST_F(FolderDialogTest, OpensWithTheInitialFolderSelectedAndHooksInCallbackOrder) {

@@ -17,6 +17,11 @@
 class QDialog;
 class QWidget;
 
+// The standard button ids, and the id of a control that is never looked up.
+constexpr int IDC_OK = 1;
+constexpr int IDC_CANCEL = 2;
+constexpr int IDC_STATIC = -1;
+
 enum class ControlKind {
     PushButton,
     DefPushButton,

@@ -1,6 +1,4 @@
-#include "res/DialogTemplate.h"
-
-#include "res/Resource.h"
+#include "platform/DialogManager.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "platform/ModulePath.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
