@@ -1,35 +1,24 @@
 #include "clip/ClipDlg.h"
 
-#include "app/Ostrela.h"
 #include "clip/RangeSlider.h"
-#include "platform/ListCtrl.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowMessage.h"
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "res/Templates.h"
-#include "tasks/OstrelaDlg.h"
-#include "tasks/TaskTable.h"
 
+#include <QComboBox>
 #include <QPushButton>
 #include <algorithm>
 
-namespace {
-// The task list row the dialog works on, which is also the task's entry in
-// the table: the main window's first selected row, or -1.
-int SelectedTaskRow() {
-    COstrelaDlg* main = AfxGetMainDlg();
-    if (!main || !main->taskList)
-        return -1;
-    const int row = main->taskList->GetNextSelectedItem(-1);
-    return row >= 0 && row < TASK_TABLE_SIZE ? row : -1;
-}
-} // namespace
-
-CClipDlg::CClipDlg(QWidget* parent) : QDialog(parent ? parent : AfxGetMainDlg()) {
-    BuildDialog(this, ClipDialogTemplate());
+CClipDlg::CClipDlg(const ClipTask& task, QWidget* parent) : QDialog(parent), task(task) {
+    // One track leaves nothing to choose: the dialog stays as designed.
+    const bool choosesTrack = task.tracks.tracks.size() > 1;
+    BuildDialog(this, choosesTrack ? ClipDialogWithTrackTemplate() : ClipDialogTemplate());
     rangeSlider = GetDlgItemAs<CRangeSlider>(this, IDC_RANGE_SLIDER);
     Q_ASSERT(rangeSlider);
+    if (choosesTrack)
+        trackList = GetDlgItemAs<QComboBox>(this, IDC_SOUND_TRACK);
     if (auto* ok = GetDlgItemAs<QPushButton>(this, IDC_OK))
         connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     if (auto* cancel = GetDlgItemAs<QPushButton>(this, IDC_CANCEL))
@@ -58,20 +47,22 @@ void CClipDlg::UpdateData(bool saveAndValidate) {
 }
 
 bool CClipDlg::OnInitDialog() {
-    const int row = SelectedTaskRow();
-    if (row >= 0) {
-        const TaskRecord& r = taskTable[row];
-        // These may correct the stored clip and notify; the texts below then
-        // show the record's own values.
-        rangeSlider->SetLimits(0.0, r.duration);
-        rangeSlider->SetSelection(r.clipStart, r.clipStart + r.clipLength);
-        startText = FormatTimeText(r.clipStart);
-        endText = FormatTimeText(r.clipStart + r.clipLength);
-        lengthText = FormatTimeText(r.clipLength);
-        const QString title = AfxGetMainDlg()->taskList->GetItemText(row, 0);
-        SetDlgItemText(this, IDC_TITLE_LINE,
-                       QStringLiteral("Movie Title:%1       Duration:  %2")
-                           .arg(title, FormatTimeText(r.duration)));
+    const TaskRecord& r = task.record;
+    // These may correct the stored clip and notify; the texts below then
+    // show the record's own values.
+    rangeSlider->SetLimits(0.0, r.duration);
+    rangeSlider->SetSelection(r.clipStart, r.clipStart + r.clipLength);
+    startText = FormatTimeText(r.clipStart);
+    endText = FormatTimeText(r.clipStart + r.clipLength);
+    lengthText = FormatTimeText(r.clipLength);
+    SetDlgItemText(this, IDC_TITLE_LINE,
+                   QStringLiteral("Movie Title:%1       Duration:  %2")
+                       .arg(task.title, FormatTimeText(r.duration)));
+    if (trackList) {
+        trackList->clear();
+        for (int k = 0; k < task.tracks.tracks.size(); ++k)
+            trackList->addItem(DescribeSoundTrack(task.tracks.tracks[k], k));
+        trackList->setCurrentIndex(task.tracks.TrackToShow());
     }
     UpdateData(false);
     if (QWidget* ok = GetDlgItem(this, IDC_OK))
@@ -98,23 +89,19 @@ void CClipDlg::OnRangeChanged() {
 }
 
 void CClipDlg::OnOK() {
-    const int row = SelectedTaskRow();
     double s = 0, e = 0;
     rangeSlider->GetSelection(s, e);
-    if (row >= 0) {
-        // Shift with the arrow keys can leave the end below the start; the
-        // encoder needs a clip that starts at the earlier point and has a
-        // length that is not negative.
-        const double start = std::min(s, e);
-        const double end = std::max(s, e);
-        TaskRecord& r = taskTable[row];
-        r.clipStart = start;
-        r.clipLength = end - start;
-        r.clipSet = 1;
-        CListCtrl* list = AfxGetMainDlg()->taskList;
-        list->SetItemText(row, 1, FormatTimeText(start));
-        list->SetItemText(row, 2, FormatTimeText(end));
-    }
+    // Shift with the arrow keys can leave the end below the start; the
+    // encoder needs a clip that starts at the earlier point and has a length
+    // that is not negative.
+    const double start = std::min(s, e);
+    clipEnd = std::max(s, e);
+    task.record.clipStart = start;
+    task.record.clipLength = clipEnd - start;
+    task.record.clipSet = 1;
+    // The track the list shows is the one converted: OK makes it the task's.
+    if (trackList && trackList->currentIndex() >= 0)
+        task.tracks.chosenTrack = trackList->currentIndex();
     UpdateData(true);
     QDialog::accept();
 }

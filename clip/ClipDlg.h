@@ -1,31 +1,48 @@
 #pragma once
-// The clip dialog: limits the task of the selected task-list row to a clip
-// between a start and an end point inside the source's playing time. The
-// range slider spans the whole playing time; the start, end and length of its
-// selection follow every movement as time text. OK stores the clip in the
-// task's entry and in the row's "Start" and "End" columns; Cancel stores
-// nothing.
+// The clip dialog: limits one task to a clip between a start and an end point
+// inside the source's playing time, and for a file with several sound tracks
+// lets the user choose the one to convert. The range slider spans the whole
+// playing time; the start, end and length of its selection follow every
+// movement as time text. The caller hands in the task and, after OK, takes
+// the stored clip and track back from `task`; Cancel changes nothing.
+
+#include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 
 #include <QDialog>
 #include <QString>
 
 class CRangeSlider;
+class QComboBox;
+
+// What the dialog works on: a task's record, its row's title text (leading
+// blank included) and its sound tracks.
+struct ClipTask {
+    TaskRecord record{};
+    QString title;
+    TaskTracks tracks;
+};
 
 class CClipDlg : public QDialog {
     Q_OBJECT
 public:
-    // Without an owner the dialog belongs to the application's main window.
-    explicit CClipDlg(QWidget* parent = nullptr);
+    CClipDlg(const ClipTask& task, QWidget* parent);
     ~CClipDlg() override;
 
     // Initialises the dialog and runs it modally; IDOK or IDCANCEL.
     int DoModal();
 
-    // Puts the selected task's playing time and clip on the slider and the
-    // texts. Runs once, before the dialog is shown.
+    // Puts the task's playing time and clip on the slider and the texts, and
+    // its tracks in the list. Runs once, before the dialog is shown.
     bool OnInitDialog();
 
+    // The task; OK stores the clip (in order, clipSet 1) and, when the list
+    // is shown, the chosen track here.
+    ClipTask task;
+    double clipEnd = 0; // the end OK stored, for the row's "End" column
+
     CRangeSlider* rangeSlider = nullptr; // control 1013
+    QComboBox* trackList = nullptr;      // control 1011, null with fewer than two tracks
     QString startText;                   // static 1014
     QString endText;                     // static 1015
     QString lengthText;                  // static 1018
@@ -38,6 +55,6 @@ private:
     void UpdateData(bool saveAndValidate);
     // Follows the slider: start, end and the length rounded half up.
     void OnRangeChanged();
-    // Stores the selection, in order, in the task's entry and its row.
+    // Stores the selection, in order, and the chosen track in `task`.
     void OnOK();
 };

@@ -4,6 +4,7 @@
 #include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 
 #include <cmath>
 
@@ -32,17 +33,56 @@ QString ProgramArgument(const QString& path) {
     return QStringLiteral("\"\"");
 }
 
+const OutputFormatInfo kOutputFormats[] = {
+    {FormatMP3, "mp3", "-acodec libmp3lame"},
+    {FormatWAV, "wav", "-vn"},
+    {FormatAC3, "ac3", "-acodec ac3"},
+    // Video, subtitles and every other track stay out even where the
+    // track is not named because the library could not tell them.
+    {FormatKeepOriginal, "mka", "-vn -sn -acodec copy"},
+};
+
+// The library's format names and the container that stores each as it is.
+struct KeptContainer {
+    const char* format;
+    const char* extension;
+};
+const KeptContainer kKeptContainers[] = {
+    {"AAC", "m4a"},   {"ALAC", "m4a"},  {"AC-3", "ac3"}, {"E-AC-3", "eac3"}, {"Vorbis", "ogg"},
+    {"Opus", "opus"}, {"FLAC", "flac"}, {"PCM", "wav"},  {"DTS", "dts"},
+};
+
 } // namespace
 
+const OutputFormatInfo& OutputFormatOf(int format) {
+    for (const OutputFormatInfo& info : kOutputFormats)
+        if (info.format == format)
+            return info;
+    return kOutputFormats[0];
+}
+
 QString OutputExtensionOf(int format) {
-    switch (format) {
-    case FormatWAV:
-        return QStringLiteral("wav");
-    case FormatAC3:
-        return QStringLiteral("ac3");
-    default:
+    return QString::fromLatin1(OutputFormatOf(format).extension);
+}
+
+QString KeepOriginalExtension(const SoundTrack& track) {
+    if (TrackFormatName(track) == QLatin1String("MP3"))
         return QStringLiteral("mp3");
-    }
+    for (const KeptContainer& kept : kKeptContainers)
+        if (track.format == QLatin1String(kept.format))
+            return QString::fromLatin1(kept.extension);
+    return QStringLiteral("mka");
+}
+
+int KeepOriginalTrack(const TaskTracks& tracks) {
+    return tracks.TrackToShow();
+}
+
+QString TaskOutputExtension(int format, const TaskTracks& tracks) {
+    if (format != FormatKeepOriginal)
+        return OutputExtensionOf(format);
+    const int track = KeepOriginalTrack(tracks);
+    return track < 0 ? OutputExtensionOf(format) : KeepOriginalExtension(tracks.tracks[track]);
 }
 
 QString LocateEncoder() {
@@ -69,8 +109,11 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
 }
 
 QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,
-                                const QString& extension, const QString& encoderPath) {
-    const QString source = QuoteArgument(FixedText(task.sourcePath));
+                                const QString& extension, const QString& encoderPath,
+                                int audioStream) {
+    QString source = QuoteArgument(FixedText(task.sourcePath));
+    if (audioStream >= 0)
+        source += QStringLiteral(" -map 0:a:%1").arg(audioStream);
     const QString clip = BuildClipOption(task.duration, task.clipStart, task.clipLength);
     const QString output =
         QuoteArgument(BuildOutputPath(settings.outputFolder, FixedText(task.title), extension));
@@ -78,19 +121,22 @@ QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& se
     const QString channels = settings.channels == 1 ? QStringLiteral("1") : QStringLiteral("2");
     const QString sampleRate = QString::number(settings.sampleRate);
 
-    QString codec;
-    switch (settings.format) {
-    case FormatWAV:
-        codec = QStringLiteral("-vn");
-        break;
-    case FormatAC3:
-        codec = QStringLiteral("-acodec ac3");
-        break;
-    default:
-        codec = QStringLiteral("-acodec libmp3lame");
-        break;
-    }
+    const QString codec = QString::fromLatin1(OutputFormatOf(settings.format).codecArguments);
 
-    return ProgramArgument(encoderPath) + " -i " + source + ' ' + clip + " -y " + codec + " -ab " +
-           bitrate + " -ac " + channels + " -ar " + sampleRate + ' ' + output;
+    const QString head =
+        ProgramArgument(encoderPath) + " -i " + source + ' ' + clip + " -y " + codec;
+    if (settings.format == FormatKeepOriginal)
+        return head + ' ' + output;
+    return head + " -ab " + bitrate + " -ac " + channels + " -ar " + sampleRate + ' ' + output;
+}
+
+QString BuildTaskCommandLine(const TaskRecord& task, const TaskTracks& tracks,
+                             const OutputSettings& settings, const QString& encoderPath) {
+    int stream = -1;
+    if (settings.format == FormatKeepOriginal)
+        stream = KeepOriginalTrack(tracks);
+    else if (tracks.chosenTrack >= 0 && tracks.chosenTrack < tracks.tracks.size())
+        stream = tracks.chosenTrack;
+    return BuildEncoderCommandLine(task, settings, TaskOutputExtension(settings.format, tracks),
+                                   encoderPath, stream);
 }

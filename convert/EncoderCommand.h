@@ -5,8 +5,13 @@
 #include <cstdint>
 
 struct TaskRecord;
+struct SoundTrack;
+struct TaskTracks;
 
-enum AudioFormat : int32_t { FormatMP3 = 1, FormatWAV = 2, FormatAC3 = 3 };
+// The format codes, as OutputSettings and the settings file's "OutputFormat"
+// hold them. Keep Original is 4, after the three the file always knew, so an
+// older version reading it checks no radio and converts to MP3.
+enum AudioFormat : int32_t { FormatMP3 = 1, FormatWAV = 2, FormatAC3 = 3, FormatKeepOriginal = 4 };
 
 // Filled by the Convert command from the main window's controls just before a
 // conversion; read by the command builder while it runs.
@@ -18,9 +23,35 @@ struct OutputSettings {
     int32_t channels = 0;   // 1 mono, 2 stereo
 };
 
-// The output file's extension for a format: "wav", "ac3", and "mp3" for every
-// other value, as with no format radio checked.
+// One output format: the extension of its files and the encoder arguments
+// that choose its codec.
+struct OutputFormatInfo {
+    int32_t format;
+    const char* extension;
+    const char* codecArguments;
+};
+
+// The entry of a format code; the MP3 entry for every code without one, as
+// with no format radio checked.
+const OutputFormatInfo& OutputFormatOf(int format);
+
+// The output file's extension for a format: "mp3", "wav", "ac3", and for Keep
+// Original "mka", the container that takes any track (a task's own container
+// is TaskOutputExtension's).
 QString OutputExtensionOf(int format);
+
+// The container that takes a sound track unchanged: AAC and ALAC "m4a", MP3
+// "mp3", AC-3 "ac3", E-AC-3 "eac3", Vorbis "ogg", Opus "opus", FLAC "flac",
+// PCM "wav", DTS "dts", anything else "mka".
+QString KeepOriginalExtension(const SoundTrack& track);
+
+// The track a task converts with Keep Original: the chosen one, else the
+// file's default, else the first; -1 when its tracks are unknown.
+int KeepOriginalTrack(const TaskTracks& tracks);
+
+// The extension of one task's output: the format's, or with Keep Original
+// the container of the task's track ("mka" when its tracks are unknown).
+QString TaskOutputExtension(int format, const TaskTracks& tracks);
 
 // The encoder beside the program; when it is not there, the one in the
 // temporary folder if it is this user's own and no one else may change it;
@@ -45,5 +76,17 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
 // one holding a quote but no blank is written unquoted, and one holding both
 // becomes an empty program name, so the start fails as for a missing encoder
 // instead of running whatever program a cut-off path would name.
+//
+// `audioStream` names the source's n-th sound track (from 0) right after the
+// source argument; with -1 the encoder picks, and the designed formats' lines
+// stay exactly as they always were. Keep Original copies the sound as it is:
+// no bitrate, channels or sample rate, the clip option still applies.
 QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,
-                                const QString& extension, const QString& encoderPath);
+                                const QString& extension, const QString& encoderPath,
+                                int audioStream = -1);
+
+// The command line of one task from its record, its sound tracks and the
+// settings: the task's extension, and its track named when the user chose one
+// (with Keep Original always the track its container was chosen for).
+QString BuildTaskCommandLine(const TaskRecord& task, const TaskTracks& tracks,
+                             const OutputSettings& settings, const QString& encoderPath);

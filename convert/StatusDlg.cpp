@@ -15,6 +15,7 @@
 #include "res/Templates.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -42,8 +43,7 @@ QString BuildEncoderCommand(int taskIndex, const QString& title) {
     TaskRecord task = taskTable[taskIndex];
     if (!title.isEmpty())
         SetFixedText(task.title, title);
-    return BuildEncoderCommandLine(task, main->outputSettings, main->GetOutputExtension(),
-                                   LocateEncoder());
+    return BuildTaskCommandLine(task, taskTracks[taskIndex], main->outputSettings, LocateEncoder());
 }
 
 CStatusDlg::CStatusDlg(QWidget* parent) : QDialog(parent), mainDlg(AfxGetMainDlg()) {
@@ -106,7 +106,7 @@ bool CStatusDlg::event(QEvent* event) {
 QString CStatusDlg::UniqueTitleFor(int taskIndex) {
     const QString title = FixedText(taskTable[taskIndex].title);
     const QString folder = mainDlg->outputSettings.outputFolder;
-    const QString extension = mainDlg->GetOutputExtension();
+    const QString extension = mainDlg->GetTaskOutputExtension(taskIndex);
     QString candidate = title;
     for (int n = 2; usedOutputs.contains(BuildOutputPath(folder, candidate, extension)); ++n)
         candidate = title + QStringLiteral(" (%1)").arg(n);
@@ -117,14 +117,16 @@ void CStatusDlg::OnStartTask(int taskIndex) {
     if (stopped || !mainDlg || taskIndex < 0 || taskIndex >= taskCount)
         return;
     const QString title = UniqueTitleFor(taskIndex);
-    currentOutput =
-        BuildOutputPath(mainDlg->outputSettings.outputFolder, title, mainDlg->GetOutputExtension());
-    usedOutputs.insert(currentOutput);
-    const QFileInfo before(currentOutput);
-    outputBefore = before.exists() ? before.lastModified() : QDateTime();
-    const QString command = BuildEncoderCommand(taskIndex, title);
-    if (!runner.Start(command, false, this)) {
+    const QString output = BuildOutputPath(mainDlg->outputSettings.outputFolder, title,
+                                           mainDlg->GetTaskOutputExtension(taskIndex));
+    usedOutputs.insert(output);
+    // The encoder overwrites its output path: a file already there is kept
+    // aside until the task has succeeded, and a task that cannot keep it
+    // does not run.
+    if (!outputGuard.SetAside(output) ||
+        !runner.Start(BuildEncoderCommand(taskIndex, title), false, this)) {
         // An encoder that cannot start fails its task; the others still run.
+        outputGuard.Restore();
         failedSources << FixedText(taskTable[taskIndex].sourcePath);
         OnTaskEnded();
     }
@@ -146,12 +148,15 @@ void CStatusDlg::OnRunnerNotice(const CRunnerNoticeEvent& notice) {
         if (!taskRunning || stopped)
             break; // a stopped run ends with the dialog
         taskRunning = false;
-        const QFileInfo output(currentOutput);
-        const bool ok = runner.ExitCode() == 0 && output.isFile() && output.size() > 0;
-        if (ok)
+        // An encoder killed by a signal, ending with an error or leaving an
+        // empty file has failed, whatever it wrote.
+        if (runner.ExitCode() == 0 && outputGuard.HasOutput()) {
+            outputGuard.Commit();
             ++succeeded;
-        else
+        } else {
+            outputGuard.Restore();
             failedSources << FixedText(taskTable[currentTask].sourcePath);
+        }
         OnTaskEnded();
         break;
     }
@@ -194,6 +199,10 @@ void CStatusDlg::OnTaskEnded() {
 }
 
 void CStatusDlg::Finish() {
+    if (askingToStop) {
+        finishPending = true; // the answer decides
+        return;
+    }
     taskBar->setValue(100);
     totalBar->setValue(100);
     setWindowTitle(QStringLiteral("Finished"));
@@ -225,8 +234,20 @@ void CStatusDlg::Finish() {
 }
 
 void CStatusDlg::OnStop() {
-    if (MessageBox(this, QStringLiteral("Do you want to stop the conversion?"),
-                   QStringLiteral("Question"), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    askingToStop = true;
+    const int answer = MessageBox(this, QStringLiteral("Do you want to stop the conversion?"),
+                                  QStringLiteral("Question"), MB_YESNO | MB_ICONQUESTION);
+    askingToStop = false;
+    if (stopped)
+        return; // closed while the question was open
+    if (finishPending) {
+        // Every task ended while the question was open: whatever the answer,
+        // nothing is left to stop and the conversion is finished.
+        finishPending = false;
+        Finish();
+        return;
+    }
+    if (answer != IDYES)
         return;
     CWaitCursor wait;
     runner.WriteInput("q\r\n");
@@ -246,12 +267,6 @@ void CStatusDlg::reject() {
 
 void CStatusDlg::AbandonRunningTask() {
     runner.Close();
-    if (!taskRunning)
-        return;
     taskRunning = false;
-    // A killed encoder leaves a truncated file that would look finished. A
-    // file the encoder never touched is the user's own and stays.
-    const QFileInfo output(currentOutput);
-    if (output.exists() && output.lastModified() != outputBefore)
-        DeleteFile(currentOutput);
+    outputGuard.Restore();
 }

@@ -4,9 +4,9 @@
 // for all tasks, status lines, and STOP. Every step runs on the window thread;
 // the runner's threads reach the dialog only through their notices.
 
+#include "convert/OutputGuard.h"
 #include "convert/Redirect.h"
 
-#include <QDateTime>
 #include <QDialog>
 #include <QSet>
 #include <QStringList>
@@ -55,7 +55,8 @@ private:
     void OnTaskEnded();
     void OnStop();
     void Finish();
-    // Ends the current run and removes the output it left unfinished.
+    // Ends the current run, removes the output it left unfinished and puts
+    // back the file that lay under the output name.
     void AbandonRunningTask();
     // The output path of task i for this conversion, distinct from the paths
     // earlier tasks of the same conversion wrote.
@@ -64,6 +65,9 @@ private:
     // Held only while a start request is posted, so a request made from any
     // thread is queued whole.
     std::mutex startLock;
+    // Before the runner, so the encoder is gone before the guard puts back
+    // what it kept.
+    COutputGuard outputGuard;
     CRedirect runner;
     int taskCount = 0;
     int currentTask = 0;
@@ -74,8 +78,10 @@ private:
     COstrelaDlg* mainDlg = nullptr;
     int startTimerId = 0; // the one-shot start delay
     bool taskRunning = false;
-    QString currentOutput;     // output file of the task that runs
-    QDateTime outputBefore;    // its time of change before the run; null when it was new
+    // While the STOP question is open the conversion may come to its end;
+    // what that means waits for the answer.
+    bool askingToStop = false;
+    bool finishPending = false;
     QSet<QString> usedOutputs; // output files written by this conversion
     int succeeded = 0;
     QStringList failedSources;

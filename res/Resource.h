@@ -19,6 +19,7 @@ constexpr int IDC_MOVIE_CLIP = 1005;
 constexpr int IDC_TO_MP3 = 1007;
 constexpr int IDC_TO_WAV = 1008;
 constexpr int IDC_TO_AC3 = 1009;
+constexpr int IDC_KEEP_ORIGINAL = 1010;
 constexpr int IDC_CONVERT = 1019;
 constexpr int IDC_CHANNEL = 1025;
 constexpr int IDC_OUTPUT_PATH = 1046;
@@ -32,6 +33,7 @@ constexpr int IDC_START_TEXT = 1014;
 constexpr int IDC_END_TEXT = 1015;
 constexpr int IDC_TITLE_LINE = 1017;
 constexpr int IDC_LENGTH_TEXT = 1018;
+constexpr int IDC_SOUND_TRACK = 1011; // only for a file with several sound tracks
 
 // Conversion dialog (template 133)
 constexpr int IDC_TASK_BAR = 1020;

@@ -45,8 +45,9 @@ const DialogTemplate& MainDialogTemplate() {
             {IDC_OUTPUT_PATH, K::Edit, "", 17, 197, 244, 13},
             {IDC_BROWSE, K::PushButton, "Browse", 273, 191, 58, 21},
             {IDC_TO_MP3, K::AutoRadio, "To MP3", 17, 123, 43, 15},
-            {IDC_TO_WAV, K::AutoRadio, "To WAV", 145, 123, 43, 15},
-            {IDC_TO_AC3, K::AutoRadio, "To AC3", 269, 123, 43, 15},
+            {IDC_TO_WAV, K::AutoRadio, "To WAV", 99, 123, 43, 15},
+            {IDC_TO_AC3, K::AutoRadio, "To AC3", 181, 123, 43, 15},
+            {IDC_KEEP_ORIGINAL, K::AutoRadio, "Keep Original", 263, 123, 62, 15},
             {IDC_STATIC, K::StaticLeft, "Output Path", 17, 180, 121, 9},
             {IDC_STATIC, K::StaticLeft, "Audio Bitrate", 17, 147, 56, 9},
             {IDC_AUDIO_BITRATE,
@@ -110,6 +111,27 @@ const DialogTemplate& ClipDialogTemplate() {
             {IDC_STATIC, K::GroupBox, "Clip Time", 157, 57, 58, 29},
             {IDC_LENGTH_TEXT, K::StaticCenter, "", 162, 69, 47, 11},
         }};
+    return t;
+}
+
+const DialogTemplate& ClipDialogWithTrackTemplate() {
+    static const DialogTemplate t = [] {
+        constexpr int kLine = 20; // the height the track line adds
+        DialogTemplate tmpl = ClipDialogTemplate();
+        tmpl.cy += kLine;
+        std::vector<ControlTemplate> controls;
+        for (ControlTemplate c : tmpl.controls) {
+            if (c.id == IDC_OK || c.id == IDC_CANCEL)
+                c.y += kLine;
+            controls.push_back(c);
+            // Next in the tab order after the slider.
+            if (c.id == IDC_RANGE_SLIDER)
+                controls.push_back({IDC_SOUND_TRACK, K::DropList, "", 66, 94, 152, 80});
+        }
+        controls.push_back({IDC_STATIC, K::StaticLeft, "Sound Track", 17, 96, 47, 9});
+        tmpl.controls = std::move(controls);
+        return tmpl;
+    }();
     return t;
 }
 

@@ -3,7 +3,9 @@
 
 #include "platform/DialogManager.h"
 
-const DialogTemplate& AboutBoxTemplate();     // 100
-const DialogTemplate& MainDialogTemplate();   // 102
-const DialogTemplate& ClipDialogTemplate();   // 132
+const DialogTemplate& AboutBoxTemplate();   // 100
+const DialogTemplate& MainDialogTemplate(); // 102
+const DialogTemplate& ClipDialogTemplate(); // 132
+// 132 with a "Sound Track" line above the buttons, for a file with several.
+const DialogTemplate& ClipDialogWithTrackTemplate();
 const DialogTemplate& StatusDialogTemplate(); // 133

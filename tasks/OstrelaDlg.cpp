@@ -35,20 +35,41 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTreeWidgetItem>
 #include <QWindow>
+#include <iterator>
 #include <memory>
 
 namespace {
 
-const int kFormatRadios[] = {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3};
+// The format radios in the order of their codes, from FormatMP3 on.
+const int kFormatRadios[] = {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3, IDC_KEEP_ORIGINAL};
+constexpr int kFormatCount = static_cast<int>(std::size(kFormatRadios));
 
-// The format code (FormatMP3, FormatWAV, FormatAC3) of the first checked
+// The format code (FormatMP3 ... FormatKeepOriginal) of the first checked
 // radio; FormatMP3 when none is.
 int CheckedFormat(const QWidget* dlg) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kFormatCount; ++i)
         if (GetDlgItemAs<QRadioButton>(dlg, kFormatRadios[i])->isChecked())
             return i + 1;
     return FormatMP3;
+}
+
+// The "Source Format" text: the file's extension, and the track the user
+// chose after it ("MKV \u00b7 track 2").
+QString SourceFormatText(const QString& path, const TaskTracks& tracks) {
+    QString text = GetFileExtension(path).toUpper();
+    if (tracks.chosenTrack >= 0)
+        text += QStringLiteral(" \u00b7 track %1").arg(tracks.chosenTrack + 1);
+    return text;
+}
+
+// The row's tooltip: one line per sound track; empty when none is known.
+QString TracksToolTip(const TaskTracks& tracks) {
+    QStringList lines;
+    for (int k = 0; k < tracks.tracks.size(); ++k)
+        lines << DescribeSoundTrack(tracks.tracks[k], k);
+    return lines.join(QLatin1Char('\n'));
 }
 
 // The source types the Add Files dialog offers.
@@ -203,6 +224,9 @@ bool COstrelaDlg::OnCommand(int id) {
     case IDC_TO_AC3:
         OnOutputFormat(3);
         return true;
+    case IDC_KEEP_ORIGINAL:
+        OnOutputFormat(FormatKeepOriginal);
+        return true;
     case IDC_BROWSE:
         OnBrowse();
         return true;
@@ -244,10 +268,20 @@ bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack>
     const int row = taskList->InsertItem(n, GetDisplayName(path), TaskImageVideoFile);
     taskList->SetItemText(row, 1, QStringLiteral("00:00:00"));
     taskList->SetItemText(row, 2, FormatTimeText(seconds));
-    taskList->SetItemText(row, 3, GetFileExtension(path).toUpper());
-    taskList->SetItemText(row, 4, GetOutputExtension().toUpper());
+    ShowTracks(row);
     taskList->SelectItem(row);
     return true;
+}
+
+void COstrelaDlg::ShowTracks(int row) {
+    taskList->SetItemText(row, 3,
+                          SourceFormatText(FixedText(taskTable[row].sourcePath), taskTracks[row]));
+    taskList->SetItemText(row, 4, GetTaskOutputExtension(row).toUpper());
+    if (QTreeWidgetItem* item = taskList->topLevelItem(row)) {
+        const QString tip = TracksToolTip(taskTracks[row]);
+        for (int column = 0; column < taskList->columnCount(); ++column)
+            item->setToolTip(column, tip);
+    }
 }
 
 void COstrelaDlg::OnAddFiles() {
@@ -315,20 +349,30 @@ void COstrelaDlg::AddFile(QString path) {
 }
 
 void COstrelaDlg::SetOutputFormatRadios(int code) {
-    if (code < 1 || code > 3)
+    if (code < 1 || code > kFormatCount)
         return;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kFormatCount; ++i) {
         auto* radio = GetDlgItemAs<QRadioButton>(this, kFormatRadios[i]);
         // Auto-exclusive radios refuse to be unchecked directly.
         radio->setAutoExclusive(false);
         radio->setChecked(i + 1 == code);
         radio->setAutoExclusive(true);
     }
+    // The sound is copied as it is: these settings have no meaning then, and
+    // keep their selections for the other formats.
+    const bool encodes = code != FormatKeepOriginal;
+    for (QComboBox* list : {bitrateList, sampleRateList, channelList})
+        list->setEnabled(encodes);
 }
 
 QString COstrelaDlg::GetOutputExtension() const {
-    static const char* const kExtensions[] = {"mp3", "wav", "ac3"};
-    return QString::fromLatin1(kExtensions[CheckedFormat(this) - 1]);
+    return OutputExtensionOf(CheckedFormat(this));
+}
+
+QString COstrelaDlg::GetTaskOutputExtension(int row) const {
+    if (row < 0 || row >= TASK_TABLE_SIZE)
+        return GetOutputExtension();
+    return TaskOutputExtension(CheckedFormat(this), taskTracks[row]);
 }
 
 QString COstrelaDlg::FindLargestDrive() {
@@ -368,9 +412,20 @@ void COstrelaDlg::OnMovieClip() {
                    QStringLiteral("Information"), MB_ICONEXCLAMATION | MB_OK);
         return;
     }
-    // The dialog finds the selected row itself and stores the clip there.
-    CClipDlg dialog(this);
-    dialog.DoModal();
+    const int row = taskList->GetNextSelectedItem(-1);
+    if (row >= TASK_TABLE_SIZE)
+        return;
+    CClipDlg dialog({taskTable[row], taskList->GetItemText(row, 0), taskTracks[row]}, this);
+    if (dialog.DoModal() != IDOK)
+        return;
+    TaskRecord& r = taskTable[row];
+    r.clipStart = dialog.task.record.clipStart;
+    r.clipLength = dialog.task.record.clipLength;
+    r.clipSet = dialog.task.record.clipSet;
+    taskTracks[row].chosenTrack = dialog.task.tracks.chosenTrack;
+    taskList->SetItemText(row, 1, FormatTimeText(r.clipStart));
+    taskList->SetItemText(row, 2, FormatTimeText(dialog.clipEnd));
+    ShowTracks(row);
 }
 
 void COstrelaDlg::OnDeleteFile() {
@@ -408,7 +463,7 @@ void COstrelaDlg::OnConvert() {
     }
     // The encoder refuses 22050 Hz for AC3, so every task would fail: say so
     // before anything is written or started.
-    if (GetOutputExtension() == QLatin1String("ac3") &&
+    if (CheckedFormat(this) == FormatAC3 &&
         sampleRateList->currentText() == QLatin1String("22050")) {
         MessageBox(this,
                    QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
@@ -452,9 +507,8 @@ void COstrelaDlg::OnConvert() {
 
 void COstrelaDlg::OnOutputFormat(int code) {
     SetOutputFormatRadios(code);
-    const QString name = GetOutputExtension().toUpper();
     for (int row = 0; row < taskList->GetItemCount(); ++row)
-        taskList->SetItemText(row, 4, name);
+        taskList->SetItemText(row, 4, GetTaskOutputExtension(row).toUpper());
 }
 
 void COstrelaDlg::OnBrowse() {

@@ -35,11 +35,15 @@ public:
     // the row (also from drops on the list).
     void AddFile(QString path);
 
-    // Checks "To MP3", "To WAV" or "To AC3" for 1, 2 or 3 and unchecks the
-    // others; any other code changes nothing.
+    // Checks "To MP3", "To WAV", "To AC3" or "Keep Original" for 1 to 4 and
+    // unchecks the others; any other code changes nothing. The bitrate,
+    // sample rate and channel lists are disabled while Keep Original is checked.
     void SetOutputFormatRadios(int code);
-    // "mp3", "wav" or "ac3" for the first checked radio; "mp3" when none is.
+    // The extension of the first checked radio's format ("mp3" when none is);
+    // "mka" for Keep Original, whose tasks each have their own.
     QString GetOutputExtension() const;
+    // The extension of row `row`'s output, as its "Output Format" column shows it.
+    QString GetTaskOutputExtension(int row) const;
 
     // The folder proposed for output on the volume with the most free space,
     // ending with "/".
@@ -71,6 +75,9 @@ protected:
 
 private:
     void OnInitDialog();
+    // The row's "Source Format" (with the chosen track) and "Output Format"
+    // texts and its tooltip listing the sound tracks, from its entries.
+    void ShowTracks(int row);
     void SetUpTaskList();
     void LoadSettings();
     void OnRestoreDefaultSettings();

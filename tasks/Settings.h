@@ -9,6 +9,7 @@
 inline constexpr char kSettingsFileName[] = "option.ini";
 inline constexpr char kSettingsSection[] = "TaskSetting";
 
+// The format code of AudioFormat (1 MP3, 2 WAV, 3 AC3, 4 Keep Original).
 inline constexpr char kKeyOutputFormat[] = "OutputFormat";
 inline constexpr char kKeyAudioBitrate[] = "AudioBitrate";
 inline constexpr char kKeySampleRate[] = "SampleRate";

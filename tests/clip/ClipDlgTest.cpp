@@ -1,6 +1,7 @@
-// The clip dialog over a real main window and task list: what it shows when it
-// opens, how its texts follow the slider, what OK and Cancel store, and the
-// main window's Movie Clip command that opens it.
+// The clip dialog: what it shows when it opens, how its texts follow the
+// slider, what OK and Cancel hand back, the sound-track line for a file with
+// several tracks, and the main window's Movie Clip command that runs it and
+// stores its result.
 
 #include "clip/ClipDlg.h"
 
@@ -10,13 +11,17 @@
 #include "platform/ListCtrl.h"
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
+#include "res/Templates.h"
+#include "tasks/MediaProbe.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidgetItem>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -40,6 +45,9 @@ protected:
 
     TaskRecord& Task() { return taskTable[1]; }
     QString Cell(int column) const { return main.taskList->GetItemText(1, column); }
+    ClipTask Given(int row = 1) const {
+        return {taskTable[row], main.taskList->GetItemText(row, 0), taskTracks[row]};
+    }
 
     // Opens the dialog as its modal run would, shown and laid out.
     void Open(CClipDlg& dlg) {
@@ -64,11 +72,29 @@ protected:
     static void Click(CClipDlg& dlg, int id) {
         QTest::mouseClick(GetDlgItemAs<QPushButton>(&dlg, id), Qt::LeftButton);
     }
+
+    // Runs Movie Clip on the selected row; `inside` acts in the open dialog.
+    void RunMovieClip(const std::function<void(CClipDlg&)>& inside, int command = IDC_MOVIE_CLIP) {
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* dlg = qobject_cast<CClipDlg*>(QApplication::activeModalWidget())) {
+                opened = true;
+                dlg->activateWindow();
+                if (QTest::qWaitForWindowActive(dlg)) {
+                    dlg->rangeSlider->repaint();
+                    inside(*dlg);
+                }
+                if (dlg->isVisible()) // a failed check leaves it open
+                    dlg->reject();
+            }
+        });
+        EXPECT_TRUE(main.OnCommand(command));
+        EXPECT_TRUE(opened);
+    }
 };
 
 TEST_F(ClipDialogTest, FreshTaskOpensOnTheWholeFile) {
-    CClipDlg dlg;
-    EXPECT_EQ(dlg.parentWidget(), &main); // no owner given: the main window
+    CClipDlg dlg(Given(), &main);
     EXPECT_EQ(GetDlgItem(&dlg, IDC_RANGE_SLIDER), dlg.rangeSlider);
     Open(dlg);
     EXPECT_EQ(dlg.rangeSlider->Fields().upperLimit, 125.0);
@@ -81,7 +107,7 @@ TEST_F(ClipDialogTest, FreshTaskOpensOnTheWholeFile) {
 TEST_F(ClipDialogTest, MovingTheSpanRoundsTheLengthHalfUp) {
     Task().clipStart = 10;
     Task().clipLength = 59.7;
-    CClipDlg dlg;
+    CClipDlg dlg(Given(), &main);
     Open(dlg);
     EXPECT_EQ(GetDlgItemText(&dlg, IDC_LENGTH_TEXT), "00:00:59");
 
@@ -103,33 +129,35 @@ TEST_F(ClipDialogTest, OkWithoutTouchingStoresTheCorrectedClip) {
     // corrected clip, and OK stores that.
     Task().clipStart = 12.9;
     Task().clipLength = 150;
-    CClipDlg dlg;
-    Open(dlg);
-    EXPECT_EQ(Selection(dlg), std::make_pair(12.9, 125.0));
-    EXPECT_EQ(Texts(dlg), QStringList({"00:00:12", "00:02:42", "00:02:30"}));
-    Click(dlg, IDC_OK);
+    RunMovieClip([](CClipDlg& dlg) {
+        EXPECT_EQ(Selection(dlg), std::make_pair(12.9, 125.0));
+        EXPECT_EQ(Texts(dlg), QStringList({"00:00:12", "00:02:42", "00:02:30"}));
+        Click(dlg, IDC_OK);
+    });
     EXPECT_EQ(Task().clipStart, 12.9);
     EXPECT_DOUBLE_EQ(Task().clipLength, 112.1);
+    EXPECT_EQ(Task().clipSet, 1);
     EXPECT_EQ(QStringList({Cell(1), Cell(2)}), QStringList({"00:00:12", "00:02:05"}));
     EXPECT_EQ(taskTable[0].clipStart, 0); // the other task is untouched
+    EXPECT_EQ(taskTable[0].clipSet, 0);
 }
 
 // Cancel, or Escape reaching the dialog through the slider, after a move.
 TEST_F(ClipDialogTest, CancelAfterMovingStoresNothing) {
     const TaskRecord before = Task();
     for (const bool escape : {false, true}) {
-        CClipDlg dlg;
-        Open(dlg);
-        dlg.rangeSlider->setFocus();
-        QTest::keyClick(dlg.rangeSlider, Qt::Key_Left, Qt::ShiftModifier);
-        ASSERT_NE(GetDlgItemText(&dlg, IDC_END_TEXT), "00:02:05");
-        if (escape)
-            QTest::keyClick(dlg.rangeSlider, Qt::Key_Escape);
-        else
-            Click(dlg, IDC_CANCEL);
-        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+        RunMovieClip([escape](CClipDlg& dlg) {
+            dlg.rangeSlider->setFocus();
+            QTest::keyClick(dlg.rangeSlider, Qt::Key_Left, Qt::ShiftModifier);
+            ASSERT_NE(GetDlgItemText(&dlg, IDC_END_TEXT), "00:02:05");
+            if (escape)
+                QTest::keyClick(dlg.rangeSlider, Qt::Key_Escape);
+            else
+                Click(dlg, IDC_CANCEL);
+        });
         EXPECT_EQ(Task().clipLength, before.clipLength);
         EXPECT_EQ(Task().clipStart, before.clipStart);
+        EXPECT_EQ(Task().clipSet, 0);
         EXPECT_EQ(Cell(2), "00:02:05");
     }
 }
@@ -137,17 +165,118 @@ TEST_F(ClipDialogTest, CancelAfterMovingStoresNothing) {
 TEST_F(ClipDialogTest, CrossedSelectionIsStoredInOrder) {
     Task().clipStart = 60;
     Task().clipLength = 0;
-    CClipDlg dlg;
-    Open(dlg);
-    dlg.rangeSlider->setFocus();
-    for (int i = 0; i < 20; ++i)
-        QTest::keyClick(dlg.rangeSlider, Qt::Key_Left, Qt::ShiftModifier);
-    const auto [s, e] = Selection(dlg);
+    double s = 0, e = 0;
+    RunMovieClip([&](CClipDlg& dlg) {
+        dlg.rangeSlider->setFocus();
+        for (int i = 0; i < 20; ++i)
+            QTest::keyClick(dlg.rangeSlider, Qt::Key_Left, Qt::ShiftModifier);
+        std::tie(s, e) = Selection(dlg);
+        Click(dlg, IDC_OK);
+    });
     ASSERT_LT(e, s); // the slider lets the ends cross
-    Click(dlg, IDC_OK);
     EXPECT_DOUBLE_EQ(Task().clipStart, e);
     EXPECT_DOUBLE_EQ(Task().clipLength, s - e);
     EXPECT_EQ(Cell(2), FormatTimeText(s));
+}
+
+// Real videos probed by the real library: the two-track MKV (row 2) and the
+// one-track AVI (row 3) after the fixture's two rows.
+class ClipTrackTest : public ClipDialogTest {
+protected:
+    void SetUp() override {
+        ClipDialogTest::SetUp();
+        QString error;
+        ASSERT_TRUE(media.Make(folder.path(), &error)) << error.toStdString();
+        main.AddFile(media.twoTrackMkv);
+        main.AddFile(media.mp3Avi);
+        ASSERT_EQ(main.taskList->GetItemCount(), 4);
+        ASSERT_EQ(taskTracks[2].tracks.size(), 2);
+        ASSERT_EQ(taskTracks[3].tracks.size(), 1);
+    }
+    QString ToolTip(int row) const { return main.taskList->topLevelItem(row)->toolTip(3); }
+
+    QTemporaryDir folder;
+    TestMediaSet media;
+};
+
+TEST_F(ClipTrackTest, OneTrackShowsTheDialogAsDesignedSeveralAddATrackLine) {
+    QDialog designed;
+    BuildDialog(&designed, ClipDialogTemplate());
+
+    CClipDlg one(Given(3), &main);
+    Open(one);
+    EXPECT_EQ(one.trackList, nullptr);
+    EXPECT_EQ(GetDlgItem(&one, IDC_SOUND_TRACK), nullptr);
+    EXPECT_EQ(one.size(), designed.size());
+    EXPECT_EQ(one.findChildren<QWidget*>().size(), designed.findChildren<QWidget*>().size());
+    EXPECT_EQ(GetDlgItem(&one, IDC_OK)->geometry(), GetDlgItem(&designed, IDC_OK)->geometry());
+    one.reject();
+
+    CClipDlg two(Given(2), &main);
+    Open(two);
+    ASSERT_NE(two.trackList, nullptr);
+    QStringList items;
+    for (int i = 0; i < two.trackList->count(); ++i)
+        items << two.trackList->itemText(i);
+    EXPECT_EQ(items, QStringList({"1: AAC Stereo English",
+                                  QString::fromUtf8("2: AC-3 5.1 German \u2013 Commentary")}));
+    EXPECT_EQ(two.trackList->currentIndex(), 0); // the file's default track
+    EXPECT_EQ(two.width(), designed.width());
+    EXPECT_GT(two.height(), designed.height());
+    // The line lies between the clip's frames and the buttons.
+    EXPECT_GT(two.trackList->y(), GetDlgItem(&two, IDC_LENGTH_TEXT)->geometry().bottom());
+    EXPECT_LT(two.trackList->geometry().bottom(), GetDlgItem(&two, IDC_OK)->y());
+    two.reject();
+}
+
+TEST_F(ClipTrackTest, OkStoresTheShownTrackCancelNothingAndTheChoiceMovesWithItsRow) {
+    main.taskList->SelectItem(2);
+    const QString tracks =
+        QString::fromUtf8("1: AAC Stereo English\n2: AC-3 5.1 German \u2013 Commentary");
+    EXPECT_EQ(ToolTip(2), tracks);
+    EXPECT_EQ(ToolTip(3), "1: MP3 Mono");
+    EXPECT_EQ(main.taskList->topLevelItem(0)->toolTip(0), ""); // no tracks known
+
+    RunMovieClip([](CClipDlg& dlg) {
+        dlg.trackList->setCurrentIndex(1);
+        Click(dlg, IDC_CANCEL);
+    });
+    EXPECT_EQ(taskTracks[2].chosenTrack, -1);
+    EXPECT_EQ(main.taskList->GetItemText(2, 3), "MKV");
+
+    // With Keep Original the row's container follows the chosen track.
+    main.OnCommand(IDC_KEEP_ORIGINAL);
+    EXPECT_EQ(main.taskList->GetItemText(2, 4), "M4A");
+    RunMovieClip([](CClipDlg& dlg) {
+        dlg.trackList->setCurrentIndex(1);
+        Click(dlg, IDC_OK);
+    });
+    EXPECT_EQ(taskTracks[2].chosenTrack, 1);
+    EXPECT_EQ(main.taskList->GetItemText(2, 3), QString::fromUtf8("MKV \u00b7 track 2"));
+    EXPECT_EQ(main.taskList->GetItemText(2, 4), "AC3");
+    EXPECT_EQ(ToolTip(2), tracks);
+
+    // It opens on the chosen track; OK on the one-track file chooses nothing.
+    int shown = -1;
+    RunMovieClip([&](CClipDlg& dlg) {
+        shown = dlg.trackList->currentIndex();
+        Click(dlg, IDC_OK);
+    });
+    EXPECT_EQ(shown, 1);
+    main.taskList->SelectItem(3);
+    RunMovieClip([](CClipDlg& dlg) { Click(dlg, IDC_OK); });
+    EXPECT_EQ(taskTracks[3].chosenTrack, -1);
+    EXPECT_EQ(main.taskList->GetItemText(3, 3), "AVI");
+
+    // Deleting an earlier row moves the choice, the texts and the tooltip along.
+    main.taskList->SelectItem(0);
+    main.OnCommand(IDC_DELETE_FILE);
+    EXPECT_EQ(taskTracks[1].chosenTrack, 1);
+    EXPECT_EQ(FixedText(taskTable[1].sourcePath), media.twoTrackMkv);
+    EXPECT_EQ(main.taskList->GetItemText(1, 3), QString::fromUtf8("MKV \u00b7 track 2"));
+    EXPECT_EQ(ToolTip(1), tracks);
+    EXPECT_EQ(taskTracks[2].chosenTrack, -1);
+    EXPECT_EQ(taskTracks[3].tracks.size(), 0);
 }
 
 // The main window's Movie Clip command, from the button and from the menu.

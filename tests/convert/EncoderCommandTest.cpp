@@ -7,6 +7,7 @@
 #include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,9 +19,25 @@ namespace {
 const QString kEncoder = "/opt/tools/vexa.exe";
 const QString kSource = "/video/clip one.avi";
 
+SoundTrack Track(const QString& format, const QString& profile = QString()) {
+    SoundTrack t;
+    t.format = format;
+    t.formatProfile = profile;
+    return t;
+}
+
+// Two known tracks, the second the file's default, none chosen.
+TaskTracks TwoTracks(int chosen = -1) {
+    TaskTracks tracks{{Track("AAC"), Track("AC-3")}, chosen};
+    tracks.tracks[1].isDefault = true;
+    return tracks;
+}
+
+// The command of a task with the tracks given; without a choice the designed
+// formats' lines are exactly those of the design, whatever the tracks.
 QString Build(const QString& source, double clipStart, double clipLength, int format,
-              const QString& folder = "/music", int channels = 2,
-              const QString& encoder = kEncoder) {
+              const QString& folder = "/music", int channels = 2, const QString& encoder = kEncoder,
+              const TaskTracks& tracks = TwoTracks()) {
     TaskRecord task{};
     task.duration = 120;
     task.clipStart = clipStart;
@@ -28,7 +45,7 @@ QString Build(const QString& source, double clipStart, double clipLength, int fo
     EXPECT_TRUE(SetFixedText(task.sourcePath, source));
     EXPECT_TRUE(SetFixedText(task.title, GetTitle(source)));
     const OutputSettings settings{folder, format, 128, 44100, channels};
-    return BuildEncoderCommandLine(task, settings, OutputExtensionOf(format), encoder);
+    return BuildTaskCommandLine(task, tracks, settings, encoder);
 }
 
 TEST(EncoderCommand, ExactTextForPathsWithoutQuotes) {
@@ -56,6 +73,68 @@ TEST(EncoderCommand, ExactTextForPathsWithoutQuotes) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.command, c.expected);
+}
+
+// A chosen track is named right after the source, for every format; Keep
+// Original copies the track its container was chosen for, without encoder
+// settings, and keeps the clip.
+TEST(EncoderCommand, ChosenTrackAndKeepOriginal) {
+    struct Case {
+        QString command, expected;
+    };
+    const Case cases[] = {
+        {Build(kSource, 12.5, 30, FormatMP3, "/music", 2, kEncoder, TwoTracks(0)),
+         "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -map 0:a:0 -ss 12.500000 -t "
+         "30.000000 -y -acodec libmp3lame -ab 128k -ac 2 -ar 44100 \"/music/clip one.mp3\""},
+        {Build(kSource, 0, 120, FormatWAV, "/music", 1, kEncoder, TwoTracks(1)),
+         "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -map 0:a:1  -y -vn -ab 128k -ac 1 "
+         "-ar 44100 \"/music/clip one.wav\""},
+        // No choice: the default track (the second), in its own container.
+        {Build(kSource, 0, 120, FormatKeepOriginal),
+         "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -map 0:a:1  -y -vn -sn -acodec copy "
+         "\"/music/clip one.ac3\""},
+        {Build(kSource, 12.5, 30, FormatKeepOriginal, "/music", 2, kEncoder, TwoTracks(0)),
+         "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -map 0:a:0 -ss 12.500000 -t "
+         "30.000000 -y -vn -sn -acodec copy \"/music/clip one.m4a\""},
+        // Tracks unknown: the encoder picks, into the container that takes any.
+        {Build(kSource, 0, 120, FormatKeepOriginal, "/music", 2, kEncoder, TaskTracks()),
+         "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -vn -sn -acodec copy "
+         "\"/music/clip one.mka\""},
+        // A choice beyond the known tracks names none.
+        {Build(kSource, 0, 120, FormatAC3, "/music", 2, kEncoder, TwoTracks(2)),
+         "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -acodec ac3 -ab 128k -ac 2 "
+         "-ar 44100 \"/music/clip one.ac3\""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.command, c.expected);
+}
+
+TEST(EncoderCommand, OneTableOfFormatsAndKeptContainers) {
+    EXPECT_EQ(QStringList({OutputExtensionOf(FormatMP3), OutputExtensionOf(FormatWAV),
+                           OutputExtensionOf(FormatAC3), OutputExtensionOf(FormatKeepOriginal),
+                           OutputExtensionOf(0), OutputExtensionOf(5)}),
+              QStringList({"mp3", "wav", "ac3", "mka", "mp3", "mp3"}));
+    const std::pair<SoundTrack, const char*> kept[] = {
+        {Track("AAC"), "m4a"},
+        {Track("ALAC"), "m4a"},
+        {Track("MPEG Audio", "Layer 3"), "mp3"},
+        {Track("MPEG Audio", "Layer 2"), "mka"},
+        {Track("AC-3"), "ac3"},
+        {Track("E-AC-3"), "eac3"},
+        {Track("Vorbis"), "ogg"},
+        {Track("Opus"), "opus"},
+        {Track("FLAC"), "flac"},
+        {Track("PCM"), "wav"},
+        {Track("DTS"), "dts"},
+        {Track("TrueHD"), "mka"},
+        {Track(""), "mka"},
+    };
+    for (const auto& [track, extension] : kept)
+        EXPECT_EQ(KeepOriginalExtension(track), extension) << track.format.toStdString();
+    EXPECT_EQ(TaskOutputExtension(FormatKeepOriginal, TwoTracks()), "ac3");
+    EXPECT_EQ(TaskOutputExtension(FormatKeepOriginal, TwoTracks(0)), "m4a");
+    EXPECT_EQ(TaskOutputExtension(FormatKeepOriginal, TaskTracks()), "mka");
+    EXPECT_EQ(TaskOutputExtension(FormatWAV, TwoTracks(0)), "wav");
 }
 
 TEST(EncoderCommand, ClipOption) {

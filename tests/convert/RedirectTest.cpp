@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -346,6 +347,24 @@ TEST_F(RedirectTest, TwoHundredRunsLeaveNothingBehind) {
     EXPECT_EQ(CountChildProcesses(), children);
 }
 
+// Seconds of sound in a file, read by ffprobe started through a runner of its
+// own. Not through QProcess: under ThreadSanitizer, a program started by Qt's
+// own (uninstrumented) process code left the sanitizer blind to this thread's
+// locks, and later tests then reported races on data their locks guard.
+double ProbeDuration(const QString& path) {
+    NoticeOwner probeOwner;
+    CRedirect probe;
+    const QString ffprobe = QStandardPaths::findExecutable("ffprobe");
+    if (ffprobe.isEmpty() ||
+        probe.Start(QuoteArgument(ffprobe) +
+                        " -v error -show_entries format=duration -of csv=p=0 " +
+                        QuoteArgument(path),
+                    false, &probeOwner) != 1 ||
+        !WaitUntil([&] { return probeOwner.Count(RunnerNotice::Ended) > 0; }, 30000))
+        return -1;
+    return probeOwner.Output().trimmed().toDouble();
+}
+
 // The real encoder shows progress while it works and quits on "q\r\n".
 TEST_F(RedirectTest, RealEncoderQuitsOnQAndEndsCleanly) {
     QTemporaryDir dir;
@@ -362,9 +381,9 @@ TEST_F(RedirectTest, RealEncoderQuitsOnQAndEndsCleanly) {
     EXPECT_TRUE(runner->WriteInput("q\r\n"));
     ASSERT_TRUE(WaitForEnded(30000));
     EXPECT_EQ(runner->ExitCode(), 0);
-    const MediaFacts facts = ProbeMedia(out);
-    EXPECT_GT(facts.duration, 0.5);
-    EXPECT_LT(facts.duration, 60.0);
+    const double seconds = ProbeDuration(out);
+    EXPECT_GT(seconds, 0.5);
+    EXPECT_LT(seconds, 60.0);
 }
 
 } // namespace

@@ -22,8 +22,11 @@ using namespace testing_support;
 namespace {
 // A stand-in encoder as a shell script under the program's encoder name. It
 // logs each start, reports 15 s of progress, and acts by the source's name:
-// "bad" exits 1, "nofile" writes nothing, "hang" writes part of its output and
-// waits to be killed, "wait" waits to be killed before touching its output;
+// "bad" exits 1 before writing; "nofile" exits 0 without writing; "partial"
+// writes part of its output and exits 1; "killed" writes part and is killed
+// by a signal; "empty" leaves an empty file and exits 0; "hang" writes part,
+// ignores SIGTERM and waits to be killed; "summary" follows its progress line
+// with chunks holding no time (a line cut in two, the closing summary);
 // others write their output file.
 const char* const kScript = R"(#!/bin/sh
 dir=$(dirname "$0")
@@ -34,8 +37,14 @@ sleep 0.3
 case "$2" in
   *bad*) exit 1 ;;
   *nofile*) exit 0 ;;
-  *hang*) echo partial > "$last"; exec sleep 30 ;;
-  *wait*) exec sleep 30 ;;
+  *partial*) echo partial > "$last"; exit 1 ;;
+  *killed*) echo partial > "$last"; kill -KILL $$ ;;
+  *empty*) : > "$last"; exit 0 ;;
+  *hang*) trap '' TERM; echo partial > "$last"; exec sleep 30 ;;
+  *summary*)
+    printf 'size=     700kB ti' >&2; sleep 0.2
+    printf 'me=00:00:16.00 bitrate= 128.0kbits/s\r' >&2; sleep 0.2
+    printf 'video:0kB audio:235kB subtitle:0kB muxing overhead: 0.1%%\n' >&2; sleep 0.2 ;;
 esac
 echo audio > "$last"
 exit 0
@@ -75,10 +84,20 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_EQ(file.write(contents), contents.size());
     }
-    // Acts on the dialog once it shows the first task running.
-    void WhenRunning(ConversionWatcher& watcher, std::function<void(CStatusDlg*)> act) {
-        QTimer::singleShot(0, [this, &watcher, act] {
-            WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1; }, 10000);
+    QByteArray ReadOutputFile(const QString& name) {
+        QFile file(folder + "out/" + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // Everything in the output folder, hidden files included.
+    QStringList OutputFolder() {
+        return QDir(folder + "out").entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    // Acts on the dialog once it shows the first task running and `ready` holds.
+    void WhenRunning(
+        ConversionWatcher& watcher, std::function<void(CStatusDlg*)> act,
+        std::function<bool()> ready = [] { return true; }) {
+        QTimer::singleShot(0, [this, &watcher, act, ready] {
+            WaitUntil([&] { return watcher.Dialog() && Starts().size() == 1 && ready(); }, 10000);
             QTest::qWait(100);
             act(watcher.Dialog());
         });
@@ -146,41 +165,73 @@ TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
         << QStringList(watcher.totals.values()).join(", ").toStdString();
 }
 
-// A task fails when its encoder exits with an error, writes nothing or cannot
-// be started at all; the rest go on, and the final message names the failures.
-TEST_F(StatusDlgTest, FailedTasksAreNamedAndNeverReportedAsSuccess) {
+// A task fails when its encoder exits with an error (also after writing part
+// of its output), is killed by a signal, leaves no file or an empty one, or
+// cannot be started at all; the rest go on, and the final message names the
+// failures. A failed task leaves no output behind, and a file the user had
+// under its output name is back as it was.
+TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
+    const QStringList failing{"bad", "nofile", "partial", "killed", "empty"};
     for (const bool runnable : {false, true}) {
         SCOPED_TRACE(runnable);
         main.OnCommand(ID_OPERATION_DELETE_ALL);
         boxes.boxes.clear();
         shell.requests.clear();
+        QDir(folder + "out").removeRecursively();
+        ASSERT_NO_FATAL_FAILURE(WriteOutputFile("partial.mp3", "the user's own partial.mp3"));
+        ASSERT_NO_FATAL_FAILURE(WriteOutputFile("killed.mp3", "the user's own killed.mp3"));
         QFile(folder + "vexa.exe")
             .setPermissions(QFile::ReadOwner | QFile::WriteOwner |
                             (runnable ? QFile::ExeOwner : QFile::Permissions()));
-        for (const char* name : {"good.avi", "bad.avi", "nofile.avi"})
-            Add(name);
+        Add("good.avi");
+        for (const QString& name : failing)
+            Add(name + ".avi");
         main.OnCommand(IDC_CONVERT); // returns: the dialog no longer waits forever
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
         EXPECT_EQ(boxes.boxes[0].text,
-                  QString("Converted %1 of 3 files and saved them to ").arg(runnable ? 1 : 0) +
+                  QString("Converted %1 of 6 files and saved them to ").arg(runnable ? 1 : 0) +
                       folder + "out.\n\nThese files could not be converted:\n" +
-                      (runnable ? "" : "/videos/good.avi\n") +
-                      "/videos/bad.avi\n/videos/nofile.avi");
+                      (runnable ? "" : "/videos/good.avi\n") + "/videos/" +
+                      failing.join(".avi\n/videos/") + ".avi");
         EXPECT_EQ(shell.requests.size(), runnable ? 1u : 0u); // opened only when a file was written
+        EXPECT_EQ(OutputFolder(), runnable ? QStringList({"good.mp3", "killed.mp3", "partial.mp3"})
+                                           : QStringList({"killed.mp3", "partial.mp3"}));
+        EXPECT_EQ(ReadOutputFile("partial.mp3"), "the user's own partial.mp3");
+        EXPECT_EQ(ReadOutputFile("killed.mp3"), "the user's own killed.mp3");
     }
 }
 
-TEST_F(StatusDlgTest, SameTitlesInOneConversionGetDistinctNames) {
+// A file under the output name is replaced only by a task that succeeded, and
+// two tasks of one conversion with the same title get distinct names.
+TEST_F(StatusDlgTest, SuccessReplacesTheUsersFileAndSameTitlesGetDistinctNames) {
     ASSERT_NO_FATAL_FAILURE(
         WriteOutputFile("clip one.mp3", "old contents that the conversion overwrites"));
     ASSERT_TRUE(main.AppendTask("/a/clip one.avi", 30));
     ASSERT_TRUE(main.AppendTask("/b/clip one.mp4", 30));
     main.OnCommand(IDC_CONVERT);
-    QFile first(folder + "out/clip one.mp3");
-    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
-    EXPECT_EQ(first.readAll(), "audio\n");
-    EXPECT_TRUE(QFile::exists(folder + "out/clip one (2).mp3"));
+    EXPECT_EQ(ReadOutputFile("clip one.mp3"), "audio\n");
+    EXPECT_EQ(ReadOutputFile("clip one (2).mp3"), "audio\n");
+    EXPECT_EQ(OutputFolder(), QStringList({"clip one (2).mp3", "clip one.mp3"}));
+}
+
+// Chunks without a time (a progress line cut between two reads, the closing
+// summary) leave the bars and texts where the last progress line put them.
+TEST_F(StatusDlgTest, ChunksWithoutATimeKeepTheProgressShown) {
+    Add("summary.avi", 30);
+    ConversionWatcher watcher;
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(watcher.taskBarsAtEnd, QList<int>({50}));
+    const QStringList shown = watcher.currents.values();
+    EXPECT_EQ(shown.filter(" 50% Finished").size(), 1) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown.filter(" 0% Finished").isEmpty()) << shown.join(" | ").toStdString();
+}
+
+TEST_F(StatusDlgTest, ProgressBeyondTheClipFillsTheTaskBar) {
+    Add("one.avi", 10); // the encoder reports 15 s
+    ConversionWatcher watcher;
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(watcher.taskBarsAtEnd, QList<int>({100}));
 }
 
 TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
@@ -196,20 +247,59 @@ TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
     EXPECT_TRUE(QFile::exists(folder + "out/one.mp3"));
 }
 
+// The last task ends while the STOP question is open: nothing shows under the
+// question, and whatever the answer the conversion has finished, at once.
+TEST_F(StatusDlgTest, ConversionEndingWhileTheStopQuestionIsOpenFinishesAfterTheAnswer) {
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        main.OnCommand(ID_OPERATION_DELETE_ALL);
+        boxes.boxes.clear();
+        shell.requests.clear();
+        Add("one.avi");
+        boxes.answers.push_back(answer);
+        size_t boxesUnderQuestion = 0;
+        QElapsedTimer sinceAnswer;
+        boxes.onShow = [&](const MessageBoxRequest& request) {
+            if (request.caption != "Question")
+                return;
+            auto* dlg = qobject_cast<CStatusDlg*>(QApplication::activeModalWidget());
+            WaitUntil([&] { return dlg && dlg->SucceededCount() == 1; }, 10000);
+            QTest::qWait(50);
+            boxesUnderQuestion = boxes.boxes.size();
+            sinceAnswer.start();
+        };
+        ConversionWatcher watcher;
+        WhenRunning(watcher, PressStop);
+        main.OnCommand(IDC_CONVERT);
+        boxes.onShow = nullptr;
+        EXPECT_EQ(boxesUnderQuestion, 1u);
+        ASSERT_EQ(boxes.boxes.size(), 2u);
+        EXPECT_EQ(boxes.boxes[1].caption, "Congratulations!");
+        EXPECT_EQ(shell.requests.size(), 1u);
+        EXPECT_LT(sinceAnswer.elapsed(), 1500); // no pause as after stopping an encoder
+        EXPECT_EQ(ReadOutputFile("one.mp3"), "audio\n");
+    }
+}
+
 // STOP answered Yes, or Escape without asking, ends the dialog: the encoder is
-// killed, its unfinished output removed, and no further task starts.
-TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderRemovesItsOutputAndStartsNoFurtherTask) {
+// killed even though it ignores SIGTERM, its unfinished output is removed, the
+// user's file under its name is back, and no further task starts.
+TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderAndGivesBackTheUsersFile) {
     for (const bool escape : {false, true}) {
         SCOPED_TRACE(escape);
         main.OnCommand(ID_OPERATION_DELETE_ALL);
         boxes.boxes.clear();
         QFile::remove(folder + "starts.log");
+        ASSERT_NO_FATAL_FAILURE(WriteOutputFile("hang.mp3", "the user's own file"));
         Add("hang.avi");
         Add("two.avi");
         ConversionWatcher watcher;
-        WhenRunning(watcher, [escape](CStatusDlg* dlg) {
-            escape ? QTest::keyClick(dlg, Qt::Key_Escape) : PressStop(dlg);
-        });
+        WhenRunning(
+            watcher,
+            [escape](CStatusDlg* dlg) {
+                escape ? QTest::keyClick(dlg, Qt::Key_Escape) : PressStop(dlg);
+            },
+            [this] { return ReadOutputFile("hang.mp3") == "partial\n"; });
         QElapsedTimer timer;
         timer.start();
         main.OnCommand(IDC_CONVERT);
@@ -217,18 +307,8 @@ TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderRemovesItsOutputAndStartsNoFurt
         EXPECT_GE(timer.elapsed(), escape ? 0 : 2000);   // the pause after the stop request
         EXPECT_EQ(boxes.boxes.size(), escape ? 0u : 1u); // the question only, or none
         EXPECT_EQ(Starts(), QStringList({"start /videos/hang.avi"}));
-        EXPECT_FALSE(QFile::exists(folder + "out/hang.mp3"));
+        EXPECT_EQ(OutputFolder(), QStringList({"hang.mp3"}));
+        EXPECT_EQ(ReadOutputFile("hang.mp3"), "the user's own file");
         EXPECT_TRUE(shell.requests.empty());
     }
-}
-
-TEST_F(StatusDlgTest, AStoppedTaskKeepsTheUsersFileItNeverTouched) {
-    ASSERT_NO_FATAL_FAILURE(WriteOutputFile("wait.mp3", "the user's own file"));
-    Add("wait.avi");
-    ConversionWatcher watcher;
-    WhenRunning(watcher, [](CStatusDlg* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
-    main.OnCommand(IDC_CONVERT);
-    QFile old(folder + "out/wait.mp3");
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), "the user's own file");
 }

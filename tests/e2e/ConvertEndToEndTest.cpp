@@ -1,24 +1,42 @@
 // A task list converted by the real encoder through the real main window,
-// clip dialog and conversion dialog, for each output format.
+// clip dialog and conversion dialog, for each output format; a user's own
+// file under a task's output name, when the task is stopped, fails or
+// succeeds; and the sound tracks of real files through a task's command line.
 
 #include "ConversionWatcher.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "clip/ClipDlg.h"
 #include "clip/RangeSlider.h"
+#include "convert/EncoderCommand.h"
+#include "platform/CommandLine.h"
 #include "platform/ListCtrl.h"
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
+#include "tasks/MediaProbe.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
+
+#include "platform/Process.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <condition_variable>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace testing_support;
 
@@ -149,3 +167,380 @@ INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                                            FormatCase{2, 0, 2, 0, "pcm_s16le", 32000, 1, "wav"},
                                            FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"}),
                          [](const auto& info) { return std::string(info.param.extension); });
+
+namespace {
+
+// Feeds a source to the encoder through a named pipe: the first half as soon
+// as the encoder opens it, the rest only once asked, so that a task can be
+// caught half-way however fast the encoder is.
+class HalfFeeder {
+public:
+    HalfFeeder(const QString& fifo, QByteArray data) : data(std::move(data)) {
+        path = QFile::encodeName(fifo);
+        made = ::mkfifo(path.constData(), 0600) == 0;
+        if (made)
+            worker = std::thread([this] { Feed(); });
+    }
+    ~HalfFeeder() {
+        Release(false);
+        if (worker.joinable())
+            worker.join();
+    }
+    HalfFeeder(const HalfFeeder&) = delete;
+    HalfFeeder& operator=(const HalfFeeder&) = delete;
+
+    bool Made() const { return made; }
+
+    // Ends the feeding: with the rest of the source, or by closing the pipe.
+    void Release(bool rest) {
+        {
+            std::lock_guard lock(mutex);
+            if (decided)
+                return;
+            decided = true;
+            feedRest = rest;
+        }
+        changed.notify_all();
+    }
+
+private:
+    void Feed() {
+        CFileDescriptor fd;
+        // Opening without a reader fails at once; the encoder opens it later.
+        while (!fd.IsOpen()) {
+            fd.Reset(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+            if (fd.IsOpen() || errno != ENXIO) {
+                break;
+            }
+            std::unique_lock lock(mutex);
+            if (changed.wait_for(lock, std::chrono::milliseconds(10),
+                                 [this] { return decided && !feedRest; }))
+                return;
+        }
+        if (!fd.IsOpen())
+            return;
+        ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+        // The first half in small pieces over more than a second, so the
+        // encoder, much faster than real time, reports progress on the way.
+        const qsizetype half = data.size() / 2;
+        for (qsizetype done = 0; done < half;) {
+            const qsizetype piece = std::min<qsizetype>(16384, half - done);
+            if (!WriteAll(fd.Get(), data.constData() + done, size_t(piece)))
+                return;
+            done += piece;
+            std::unique_lock lock(mutex);
+            if (changed.wait_for(lock, std::chrono::milliseconds(80),
+                                 [this] { return decided && !feedRest; }))
+                return;
+        }
+        bool rest;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [this] { return decided; });
+            rest = feedRest;
+        }
+        if (rest)
+            WriteAll(fd.Get(), data.constData() + half, size_t(data.size() - half));
+    }
+
+    QByteArray path;
+    const QByteArray data;
+    bool made = false;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool decided = false;
+    bool feedRest = false;
+    std::thread worker;
+};
+
+// The encoder started by this process, or 0.
+pid_t RunningEncoder() {
+    const QByteArray self = QByteArray::number(::getpid());
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self && text.contains("(vexa.exe)"))
+            return static_cast<pid_t>(entry.toInt());
+    }
+    return 0;
+}
+
+enum class Outcome { Stopped, Failed, Succeeded };
+
+constexpr double kLongSeconds = 60.0;
+// A source with sound only: the MP3 writer holds back all sound while a
+// video stream might still give it a cover picture. The encoder writes its
+// output in blocks of a few hundred kB, so half of this source is enough for
+// some of it to reach the file.
+bool MakeSound(const QString& path, double seconds, QString* error) {
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+             "sine=frequency=440:sample_rate=44100:duration=" + QString::number(seconds), "-c:a",
+             "aac", path});
+    const bool ok =
+        p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!ok && error)
+        *error = QString::fromLocal8Bit(p.readAllStandardError());
+    return ok;
+}
+
+const QByteArray kUsersFile =
+    QByteArray("the user's own clip one.mp3, not to be lost\n").repeated(300);
+
+} // namespace
+
+// The user's own "clip one.mp3" lies in the output folder; the task converting
+// "clip one.mka" is stopped half-way, fails half-way (its encoder killed) or
+// succeeds.
+class UsersFileUnderTheOutputName : public ::testing::TestWithParam<Outcome> {
+protected:
+    static void SetUpTestSuite() {
+        media = std::make_unique<QTemporaryDir>();
+        ok = MakeSound(media->path() + "/clip one.mka", kLongSeconds, &error);
+    }
+    static void TearDownTestSuite() { media.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(ok) << error.toStdString();
+        ASSERT_TRUE(QFile::link(BinDir() + "vexa.exe", program.path() + "/vexa.exe"));
+        theApp.m_pMainWnd = &main;
+        out = output.path() + "/audio out";
+        ASSERT_TRUE(QDir().mkpath(out));
+        QFile users(out + "/clip one.mp3");
+        ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+        ASSERT_EQ(users.write(kUsersFile), kUsersFile.size());
+        users.close();
+        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(out);
+        main.SetOutputFormatRadios(1);
+    }
+    void TearDown() override { theApp.m_pMainWnd = nullptr; }
+
+    QStringList OutputFolder() const {
+        return QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    QByteArray OutputFile() const {
+        QFile file(out + "/clip one.mp3");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> media;
+    static inline bool ok = false;
+    static inline QString error;
+
+    QTemporaryDir program;
+    ProgramFolderOverride programFolder{program.path()};
+    QTemporaryDir output;
+    QTemporaryDir pipes;
+    QString out;
+    COstrelaDlg main;
+    MessageBoxRecorder boxes;
+    ShellRecorder shell;
+};
+
+TEST_P(UsersFileUnderTheOutputName, IsReplacedOnlyByATaskThatSucceeded) {
+    const Outcome outcome = GetParam();
+    QFile source(media->path() + "/clip one.mka");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    HalfFeeder feeder(pipes.path() + "/clip one.mka", source.readAll());
+    ASSERT_TRUE(feeder.Made());
+    ASSERT_TRUE(main.AppendTask(pipes.path() + "/clip one.mka", int(kLongSeconds)));
+    if (outcome == Outcome::Succeeded)
+        feeder.Release(true);
+
+    ConversionWatcher watcher;
+    bool halfWay = false;
+    QTimer::singleShot(0, [&] {
+        if (outcome == Outcome::Succeeded)
+            return;
+        // Half-way: the user's file set aside, the encoder writing, progress shown.
+        halfWay = WaitUntil(
+            [&] {
+                const QStringList shown = watcher.currents.values();
+                return watcher.Dialog() && OutputFolder().size() == 2 &&
+                       QFileInfo(out + "/clip one.mp3").size() > 0 &&
+                       !shown.filter(QRegularExpression(" [1-9][0-9]?% Finished$")).isEmpty();
+            },
+            30000);
+        if (outcome == Outcome::Stopped)
+            QTest::mouseClick(GetDlgItemAs<QPushButton>(watcher.Dialog(), IDC_STOP),
+                              Qt::LeftButton);
+        else if (const pid_t encoder = RunningEncoder())
+            ::kill(encoder, SIGKILL);
+        feeder.Release(false);
+    });
+    main.OnCommand(IDC_CONVERT);
+
+    if (outcome != Outcome::Succeeded) {
+        EXPECT_TRUE(halfWay) << OutputFolder().join(",").toStdString()
+                             << QStringList(watcher.currents.values()).join(" | ").toStdString();
+        EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
+        EXPECT_TRUE(OutputFile() == kUsersFile) << "the user's file is not back as it was";
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, outcome == Outcome::Stopped ? "Question" : "WARNING");
+        return;
+    }
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
+    const MediaFacts facts = ProbeMedia(out + "/clip one.mp3");
+    EXPECT_EQ(facts.codec, "mp3");
+    EXPECT_NEAR(facts.duration, kLongSeconds, 0.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, UsersFileUnderTheOutputName,
+                         ::testing::Values(Outcome::Stopped, Outcome::Failed, Outcome::Succeeded),
+                         [](const auto& info) {
+                             return std::string(info.param == Outcome::Stopped  ? "Stopped"
+                                                : info.param == Outcome::Failed ? "Failed"
+                                                                                : "Succeeded");
+                         });
+
+namespace {
+
+// Runs a program to its end; its standard output, empty when it failed.
+QByteArray RunProgram(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QByteArray();
+    return p.readAllStandardOutput();
+}
+
+// The encoder's checksum over every packet of a file's n-th sound track.
+QByteArray PacketHash(const QString& path, int track) {
+    const QByteArray line =
+        RunProgram("ffmpeg", {"-v", "error", "-i", path, "-map", QString("0:a:%1").arg(track), "-c",
+                              "copy", "-f", "streamhash", "-hash", "sha256", "-"});
+    const qsizetype at = line.indexOf("SHA256=");
+    return at < 0 ? QByteArray() : line.mid(at).trimmed();
+}
+
+// The pitch of a sine tone in Hz: periods over the time from the first rise
+// through a band around zero to the last, so that silence the coder adds at
+// the edges and its noise there count for nothing.
+double ToneFrequency(const QString& path) {
+    constexpr int kRate = 44100;
+    const QByteArray pcm = RunProgram("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-ac",
+                                                 "1", "-ar", QString::number(kRate), "-"});
+    const auto* samples = reinterpret_cast<const qint16*>(pcm.constData());
+    constexpr int kBand = 500;
+    qsizetype first = -1, last = -1;
+    int rises = 0;
+    bool low = false;
+    for (qsizetype i = 0; i < pcm.size() / 2; ++i) {
+        if (samples[i] < -kBand) {
+            low = true;
+        } else if (low && samples[i] > kBand) {
+            low = false;
+            first = first < 0 ? i : first;
+            last = i;
+            ++rises;
+        }
+    }
+    return rises > 1 ? (rises - 1) / (double(last - first) / kRate) : 0;
+}
+
+} // namespace
+
+// Each task converts the track it names; Keep Original stores it bit for bit
+// in the container of its format.
+class SoundTrackConversion : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder = std::make_unique<QTemporaryDir>();
+        ready = media.Make(folder->path(), &error) &&
+                MakeVideo(folder->filePath("long.mkv"), kSourceSeconds, AacMp4Tracks(), &error);
+    }
+    static void TearDownTestSuite() { folder.reset(); }
+    void SetUp() override { ASSERT_TRUE(ready) << error.toStdString(); }
+
+    // The tracks the library reads, with `chosen` as the user's choice.
+    static TaskTracks Probe(const QString& path, int chosen = -1) {
+        CMediaInfoProbe probe;
+        const MediaProbeResult result = probe.Probe(path);
+        EXPECT_TRUE(result.tracksKnown) << path.toStdString();
+        return TaskTracks{result.tracks, chosen};
+    }
+
+    // Converts the task as its command line says; the output's path.
+    QString Convert(const QString& source, const TaskTracks& tracks, int format,
+                    double clipStart = 0, double clipLength = 1.0) {
+        TaskRecord task{};
+        task.duration = clipStart == 0 && clipLength == 1.0 ? 1.0 : kSourceSeconds;
+        task.clipStart = clipStart;
+        task.clipLength = clipLength;
+        EXPECT_TRUE(SetFixedText(task.sourcePath, source));
+        EXPECT_TRUE(SetFixedText(task.title, GetTitle(source)));
+        const OutputSettings settings{output.path(), format, 128, 44100, 2};
+        QStringList args =
+            CommandLineToArgv(BuildTaskCommandLine(task, tracks, settings, BinDir() + "vexa.exe"));
+        const QString program = args.takeFirst();
+        QProcess p;
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return BuildOutputPath(output.path(), GetTitle(source),
+                               TaskOutputExtension(format, tracks));
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> folder;
+    static inline TestMediaSet media;
+    static inline bool ready = false;
+    static inline QString error;
+    QTemporaryDir output;
+};
+
+TEST_F(SoundTrackConversion, TheChosenTrackIsTheOneConverted) {
+    // The tracks differ in pitch: 440 Hz first, 660 Hz second. MP3 keeps at
+    // most two channels, so the second track's six show in Keep Original.
+    for (const int chosen : {1, 0}) {
+        const QString mp3 = Convert(media.twoTrackMkv, Probe(media.twoTrackMkv, chosen), FormatMP3);
+        const MediaFacts facts = ProbeMedia(mp3);
+        ASSERT_TRUE(facts.ok);
+        EXPECT_EQ(facts.codec, "mp3");
+        EXPECT_NEAR(ToneFrequency(mp3), chosen == 1 ? 660 : 440, 20) << chosen;
+    }
+    const QString kept =
+        Convert(media.twoTrackMkv, Probe(media.twoTrackMkv, 1), FormatKeepOriginal);
+    EXPECT_EQ(ProbeMedia(kept).channels, 6);
+    EXPECT_NEAR(ToneFrequency(kept), 660, 20);
+}
+
+TEST_F(SoundTrackConversion, KeepOriginalCopiesEachTrackPacketForPacket) {
+    const struct {
+        QString source;
+        int chosen;
+        int track; // the source's track that is copied
+        const char* extension;
+        const char* codec;
+        int channels;
+    } cases[] = {
+        {media.twoTrackMkv, -1, 0, "m4a", "aac", 2}, // the default track
+        {media.twoTrackMkv, 1, 1, "ac3", "ac3", 6},
+        {media.aacMp4, -1, 0, "m4a", "aac", 2},
+        {media.mp3Avi, -1, 0, "mp3", "mp3", 1},
+    };
+    for (const auto& c : cases) {
+        const QString kept = Convert(c.source, Probe(c.source, c.chosen), FormatKeepOriginal);
+        SCOPED_TRACE(kept.toStdString());
+        EXPECT_TRUE(kept.endsWith(QString(".") + c.extension));
+        const MediaFacts facts = ProbeMedia(kept);
+        ASSERT_TRUE(facts.ok);
+        EXPECT_EQ(facts.codec, c.codec);
+        EXPECT_EQ(facts.channels, c.channels);
+        const QByteArray hash = PacketHash(c.source, c.track);
+        ASSERT_FALSE(hash.isEmpty());
+        EXPECT_EQ(PacketHash(kept, 0), hash);
+    }
+}
+
+TEST_F(SoundTrackConversion, AClipKeptOriginalLastsTheClip) {
+    const QString source = folder->filePath("long.mkv");
+    const QString kept = Convert(source, Probe(source), FormatKeepOriginal, 1.2, 2.0);
+    EXPECT_TRUE(kept.endsWith(".m4a"));
+    EXPECT_NEAR(ProbeMedia(kept).duration, 2.0, 0.2);
+}

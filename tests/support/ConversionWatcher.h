@@ -30,8 +30,11 @@ public:
         if (dlg && event->type() == QEvent::WindowTitleChange)
             captions << dlg->windowTitle();
         // Each notice finds the texts the notice before it left.
-        if (dlg && event->type() == CRunnerNoticeEvent::EventType())
+        if (dlg && event->type() == CRunnerNoticeEvent::EventType()) {
             currents.insert(GetDlgItemText(dlg, IDC_CURRENT_TEXT));
+            if (static_cast<CRunnerNoticeEvent*>(event)->kind() == RunnerNotice::Ended)
+                taskBarsAtEnd << GetDlgItemAs<QProgressBar>(dlg, IDC_TASK_BAR)->value();
+        }
         return false;
     }
 
@@ -51,8 +54,9 @@ public:
     }
 
     QStringList captions;
-    QSet<QString> currents; // control 1058
-    QSet<QString> totals;   // lower bar value, "|", control 1059
+    QSet<QString> currents;   // control 1058
+    QSet<QString> totals;     // lower bar value, "|", control 1059
+    QList<int> taskBarsAtEnd; // the upper bar as each task's end finds it
     QTimer sampler;
 };
 } // namespace testing_support

@@ -504,6 +504,53 @@ TEST_F(OstrelaDlgTest, EachRadioRewritesTheOutputFormatOfEveryRowAndNewRowsFollo
     EXPECT_EQ(folderRequests.size(), 1);
 }
 
+// Keep Original: each row shows the container of its own track, the encoder's
+// settings are disabled but keep their selections, the AC3 check does not
+// apply, and Convert stores it as format 4.
+TEST_F(OstrelaDlgTest, KeepOriginalShowsEachRowsContainerAndLeavesTheEncoderSettingsAlone) {
+    const auto track = [](const char* format, const char* profile = "") {
+        SoundTrack t;
+        t.format = format;
+        t.formatProfile = profile;
+        return t;
+    };
+    ASSERT_TRUE(dlg->AppendTask("/v/a.mp4", 10, {track("AAC")}));
+    ASSERT_TRUE(dlg->AppendTask("/v/b.avi", 10, {track("MPEG Audio", "Layer 3")}));
+    ASSERT_TRUE(dlg->AppendTask("/v/c.mkv", 10, {track("AAC"), track("AC-3")}));
+    ASSERT_TRUE(dlg->AppendTask("/v/d.flv", 10));
+    taskTracks[2].chosenTrack = 1;
+    dlg->sampleRateList->setCurrentIndex(3); // 22050, refused for AC3 only
+    dlg->bitrateList->setCurrentIndex(2);
+
+    QTest::mouseClick(Item<QRadioButton>(IDC_KEEP_ORIGINAL), Qt::LeftButton);
+    const QStringList kept{"M4A", "MP3", "AC3", "MKA"};
+    QStringList shown;
+    for (int row = 0; row < 4; ++row)
+        shown << Row(row)[4];
+    EXPECT_EQ(shown, kept);
+    for (QComboBox* list : {dlg->bitrateList, dlg->sampleRateList, dlg->channelList})
+        EXPECT_FALSE(list->isEnabled());
+    ASSERT_TRUE(dlg->AppendTask("/v/e.ogg", 10, {track("Vorbis")}));
+    EXPECT_EQ(Row(4)[4], "OGG");
+
+    QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
+    EXPECT_EQ(Row(0)[4], "WAV");
+    EXPECT_EQ(Row(4)[4], "WAV");
+    for (QComboBox* list : {dlg->bitrateList, dlg->sampleRateList, dlg->channelList})
+        EXPECT_TRUE(list->isEnabled());
+    EXPECT_EQ(dlg->bitrateList->currentText(), "48");
+    EXPECT_EQ(dlg->sampleRateList->currentText(), "22050");
+
+    QTest::mouseClick(Item<QRadioButton>(IDC_KEEP_ORIGINAL), Qt::LeftButton);
+    Item<QLineEdit>(IDC_OUTPUT_PATH)->setText(Path("out"));
+    dlg->OnCommand(IDC_CONVERT); // no encoder beside the program: every task fails
+    ASSERT_FALSE(boxes.boxes.empty());
+    EXPECT_FALSE(boxes.boxes[0].text.startsWith("AC3 does not support"));
+    QFile ini(Path("option.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("OutputFormat=4"));
+}
+
 // Whatever the box holds, the encoder is given an absolute local path: an
 // option or an address becomes a folder below the home folder, as does any
 // relative path; "~" is the home folder. Real conversions run meanwhile, with

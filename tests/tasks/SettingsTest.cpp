@@ -42,7 +42,7 @@ protected:
     QStringList Start() {
         dlg = std::make_unique<COstrelaDlg>();
         QString format = "-";
-        for (int id : {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3})
+        for (int id : {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3, IDC_KEEP_ORIGINAL})
             if (GetDlgItemAs<QRadioButton>(dlg.get(), id)->isChecked())
                 format = GetDlgItemText(dlg.get(), id);
         return {format, dlg->bitrateList->currentText(), dlg->sampleRateList->currentText(),
@@ -83,6 +83,10 @@ TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
         {"[tasksetting]\nOUTPUTFORMAT=2\naudiobitrate = 0\nsAmPlErAtE=1\nOutputpath=/data/\n",
          {"To WAV", "32", "44100", "Stereo", "/data/"}},
         {"[Other]\nOutputFormat=3\nAudioBitrate=0\n", {"To MP3", "128", "48000", "Stereo", ""}},
+        // Keep Original, after the three codes older files hold.
+        {"[TaskSetting]\nOutputFormat=4\nAudioBitrate=0\nSampleRate=3\n",
+         {"Keep Original", "32", "22050", "Stereo", ""}},
+        {"[TaskSetting]\nOutputFormat=5\n", {"-", "128", "48000", "Stereo", ""}},
     };
     for (const auto& c : cases) {
         Put(c.file);
@@ -90,6 +94,9 @@ TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
         if (c.expected[4].isEmpty() && loaded[4].endsWith("/MyAudio/"))
             loaded[4].clear();
         EXPECT_EQ(loaded, c.expected) << c.file;
+        // The encoder's settings have no meaning for a copied track.
+        for (QComboBox* list : {dlg->bitrateList, dlg->sampleRateList, dlg->channelList})
+            EXPECT_EQ(list->isEnabled(), loaded[0] != "Keep Original") << c.file;
         if (loaded[0] == "-") {
             EXPECT_EQ(dlg->GetOutputExtension(), "mp3");
         }
