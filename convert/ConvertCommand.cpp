@@ -17,8 +17,8 @@ struct FormatName {
     const char* name;
     int format;
 };
-constexpr FormatName kFormatNames[] = {{"mp3", FormatMP3}, {"wav", FormatWAV}, {"ac3", FormatAC3}};
-constexpr char kOriginalFormatName[] = "original";
+constexpr FormatName kFormatNames[] = {
+    {"mp3", FormatMP3}, {"wav", FormatWAV}, {"ac3", FormatAC3}, {"original", FormatKeepOriginal}};
 
 template <std::size_t N> QStringList ItemTexts(const std::array<const char*, N>& items) {
     QStringList texts;
@@ -28,8 +28,6 @@ template <std::size_t N> QStringList ItemTexts(const std::array<const char*, N>&
 }
 
 QString FormatNameOf(const ConvertOptions& options) {
-    if (options.keepOriginal)
-        return QString::fromLatin1(kOriginalFormatName);
     for (const FormatName& f : kFormatNames)
         if (f.format == options.format)
             return QString::fromLatin1(f.name);
@@ -70,7 +68,7 @@ ConvertOptions ConvertDefaults(const QString& iniPath) {
     // A code outside the radios leaves none checked in the window, and
     // Convert then takes MP3.
     const int format = ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat);
-    options.format = format >= FormatMP3 && format <= FormatAC3 ? format : FormatMP3;
+    options.format = format >= FormatMP3 && format <= FormatKeepOriginal ? format : FormatMP3;
     options.bitrate =
         QByteArray(
             kBitrateItems[position(kKeyAudioBitrate, kBitrateItems.size(), kDefaultAudioBitrate)])
@@ -123,15 +121,10 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         const QString name = parser.value(format).toLower();
         const auto* found = std::find_if(std::begin(kFormatNames), std::end(kFormatNames),
                                          [&name](const FormatName& f) { return name == f.name; });
-        if (found != std::end(kFormatNames)) {
-            o.format = found->format;
-            o.keepOriginal = false;
-        } else if (name == QLatin1String(kOriginalFormatName)) {
-            o.keepOriginal = true;
-        } else {
+        if (found == std::end(kFormatNames))
             return fail(QStringLiteral("unknown format '%1' (mp3, wav, ac3 or original)")
                             .arg(parser.value(format)));
-        }
+        o.format = found->format;
     }
     // Only the values the window's lists offer: the ones the encoder is known
     // to take for every format.
@@ -179,7 +172,7 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         return fail(QStringLiteral("no video file was given"));
 
     // The encoder refuses this pair, so every file would fail.
-    if (!o.keepOriginal && o.format == FormatAC3 && o.sampleRate == 22050)
+    if (o.format == FormatAC3 && o.sampleRate == 22050)
         return fail(QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
                                    "48000, 44100 or 32000 Hz."));
 

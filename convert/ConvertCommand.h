@@ -12,9 +12,7 @@
 class QTextStream;
 
 struct ConvertOptions {
-    int format = FormatMP3; // an AudioFormat
-    // Copy each file's sound track as it is instead of encoding `format`.
-    bool keepOriginal = false;
+    int format = FormatMP3; // an AudioFormat; FormatKeepOriginal copies the track as it is
     int bitrate = 128;      // kbit/s, one of the bitrate list's items
     int sampleRate = 48000; // Hz, one of the sample-rate list's items
     int channels = 2;       // 1 or 2

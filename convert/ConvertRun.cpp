@@ -5,6 +5,7 @@
 #include "tasks/MediaProbe.h"
 #include "tasks/Settings.h"
 #include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -69,8 +70,9 @@ private:
 };
 
 // Why a file cannot be converted, as Add Files would refuse it; empty when
-// it can. Fills the job's record from the probe.
-QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJob& job) {
+// it can. Fills the job's record and its sound tracks from the probe.
+QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJob& job,
+                 TaskTracks& tracks) {
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("the file does not exist");
@@ -99,6 +101,7 @@ QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJ
     SetFixedText(r.sourcePath, path);
     SetFixedText(r.title, GetTitle(path));
     job.title = GetDisplayName(path);
+    tracks = TaskTracks{media.tracks, options.track - 1};
     return QString();
 }
 
@@ -129,16 +132,18 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     int refused = 0;
     for (const QString& path : options.files) {
         ConversionJob job;
-        const QString reason = ProbeJob(path, options, job);
+        TaskTracks tracks;
+        const QString reason = ProbeJob(path, options, job, tracks);
         if (!reason.isEmpty()) {
             failed(path, reason);
             ++refused;
             continue;
         }
+        // With Keep Original each file's container follows its track.
         job.outputPath = BuildOutputPath(snapshot.settings.outputFolder, FixedText(job.task.title),
-                                         snapshot.extension);
-        job.commandLine = BuildEncoderCommandLine(job.task, snapshot.settings, snapshot.extension,
-                                                  snapshot.encoderPath);
+                                         TaskOutputExtension(options.format, tracks));
+        job.commandLine =
+            BuildTaskCommandLine(job.task, tracks, snapshot.settings, snapshot.encoderPath);
         snapshot.jobs.push_back(job);
     }
 

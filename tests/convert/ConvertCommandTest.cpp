@@ -38,6 +38,7 @@ TEST_F(ConvertCommandTest, DefaultsAreTheValuesAtTheStoredListPositions) {
          320, 44100, 1},
         {"[TaskSetting]\nOutputFormat=2\nAudioBitrate=0\nSampleRate=3\nChannel=1\n", FormatWAV, 32,
          22050, 2},
+        {"[TaskSetting]\nOutputFormat=4\n", FormatKeepOriginal, 128, 48000, 2},
         // Outside the lists: each key's own default, as the window falls back.
         {"[TaskSetting]\nOutputFormat=9\nAudioBitrate=13\nSampleRate=-1\nChannel=2\n", FormatMP3,
          128, 48000, 2},
@@ -50,7 +51,6 @@ TEST_F(ConvertCommandTest, DefaultsAreTheValuesAtTheStoredListPositions) {
         EXPECT_EQ(o.bitrate, c.bitrate) << c.ini.constData();
         EXPECT_EQ(o.sampleRate, c.sampleRate) << c.ini.constData();
         EXPECT_EQ(o.channels, c.channels) << c.ini.constData();
-        EXPECT_FALSE(o.keepOriginal);
         EXPECT_EQ(o.track, 0);
         EXPECT_EQ(o.jobs, 1);
     }
@@ -80,9 +80,8 @@ TEST_F(ConvertCommandTest, OptionsReplaceTheDefaultsAndUnsetOnesKeepThem) {
     EXPECT_EQ(parsed.options.channels, 2);
     // The last of a repeated option counts.
     parsed = Parse({"--format", "ac3", "--format", "original", "--out", "o", "x.mp4"});
-    EXPECT_TRUE(parsed.options.keepOriginal);
+    EXPECT_EQ(parsed.options.format, FormatKeepOriginal);
     parsed = Parse({"--format", "original", "--format", "wav", "--out", "o", "x.mp4"});
-    EXPECT_FALSE(parsed.options.keepOriginal);
     EXPECT_EQ(parsed.options.format, FormatWAV);
 }
 
