@@ -160,6 +160,23 @@ TEST_F(ConvertProgramTest, AMissingSoundTrackNumberIsNamed) {
     EXPECT_EQ(run.err, video + ": the source has no sound track 2 (it has 1)\n");
 }
 
+// Keep Original puts each file's track into its own container; --track picks it.
+TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
+    TestMediaSet media;
+    QString error;
+    ASSERT_TRUE(media.Make(work.path(), &error)) << error.toStdString();
+    Run run = Convert({"--format", "original", "--out", "kept", media.aacMp4, media.mp3Avi});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ProbeMedia(work.filePath("kept/aac.m4a")).codec, "aac");
+    EXPECT_EQ(ProbeMedia(work.filePath("kept/mp3.mp3")).codec, "mp3");
+
+    run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const MediaFacts second = ProbeMedia(work.filePath("second/two tracks.ac3"));
+    EXPECT_EQ(second.codec, "ac3");
+    EXPECT_EQ(second.channels, 6);
+}
+
 // Terminated while encoders run: nothing unfinished is left, and a file that
 // was in the way is either back or replaced by a whole conversion.
 TEST_F(ConvertProgramTest, TerminationLeavesNothingUnfinished) {
