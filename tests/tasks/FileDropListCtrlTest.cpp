@@ -40,18 +40,8 @@ protected:
         EXPECT_TRUE(QDir(dir.path()).mkpath(name));
         return Path(name);
     }
-    QString DesktopFile(const QString& name, const QByteArray& type, const QByteArray& url) {
-        return File(name, "[Desktop Entry]\nType=" + type + "\nURL=" + url + "\n");
-    }
-    void UseHandler(CFileDropListCtrl::DropFlags flags, const QString& extension = QString()) {
-        ASSERT_TRUE(
-            list.SetDropConfig({flags | CFileDropListCtrl::UseHandler, extension, &RecordDrop}));
-    }
-    QStringList Rows() const {
-        QStringList rows;
-        for (int r = 0; r < list.GetItemCount(); ++r)
-            rows << list.GetItemText(r, 0);
-        return rows;
+    void UseHandler(CFileDropListCtrl::DropFlags flags) {
+        ASSERT_TRUE(list.SetDropConfig({flags | CFileDropListCtrl::UseHandler, {}, &RecordDrop}));
     }
 
     // Carries the URLs (local paths or URLs) over the list as a drag from the
@@ -79,28 +69,6 @@ protected:
     CFileDropListCtrl list;
 };
 
-TEST_F(FileDropListCtrlTest, DefaultInsertionPutsNewPathsOnTopAndSkipsKnownOnes) {
-    const QString a = File("a.avi");
-    const QString folder = Folder("videos");
-    ASSERT_TRUE(Drop({a, a}));
-    EXPECT_EQ(list.InsertDroppedPath(a), -1);
-    ASSERT_TRUE(Drop({folder}));
-    EXPECT_EQ(Rows(), QStringList({folder, a}));
-
-    ASSERT_TRUE(list.SetDropConfig(
-        {CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AllowDuplicates, {}, nullptr}));
-    EXPECT_EQ(list.InsertDroppedPath(a), 0);
-    EXPECT_EQ(Rows(), QStringList({a, folder, a}));
-}
-
-TEST_F(FileDropListCtrlTest, HandlerWithoutAFunctionIsRefusedAndTheOldConfigurationStays) {
-    EXPECT_FALSE(list.SetDropConfig(
-        {CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler, {}, nullptr}));
-    const QString a = File("a.avi");
-    ASSERT_TRUE(Drop({a}));
-    EXPECT_EQ(Rows(), QStringList({a}));
-}
-
 TEST_F(FileDropListCtrlTest, HandlerReceivesAcceptedLocalPathsInDropOrderWithTheirKinds) {
     UseHandler(CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AcceptFolders);
     const QString c = File("c.mkv");
@@ -121,29 +89,6 @@ TEST_F(FileDropListCtrlTest, HandlerReceivesAcceptedLocalPathsInDropOrderWithThe
     EXPECT_EQ(received.size(), 4u);
     // A drag without any local file is refused as it enters.
     EXPECT_FALSE(Drop({"https://example.org/clip.avi"}));
-}
-
-TEST_F(FileDropListCtrlTest, ExtensionFilterComparesTheLastExtensionOfTheName) {
-    UseHandler(CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::FilterByExtension, ".avi");
-    const QString upper = File("CLIP.AVI");
-    Folder("my.avi");
-    ASSERT_TRUE(Drop({upper, File("clip.avi.mp4"), File("clip"), File("my.avi/clip")}));
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].first, upper);
-}
-
-TEST_F(FileDropListCtrlTest, LinksArriveAsTheirTargetsAndBrokenOnesNotAtAll) {
-    const QString target = File("holiday.avi");
-    ASSERT_TRUE(QFile::link(target, Path("link one")));
-    const QString desktop =
-        DesktopFile("clip.desktop", "Link", QUrl::fromLocalFile(target).toEncoded());
-    ASSERT_TRUE(QFile::link(Path("nowhere.avi"), Path("broken")));
-    ASSERT_TRUE(QFile::link(Path("loop b"), Path("loop a")));
-    ASSERT_TRUE(QFile::link(Path("loop a"), Path("loop b")));
-    UseHandler(CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AcceptFolders);
-    ASSERT_TRUE(Drop({Path("broken"), Path("link one"), Path("loop a"), desktop}));
-    const decltype(received) expected = {{target, 128u}, {target, 128u}};
-    EXPECT_EQ(received, expected);
 }
 
 } // namespace

