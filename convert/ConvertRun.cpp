@@ -105,13 +105,6 @@ QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJ
     return QString();
 }
 
-QString SecondsText(double seconds) {
-    const int whole = static_cast<int>(seconds + 0.5);
-    if (whole < 60)
-        return QStringLiteral("less than a minute left");
-    return QStringLiteral("about %1 min %2 s left").arg(whole / 60).arg(whole % 60);
-}
-
 } // namespace
 
 int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStream& err) {
@@ -182,9 +175,9 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
                            .arg(engine.TotalPercent())
                            .arg(engine.FinishedCount() + refused)
                            .arg(total);
-        const double left = engine.SecondsLeft();
-        if (left >= 0)
-            line += QStringLiteral(", ") + SecondsText(left);
+        const QString left = FormatTimeLeft(engine.SecondsLeft());
+        if (!left.isEmpty())
+            line += QStringLiteral(". ") + left;
         out << line << Qt::endl;
     });
 

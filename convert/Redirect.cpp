@@ -127,6 +127,8 @@ CRedirect::CRedirect() {
     running = 0;
 }
 
+CRedirect::CRedirect(Independent) : sharesRunningFlag(false) {}
+
 CRedirect::~CRedirect() {
     Close();
 }
@@ -175,8 +177,10 @@ int CRedirect::Start(const QString& commandLine, bool /*showWindow*/, QObject* n
         relay->moveToThread(ownerThread);
     activeReaders = 2;
     exitCode = -1;
+    exitSignal = 0;
 
-    running = 1;
+    if (sharesRunningFlag)
+        running = 1;
     outputThread = std::thread(&CRedirect::ReadPipe, this, outputRead.Get(), Stream::Output);
     errorThread = std::thread(&CRedirect::ReadPipe, this, errorRead.Get(), Stream::Error);
     monitorThread = std::thread(&CRedirect::MonitorChild, this);
@@ -324,13 +328,15 @@ void CRedirect::ReadPipe(int fd, Stream stream) {
 void CRedirect::MonitorChild() {
     onWorkerThread = true;
     exitCode = process->WaitForExit();
+    exitSignal = process->TermSignal();
     childEnded = true;
     SignalWakeDescriptor(stopEvent.Get());
     {
         std::unique_lock lock(readersMutex);
         readersDone.wait(lock, [this] { return activeReaders == 0; });
     }
-    running = 0;
+    if (sharesRunningFlag)
+        running = 0;
     OnEnded();
     SendNotice(noticeOwner, RunnerNotice::Ended, nullptr, 0);
 }

@@ -60,6 +60,10 @@ class NoticeRelay;
 class CRedirect {
 public:
     CRedirect();
+    // A runner of several that run side by side: it never reads or writes the
+    // shared `running` flag.
+    struct Independent {};
+    explicit CRedirect(Independent);
     // Kills a child that still runs and waits for the run's threads.
     virtual ~CRedirect();
     CRedirect(const CRedirect&) = delete;
@@ -96,12 +100,15 @@ public:
     // Exit code of the child of the last run that ended, or -1 when a signal
     // ended it or no run has ended yet. Valid once Ended has been sent.
     int ExitCode() const { return exitCode.load(); }
+    // The signal that ended the child of the last run, 0 when it exited.
+    int ExitSignal() const { return exitSignal.load(); }
 
     // Process id of the last run's child, 0 when no child was started.
     qint64 ProcessId() const;
 
     // Set by a successful Start, cleared by the constructor and when a child
-    // has ended; shared by every runner, so one run is active at a time.
+    // has ended; shared by every runner made for the one-at-a-time mode, so
+    // one run is active at a time. Independent runners leave it alone.
     static std::atomic<int> running;
 
 protected:
@@ -142,4 +149,6 @@ private:
     int activeReaders = 0;
 
     std::atomic<int> exitCode{-1};
+    std::atomic<int> exitSignal{0};
+    const bool sharesRunningFlag = true;
 };

@@ -3,7 +3,6 @@
 #include "app/Ostrela.h"
 #include "convert/EncoderCommand.h"
 #include "convert/EncoderOutput.h"
-#include "platform/ListCtrl.h"
 #include "platform/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/Notification.h"
@@ -43,16 +42,23 @@ QString BuildEncoderCommand(int taskIndex, const QString& title) {
     TaskRecord task = taskTable[taskIndex];
     if (!title.isEmpty())
         SetFixedText(task.title, title);
-    return BuildTaskCommandLine(task, taskTracks[taskIndex], main->outputSettings, LocateEncoder());
+    return BuildTaskCommandLine(task, taskTracks[taskIndex], main->GetOutputSettings(),
+                                LocateEncoder());
 }
 
-CStatusDlg::CStatusDlg(QWidget* parent) : QDialog(parent), mainDlg(AfxGetMainDlg()) {
+CStatusDlg::CStatusDlg(ConversionSnapshot snapshot, QWidget* parent)
+    : QDialog(parent), engine(std::move(snapshot), this) {
+    engine.SetStartRequest([this](int job) { RequestTaskStart(job); });
+    connect(&engine, &ConversionEngine::jobStarted, this, &CStatusDlg::OnJobStarted);
+    connect(&engine, &ConversionEngine::jobProgress, this, &CStatusDlg::OnJobProgress);
+    connect(&engine, &ConversionEngine::jobEnded, this, [this](int job) { OnJobEnded(job); });
+    connect(&engine, &ConversionEngine::finished, this, &CStatusDlg::OnFinished);
     OnInitDialog();
 }
 
 CStatusDlg::~CStatusDlg() {
-    // The runner kills a child that still runs; its unfinished output goes too.
-    AbandonRunningTask();
+    // Running encoders are killed; their unfinished output goes too.
+    engine.Abandon();
 }
 
 void CStatusDlg::OnInitDialog() {
@@ -67,7 +73,7 @@ void CStatusDlg::OnInitDialog() {
     totalBar->setRange(0, 100);
     totalBar->setValue(0);
 
-    taskCount = mainDlg ? mainDlg->taskList->GetItemCount() : 0;
+    taskCount = engine.JobCount();
     SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Current Task: Initializing..."));
     SetDlgItemText(
         this, IDC_TOTAL_TEXT,
@@ -81,7 +87,7 @@ void CStatusDlg::timerEvent(QTimerEvent* event) {
     if (event->timerId() == startTimerId) {
         killTimer(startTimerId);
         startTimerId = 0;
-        RequestTaskStart(currentTask);
+        engine.Start();
     }
     QDialog::timerEvent(event);
 }
@@ -93,109 +99,71 @@ void CStatusDlg::RequestTaskStart(int taskIndex) {
 
 bool CStatusDlg::event(QEvent* event) {
     if (event->type() == WMSTDIOCOMMAND) {
-        OnStartTask(static_cast<int>(static_cast<CWindowMessage*>(event)->wParam));
-        return true;
-    }
-    if (event->type() == CRunnerNoticeEvent::EventType()) {
-        OnRunnerNotice(*static_cast<CRunnerNoticeEvent*>(event));
+        const int job = static_cast<int>(static_cast<CWindowMessage*>(event)->wParam);
+        if (!stopped && job >= 0 && job < taskCount)
+            engine.StartJob(job);
         return true;
     }
     return QDialog::event(event);
 }
 
-QString CStatusDlg::UniqueTitleFor(int taskIndex) {
-    const QString title = FixedText(taskTable[taskIndex].title);
-    const QString folder = mainDlg->outputSettings.outputFolder;
-    const QString extension = mainDlg->GetTaskOutputExtension(taskIndex);
-    QString candidate = title;
-    for (int n = 2; usedOutputs.contains(BuildOutputPath(folder, candidate, extension)); ++n)
-        candidate = title + QStringLiteral(" (%1)").arg(n);
-    return candidate;
+QStringList CStatusDlg::FailedSources() const {
+    QStringList sources;
+    for (int i = 0; i < engine.JobCount(); ++i)
+        if (engine.ResultOf(i) == JobResult::Failed)
+            sources << FixedText(engine.Snapshot().jobs[i].task.sourcePath);
+    return sources;
 }
 
-void CStatusDlg::OnStartTask(int taskIndex) {
-    if (stopped || !mainDlg || taskIndex < 0 || taskIndex >= taskCount)
-        return;
-    const QString title = UniqueTitleFor(taskIndex);
-    const QString output = BuildOutputPath(mainDlg->outputSettings.outputFolder, title,
-                                           mainDlg->GetTaskOutputExtension(taskIndex));
-    usedOutputs.insert(output);
-    // The encoder overwrites its output path: a file already there is kept
-    // aside until the task has succeeded, and a task that cannot keep it
-    // does not run.
-    if (!outputGuard.SetAside(output) ||
-        !runner.Start(BuildEncoderCommand(taskIndex, title), false, this)) {
-        // An encoder that cannot start fails its task; the others still run.
-        outputGuard.Restore();
-        failedSources << FixedText(taskTable[taskIndex].sourcePath);
-        OnTaskEnded();
-    }
-}
-
-void CStatusDlg::OnRunnerNotice(const CRunnerNoticeEvent& notice) {
-    switch (notice.kind()) {
-    case RunnerNotice::Caption:
-        setWindowTitle(QString::fromUtf8(notice.text()));
-        break;
-    case RunnerNotice::Text:
-    case RunnerNotice::Output:
-        OnOutputText(QString::fromUtf8(notice.text()));
-        break;
-    case RunnerNotice::Started:
-        OnTaskStarted();
-        break;
-    case RunnerNotice::Ended: {
-        if (!taskRunning || stopped)
-            break; // a stopped run ends with the dialog
-        taskRunning = false;
-        // An encoder killed by a signal, ending with an error or leaving an
-        // empty file has failed, whatever it wrote.
-        if (runner.ExitCode() == 0 && outputGuard.HasOutput()) {
-            outputGuard.Commit();
-            ++succeeded;
-        } else {
-            outputGuard.Restore();
-            failedSources << FixedText(taskTable[currentTask].sourcePath);
-        }
-        OnTaskEnded();
-        break;
-    }
-    }
-}
-
-void CStatusDlg::OnOutputText(const QString& text) {
-    const double elapsed = ParseElapsedSeconds(text);
-    if (!(elapsed > 0.01))
-        return;
-    const int p = TaskPercent(elapsed, taskTable[currentTask].clipLength);
-    SetBar(taskBar, p);
-    const QString status = FormatOutputStatus(text);
-    const int t = TotalPercent(currentTask, p, taskCount);
-    SetBar(totalBar, t);
-    SetDlgItemText(this, IDC_CURRENT_TEXT, status + QString::asprintf("   -- %d%% Finished", p));
-    SetDlgItemText(this, IDC_TOTAL_TEXT,
-                   QString::asprintf("Current Task %d.  Total tasks: %d ---  %d%% Finished",
-                                     currentTask + 1, taskCount, t));
-}
-
-void CStatusDlg::OnTaskStarted() {
-    taskRunning = true;
-    taskBar->setValue(0);
-    SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Initializing..."));
-    setWindowTitle(QStringLiteral("Converting  ") + mainDlg->taskList->GetItemText(currentTask, 0) +
+void CStatusDlg::ShowCaptionOf(int job) {
+    setWindowTitle(QStringLiteral("Converting  ") + engine.Snapshot().jobs[job].title +
                    QStringLiteral(" ..."));
 }
 
-void CStatusDlg::OnTaskEnded() {
-    if (currentTask + 1 < taskCount && !stopped) {
-        taskBar->setValue(100);
-        SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Finished"));
-        ++currentTask;
-        setWindowTitle(QString::asprintf("The current task is %d", currentTask));
-        RequestTaskStart(currentTask);
+void CStatusDlg::OnJobStarted(int job) {
+    // The upper line and bar follow the lowest-numbered task still running.
+    if (job != engine.LowestRunningJob())
+        return;
+    taskBar->setValue(0);
+    SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Initializing..."));
+    ShowCaptionOf(job);
+}
+
+void CStatusDlg::OnJobProgress(int job, double, int p, const QString& text) {
+    const int shown = engine.LowestRunningJob();
+    if (job == shown) {
+        SetBar(taskBar, p);
+        SetDlgItemText(this, IDC_CURRENT_TEXT,
+                       FormatOutputStatus(text) + QString::asprintf("   -- %d%% Finished", p));
+    }
+    const int t = engine.TotalPercent();
+    SetBar(totalBar, t);
+    SetDlgItemText(this, IDC_TOTAL_TEXT,
+                   QString::asprintf("Current Task %d.  Total tasks: %d ---  %d%% Finished",
+                                     shown + 1, taskCount, t));
+    SetDlgItemText(this, IDC_TIME_LEFT, FormatTimeLeft(engine.SecondsLeft()));
+}
+
+void CStatusDlg::OnJobEnded(int job) {
+    if (stopped || engine.IsFinished())
+        return; // the end of the conversion shows itself
+    const int shown = engine.LowestRunningJob();
+    if (shown >= 0) {
+        // Several at once: the next task still running takes the upper line.
+        if (shown > job) {
+            SetBar(taskBar, engine.PercentOf(shown));
+            ShowCaptionOf(shown);
+        }
         return;
     }
-    Finish();
+    taskBar->setValue(100);
+    SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Finished"));
+    setWindowTitle(QString::asprintf("The current task is %d", job + 1));
+}
+
+void CStatusDlg::OnFinished() {
+    if (!stopped)
+        Finish();
 }
 
 void CStatusDlg::Finish() {
@@ -208,23 +176,30 @@ void CStatusDlg::Finish() {
     setWindowTitle(QStringLiteral("Finished"));
     SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Finished"));
     SetDlgItemText(this, IDC_TOTAL_TEXT, QStringLiteral("All Tasks Finished"));
+    SetDlgItemText(this, IDC_TIME_LEFT, QString());
 
     // The dialog ends with OK, but stays on screen in its finished state
     // behind the final message until the folder has been opened.
-    const QString folder = mainDlg->outputSettings.outputFolder;
+    const QString folder = engine.Snapshot().settings.outputFolder;
+    const int succeeded = engine.SucceededCount();
     if (!QApplication::activeWindow()) // the user works in another program
         AnnounceConversion(succeeded, taskCount, folder);
+    QStringList failures;
+    for (int i = 0; i < engine.JobCount(); ++i)
+        if (engine.ResultOf(i) == JobResult::Failed)
+            failures << FixedText(engine.Snapshot().jobs[i].task.sourcePath) +
+                            QStringLiteral(": ") + engine.ReasonOf(i);
     bool openFolder = true;
-    if (failedSources.isEmpty()) {
+    if (failures.isEmpty()) {
         MessageBox(this, QStringLiteral("Successfully Converting Files and Save to ") + folder,
                    QStringLiteral("Congratulations!"), MB_ICONINFORMATION | MB_OK);
     } else {
         // A failure is never reported as success: say what was converted and
-        // name every file that was not.
+        // name every file that was not, with the reason.
         const QString text = QStringLiteral("Converted %1 of %2 files and saved them to %3.\n\n"
                                             "These files could not be converted:\n%4")
                                  .arg(QString::number(succeeded), QString::number(taskCount),
-                                      folder, failedSources.join('\n'));
+                                      folder, failures.join('\n'));
         MessageBox(this, text, QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
         openFolder = succeeded > 0;
     }
@@ -250,23 +225,16 @@ void CStatusDlg::OnStop() {
     if (answer != IDYES)
         return;
     CWaitCursor wait;
-    runner.WriteInput("q\r\n");
-    runner.Terminate();
     stopped = true;
+    engine.Stop(); // "q\r\n" and the kill, to every running encoder
     QThread::msleep(kStopPauseMs);
-    AbandonRunningTask();
+    engine.Abandon();
     wait.Restore();
     done(QDialog::Accepted);
 }
 
 void CStatusDlg::reject() {
     stopped = true;
-    AbandonRunningTask();
+    engine.Abandon();
     QDialog::reject();
-}
-
-void CStatusDlg::AbandonRunningTask() {
-    runner.Close();
-    taskRunning = false;
-    outputGuard.Restore();
 }

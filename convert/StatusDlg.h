@@ -1,19 +1,16 @@
 #pragma once
-// The conversion dialog: converts the tasks of the task list one after another
-// in row order, one encoder run each, with a bar for the current task and one
-// for all tasks, status lines, and STOP. Every step runs on the window thread;
-// the runner's threads reach the dialog only through their notices.
+// The conversion dialog: shows a conversion run by the engine, with a bar for
+// the lowest-numbered task still running and one for all tasks, status lines,
+// the time left, and STOP. Every step runs on the window thread; the engine
+// reports to it through signals.
 
-#include "convert/OutputGuard.h"
-#include "convert/Redirect.h"
+#include "convert/ConversionEngine.h"
 
 #include <QDialog>
-#include <QSet>
 #include <QStringList>
 #include <mutex>
 
 class QProgressBar;
-class COstrelaDlg;
 
 // The registered message that starts a task (wParam: the task index). Tasks
 // are only started through it, from the message loop, never from inside the
@@ -21,26 +18,27 @@ class COstrelaDlg;
 extern const int WMSTDIOCOMMAND;
 
 // The command line of task `taskIndex` from its record and the main window's
-// output settings. A non-empty `title` replaces the task's title (used to keep
-// the output names of one conversion apart).
+// output settings. A non-empty `title` replaces the task's title.
 QString BuildEncoderCommand(int taskIndex, const QString& title = QString());
 
 class CStatusDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CStatusDlg(QWidget* parent = nullptr);
+    // The main window hands over everything the conversion needs.
+    explicit CStatusDlg(ConversionSnapshot snapshot, QWidget* parent = nullptr);
     ~CStatusDlg() override;
 
     // Posts the start request for a task to this dialog.
     void RequestTaskStart(int taskIndex);
 
-    // Escape and the close box: ends the conversion without asking; the
-    // running encoder is killed and its unfinished output removed.
+    // Escape and the close box: ends the conversion without asking; running
+    // encoders are killed and their unfinished output removed.
     void reject() override;
 
-    // What the conversion achieved so far, for the final message.
-    int SucceededCount() const { return succeeded; }
-    QStringList FailedSources() const { return failedSources; }
+    // What the conversion achieved so far, for the final message and the rows.
+    int SucceededCount() const { return engine.SucceededCount(); }
+    QStringList FailedSources() const;
+    const ConversionEngine& Engine() const { return engine; }
 
 protected:
     bool event(QEvent* event) override;
@@ -48,41 +46,26 @@ protected:
 
 private:
     void OnInitDialog();
-    void OnStartTask(int taskIndex);
-    void OnRunnerNotice(const CRunnerNoticeEvent& notice);
-    void OnOutputText(const QString& text);
-    void OnTaskStarted();
-    void OnTaskEnded();
+    void OnJobStarted(int job);
+    void OnJobProgress(int job, double elapsed, int percent, const QString& text);
+    void OnJobEnded(int job);
+    void OnFinished();
     void OnStop();
     void Finish();
-    // Ends the current run, removes the output it left unfinished and puts
-    // back the file that lay under the output name.
-    void AbandonRunningTask();
-    // The output path of task i for this conversion, distinct from the paths
-    // earlier tasks of the same conversion wrote.
-    QString UniqueTitleFor(int taskIndex);
+    void ShowCaptionOf(int job);
 
+    ConversionEngine engine;
     // Held only while a start request is posted, so a request made from any
     // thread is queued whole.
     std::mutex startLock;
-    // Before the runner, so the encoder is gone before the guard puts back
-    // what it kept.
-    COutputGuard outputGuard;
-    CRedirect runner;
     int taskCount = 0;
-    int currentTask = 0;
     bool stopped = false;
     QProgressBar* totalBar = nullptr; // 1021, the lower bar
     QProgressBar* taskBar = nullptr;  // 1020, the upper bar
 
-    COstrelaDlg* mainDlg = nullptr;
     int startTimerId = 0; // the one-shot start delay
-    bool taskRunning = false;
     // While the STOP question is open the conversion may come to its end;
     // what that means waits for the answer.
     bool askingToStop = false;
     bool finishPending = false;
-    QSet<QString> usedOutputs; // output files written by this conversion
-    int succeeded = 0;
-    QStringList failedSources;
 };

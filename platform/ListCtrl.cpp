@@ -90,6 +90,25 @@ int CListCtrl::GetItemImage(int row) const {
     return imageOfRow.value(row, -1);
 }
 
+void CListCtrl::SetItemImage(int row, int image) {
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (!item)
+        return;
+    imageOfRow[row] = image;
+    item->setIcon(0, GetImage(image));
+}
+
+void CListCtrl::SetItemToolTip(int row, const QString& text) {
+    if (QTreeWidgetItem* item = topLevelItem(row))
+        for (int c = 0; c < columnCount(); ++c)
+            item->setToolTip(c, text);
+}
+
+QString CListCtrl::GetItemToolTip(int row) const {
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->toolTip(0) : QString();
+}
+
 bool CListCtrl::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount())
         return false;

@@ -29,6 +29,10 @@ public:
     void SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
     int GetItemImage(int row) const;
+    void SetItemImage(int row, int image);
+    // The tip shown over every column of the row; empty for none.
+    void SetItemToolTip(int row, const QString& text);
+    QString GetItemToolTip(int row) const;
     bool DeleteItem(int row);
     void DeleteAllItems();
 

@@ -206,8 +206,14 @@ int CChildProcess::WaitForExit() {
         }
         collected = true;
         exitCode = got == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        termSignal = got == child && WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     }
     return exitCode;
+}
+
+int CChildProcess::TermSignal() const {
+    std::lock_guard lock(mutex);
+    return termSignal;
 }
 
 void CChildProcess::Kill() {

@@ -81,6 +81,9 @@ public:
     // or -1 when a signal ended it. Returns at once when it was collected before.
     int WaitForExit();
 
+    // The signal that ended the child, 0 when it exited or has not been collected.
+    int TermSignal() const;
+
     // Sends SIGKILL unless the child has already been collected. No waiting.
     void Kill();
 
@@ -91,4 +94,5 @@ private:
     pid_t pid = 0;
     bool collected = false;
     int exitCode = -1;
+    int termSignal = 0;
 };

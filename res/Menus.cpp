@@ -9,6 +9,7 @@ namespace {
 struct Item {
     const char* text; // null: separator
     int id;
+    bool checkable = false;
 };
 
 void Fill(QMenu* menu, std::initializer_list<Item> items) {
@@ -20,6 +21,7 @@ void Fill(QMenu* menu, std::initializer_list<Item> items) {
         QAction* a = menu->addAction(QString::fromUtf8(item.text));
         a->setProperty("commandId", item.id);
         a->setObjectName(QStringLiteral("cmd%1").arg(item.id));
+        a->setCheckable(item.checkable);
     }
 }
 
@@ -27,7 +29,8 @@ void FillOperation(QMenu* menu) {
     Fill(menu, {{"Add Files", ID_OPERATION_ADD_FILES},
                 {"Delete File", ID_OPERATION_DELETE_FILE},
                 {"Delete All Files", ID_OPERATION_DELETE_ALL},
-                {"Select Movie Clip", ID_OPERATION_MOVIE_CLIP}});
+                {"Select Movie Clip", ID_OPERATION_MOVIE_CLIP},
+                {"Convert Several Files at Once", ID_OPERATION_SIMULTANEOUS, true}});
 }
 } // namespace
 

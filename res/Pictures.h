@@ -6,14 +6,18 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The task list's image strip: 16 pictures of 16 x 16 side by side (257 x 16
-// in all), on the transparent colour TaskImageTransparent().
+// The task list's image strip: 19 pictures of 16 x 16 side by side and a spare
+// column (305 x 16 in all), on the transparent colour TaskImageTransparent().
 QPixmap LoadTaskImageStrip();
 
 inline constexpr int TaskImageSize = 16;
-inline constexpr int TaskImageCount = 16;
+inline constexpr int TaskImageCount = 19;
 // The picture every task row shows: a video file.
 inline constexpr int TaskImageVideoFile = 2;
+// A row's picture after a conversion: its task was done, failed or stopped.
+inline constexpr int TaskImageDone = 16;
+inline constexpr int TaskImageFailed = 17;
+inline constexpr int TaskImageStopped = 18;
 
 inline QColor TaskImageTransparent() {
     return QColor(255, 0, 255);

@@ -42,6 +42,7 @@ constexpr int IDC_STOP = 1036;
 constexpr int IDC_CURRENT_TEXT = 1058;
 constexpr int IDC_TOTAL_TEXT = 1059;
 constexpr int IDC_STATUS_FRAME = 1064;
+constexpr int IDC_TIME_LEFT = 1070; // the time left for the whole conversion
 
 // About box (template 100)
 constexpr int IDC_TAMSEL_LINK = 1037;
@@ -60,6 +61,7 @@ constexpr int ID_OPERATION_DELETE_ALL = 32792;
 constexpr int ID_WEB_PAGE_FIRST = 32793; // 32793 to 32798: the maker's pages
 constexpr int ID_WEB_PAGE_LAST = 32798;
 constexpr int ID_TAMSEL_TRY = 32799;
+constexpr int ID_OPERATION_SIMULTANEOUS = 32800; // "Convert Several Files at Once"
 
 // System command of the "&About Ostrela..." item
 constexpr int IDM_ABOUTBOX = 0x0010;

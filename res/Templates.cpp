@@ -147,6 +147,7 @@ const DialogTemplate& StatusDialogTemplate() {
                                       {IDC_TASK_BAR, K::Progress, "", 17, 26, 279, 11},
                                       {IDC_TOTAL_TEXT, K::StaticLeft, "Total", 17, 49, 277, 9},
                                       {IDC_TOTAL_BAR, K::Progress, "", 17, 63, 278, 11},
+                                      {IDC_TIME_LEFT, K::StaticLeft, "", 17, 88, 210, 9},
                                       {IDC_STOP, K::PushButton, "STOP", 235, 80, 58, 22},
                                       {IDC_OK, K::DefPushButton, "OK", 69, 78, 55, 21, false},
                                       {IDC_CANCEL, K::PushButton, "Cancel", 17, 80, 50, 18, false},

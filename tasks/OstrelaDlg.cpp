@@ -35,6 +35,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QThread>
 #include <QTreeWidgetItem>
 #include <QWindow>
 #include <iterator>
@@ -206,6 +207,9 @@ bool COstrelaDlg::OnCommand(int id) {
     case ID_OPERATION_MOVIE_CLIP:
         OnMovieClip();
         return true;
+    case ID_OPERATION_SIMULTANEOUS:
+        OnSeveralAtOnce();
+        return true;
     case IDC_CONVERT:
         OnConvert();
         return true;
@@ -277,11 +281,7 @@ void COstrelaDlg::ShowTracks(int row) {
     taskList->SetItemText(row, 3,
                           SourceFormatText(FixedText(taskTable[row].sourcePath), taskTracks[row]));
     taskList->SetItemText(row, 4, GetTaskOutputExtension(row).toUpper());
-    if (QTreeWidgetItem* item = taskList->topLevelItem(row)) {
-        const QString tip = TracksToolTip(taskTracks[row]);
-        for (int column = 0; column < taskList->columnCount(); ++column)
-            item->setToolTip(column, tip);
-    }
+    taskList->SetItemToolTip(row, TracksToolTip(taskTracks[row]));
 }
 
 void COstrelaDlg::OnAddFiles() {
@@ -398,6 +398,27 @@ void COstrelaDlg::LoadSettings() {
     if (outputPath.isEmpty())
         outputPath = FindLargestDrive() + QLatin1String(kDefaultOutputFolderName);
     SetDlgItemText(this, IDC_OUTPUT_PATH, outputPath);
+
+    severalAtOnce = ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous) > 1;
+    ShowSeveralAtOnce(menuBar);
+}
+
+int COstrelaDlg::SimultaneousEncoders() const {
+    return severalAtOnce ? std::max(1, QThread::idealThreadCount()) : 1;
+}
+
+void COstrelaDlg::ShowSeveralAtOnce(QWidget* menu) const {
+    if (auto* item =
+            menu->findChild<QAction*>(QStringLiteral("cmd%1").arg(ID_OPERATION_SIMULTANEOUS)))
+        item->setChecked(severalAtOnce);
+}
+
+void COstrelaDlg::OnSeveralAtOnce() {
+    severalAtOnce = !severalAtOnce;
+    ShowSeveralAtOnce(menuBar);
+    CIni ini;
+    ini.SetPathName(SettingsFileToWrite());
+    ini.WriteInt(kSettingsSection, kKeySimultaneous, SimultaneousEncoders());
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
@@ -501,8 +522,49 @@ void COstrelaDlg::OnConvert() {
 
     CreateDirectory(outputSettings.outputFolder);
 
-    CStatusDlg dlg(this);
+    ConversionSnapshot snapshot;
+    snapshot.settings = outputSettings;
+    snapshot.extension = GetOutputExtension();
+    snapshot.encoderPath = LocateEncoder();
+    snapshot.simultaneous = SimultaneousEncoders();
+    for (int i = 0; i < taskList->GetItemCount(); ++i) {
+        const TaskRecord& task = taskTable[i];
+        snapshot.jobs.push_back({task, taskList->GetItemText(i, 0),
+                                 BuildOutputPath(outputSettings.outputFolder, FixedText(task.title),
+                                                 GetTaskOutputExtension(i)),
+                                 BuildEncoderCommand(i)});
+    }
+    // Every row starts afresh and then shows what became of its task.
+    for (int i = 0; i < taskList->GetItemCount(); ++i) {
+        taskList->SetItemImage(i, TaskImageVideoFile);
+        taskList->SetItemToolTip(i, TracksToolTip(taskTracks[i]));
+    }
+    CStatusDlg dlg(std::move(snapshot), this);
     dlg.exec();
+    const ConversionEngine& engine = dlg.Engine();
+    for (int i = 0; i < engine.JobCount() && i < taskList->GetItemCount(); ++i) {
+        switch (engine.ResultOf(i)) {
+        case JobResult::Done:
+            taskList->SetItemImage(i, TaskImageDone);
+            break;
+        case JobResult::Failed:
+            taskList->SetItemImage(i, TaskImageFailed);
+            {
+                // The reason first; the row's sound tracks stay listed below it.
+                QString tip = QStringLiteral("Could not be converted: ") + engine.ReasonOf(i);
+                const QString tracks = TracksToolTip(taskTracks[i]);
+                if (!tracks.isEmpty())
+                    tip += QLatin1Char('\n') + tracks;
+                taskList->SetItemToolTip(i, tip);
+            }
+            break;
+        case JobResult::Stopped:
+            taskList->SetItemImage(i, TaskImageStopped);
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 void COstrelaDlg::OnOutputFormat(int code) {
@@ -540,6 +602,7 @@ void COstrelaDlg::OnHelp() {
 void COstrelaDlg::OnTaskListContextMenu(const QPoint& globalPos) {
     // Loaded for this one pop-up and destroyed after it.
     const std::unique_ptr<QMenu> menu(LoadOperationMenu(this));
+    ShowSeveralAtOnce(menu.get());
     if (QAction* chosen = menu->exec(globalPos))
         OnCommand(CommandId(chosen));
 }

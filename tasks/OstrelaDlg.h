@@ -45,12 +45,16 @@ public:
     // The extension of row `row`'s output, as its "Output Format" column shows it.
     QString GetTaskOutputExtension(int row) const;
 
+    // Encoders a conversion runs at once: 1, or the processor count while
+    // "Convert Several Files at Once" is checked.
+    int SimultaneousEncoders() const;
+
     // The folder proposed for output on the volume with the most free space,
     // ending with "/".
     QString FindLargestDrive();
 
-    OutputSettings outputSettings;
-    CDriveInfo driveInfo;
+    // The settings of the last Convert, read when a task's command line is made.
+    const OutputSettings& GetOutputSettings() const { return outputSettings; }
 
     CFileDropListCtrl* taskList = nullptr;
     QComboBox* sampleRateList = nullptr;  // 1066
@@ -93,6 +97,12 @@ private:
     void OnTryTamsel();
     void OnHelp();
     void OnTaskListContextMenu(const QPoint& globalPos);
+    void OnSeveralAtOnce();
+    void ShowSeveralAtOnce(QWidget* menu) const;
+
+    OutputSettings outputSettings;
+    CDriveInfo driveInfo;
+    bool severalAtOnce = false;
 
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;

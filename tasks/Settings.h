@@ -15,11 +15,15 @@ inline constexpr char kKeyAudioBitrate[] = "AudioBitrate";
 inline constexpr char kKeySampleRate[] = "SampleRate";
 inline constexpr char kKeyChannel[] = "Channel";
 inline constexpr char kKeyOutputPath[] = "OutputPath";
+// Encoders at once: 1, or the processor count when "Convert Several Files at
+// Once" is checked. Written only when the item is used.
+inline constexpr char kKeySimultaneous[] = "Simultaneous";
 
 inline constexpr int kDefaultOutputFormat = 1; // "To MP3"
 inline constexpr int kDefaultAudioBitrate = 8; // 128 kbit/s
 inline constexpr int kDefaultSampleRate = 0;   // 48000 Hz
 inline constexpr int kDefaultChannel = 1;      // Stereo
+inline constexpr int kDefaultSimultaneous = 1; // one encoder at a time
 
 // The items of the three lists, in the order their stored positions count.
 // The main window's lists show them; the command-line program maps stored

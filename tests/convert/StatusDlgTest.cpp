@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "platform/DialogManager.h"
+#include "res/Pictures.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 
@@ -13,7 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -32,6 +35,7 @@ const char* const kScript = R"(#!/bin/sh
 dir=$(dirname "$0")
 for last; do :; done
 echo "start $2" >> "$dir/starts.log"
+echo $$ >> "$dir/pids.log"
 printf 'size=     652kB time=00:00:15.00 bitrate= 128.0kbits/s speed=1x\r' >&2
 sleep 0.3
 case "$2" in
@@ -168,7 +172,7 @@ TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
 // A task fails when its encoder exits with an error (also after writing part
 // of its output), is killed by a signal, leaves no file or an empty one, or
 // cannot be started at all; the rest go on, and the final message names the
-// failures. A failed task leaves no output behind, and a file the user had
+// failures with their reasons. A failed task leaves no output behind, and a file the user had
 // under its output name is back as it was.
 TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
     const QStringList failing{"bad", "nofile", "partial", "killed", "empty"};
@@ -189,30 +193,28 @@ TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
         main.OnCommand(IDC_CONVERT); // returns: the dialog no longer waits forever
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+        // Each failed file is named with what went wrong.
+        const QString notFound = "the encoder was not found at " + folder + "vexa.exe";
+        const QStringList reasons =
+            runnable
+                ? QStringList{"the encoder ended with code 1", "the encoder wrote no output",
+                              "the encoder ended with code 1",
+                              "the encoder was stopped by signal 9", "the encoder wrote no output"}
+                : QStringList(failing.size(), notFound);
+        QStringList named;
+        if (!runnable)
+            named << "/videos/good.avi: " + notFound;
+        for (int i = 0; i < failing.size(); ++i)
+            named << "/videos/" + failing[i] + ".avi: " + reasons[i];
         EXPECT_EQ(boxes.boxes[0].text,
                   QString("Converted %1 of 6 files and saved them to ").arg(runnable ? 1 : 0) +
-                      folder + "out.\n\nThese files could not be converted:\n" +
-                      (runnable ? "" : "/videos/good.avi\n") + "/videos/" +
-                      failing.join(".avi\n/videos/") + ".avi");
+                      folder + "out.\n\nThese files could not be converted:\n" + named.join('\n'));
         EXPECT_EQ(shell.requests.size(), runnable ? 1u : 0u); // opened only when a file was written
         EXPECT_EQ(OutputFolder(), runnable ? QStringList({"good.mp3", "killed.mp3", "partial.mp3"})
                                            : QStringList({"killed.mp3", "partial.mp3"}));
         EXPECT_EQ(ReadOutputFile("partial.mp3"), "the user's own partial.mp3");
         EXPECT_EQ(ReadOutputFile("killed.mp3"), "the user's own killed.mp3");
     }
-}
-
-// A file under the output name is replaced only by a task that succeeded, and
-// two tasks of one conversion with the same title get distinct names.
-TEST_F(StatusDlgTest, SuccessReplacesTheUsersFileAndSameTitlesGetDistinctNames) {
-    ASSERT_NO_FATAL_FAILURE(
-        WriteOutputFile("clip one.mp3", "old contents that the conversion overwrites"));
-    ASSERT_TRUE(main.AppendTask("/a/clip one.avi", 30));
-    ASSERT_TRUE(main.AppendTask("/b/clip one.mp4", 30));
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(ReadOutputFile("clip one.mp3"), "audio\n");
-    EXPECT_EQ(ReadOutputFile("clip one (2).mp3"), "audio\n");
-    EXPECT_EQ(OutputFolder(), QStringList({"clip one (2).mp3", "clip one.mp3"}));
 }
 
 // Chunks without a time (a progress line cut between two reads, the closing
@@ -311,4 +313,101 @@ TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderAndGivesBackTheUsersFile) {
         EXPECT_EQ(ReadOutputFile("hang.mp3"), "the user's own file");
         EXPECT_TRUE(shell.requests.empty());
     }
+}
+
+// Several at once: the texts stay those of one task at a time, the upper line
+// following the lowest-numbered task still running and the total adding up
+// the running tasks' percentages.
+TEST_F(StatusDlgTest, SeveralAtOnceKeepTheTextsOfOneTask) {
+    if (QThread::idealThreadCount() < 2)
+        GTEST_SKIP() << "one processor";
+    main.OnCommand(ID_OPERATION_SIMULTANEOUS);
+    ASSERT_EQ(main.SimultaneousEncoders(), QThread::idealThreadCount());
+    for (const char* name : {"one.avi", "two.avi", "three.avi"})
+        Add(name);
+    ConversionWatcher watcher;
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(Starts().size(), 3);
+    // Tasks 1 and 2 at half their clips, task 3 not started: (50 + 50) / 3.
+    if (QThread::idealThreadCount() == 2)
+        EXPECT_TRUE(watcher.totals.contains("33|Current Task 1.  Total tasks: 3 ---  33% Finished"))
+            << QStringList(watcher.totals.values()).join(", ").toStdString();
+    EXPECT_TRUE(watcher.captions.contains("Converting   one.avi ..."));
+    EXPECT_FALSE(watcher.captions.filter("Converting").isEmpty());
+    EXPECT_EQ(watcher.captions.last(), "Finished");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
+    EXPECT_EQ(OutputFolder(), QStringList({"one.mp3", "three.mp3", "two.mp3"}));
+}
+
+// STOP with two encoders running kills both (no process is left), removes
+// both unfinished files, gives back the user's file and starts nothing more.
+TEST_F(StatusDlgTest, StopWithTwoEncodersRunningEndsBoth) {
+    if (QThread::idealThreadCount() < 2)
+        GTEST_SKIP() << "one processor";
+    main.OnCommand(ID_OPERATION_SIMULTANEOUS);
+    ASSERT_NO_FATAL_FAILURE(WriteOutputFile("hang one.mp3", "the user's own file"));
+    Add("hang one.avi");
+    Add("hang two.avi");
+    Add("three.avi");
+    ConversionWatcher watcher;
+    QTimer::singleShot(0, [&] {
+        WaitUntil(
+            [&] {
+                return watcher.Dialog() && Starts().size() == 2 &&
+                       ReadOutputFile("hang one.mp3") == "partial\n" &&
+                       ReadOutputFile("hang two.mp3") == "partial\n";
+            },
+            10000);
+        PressStop(watcher.Dialog());
+    });
+    QElapsedTimer timer;
+    timer.start();
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_GE(timer.elapsed(), 2000);
+    EXPECT_EQ(Starts().size(), 2);
+    QFile log(folder + "pids.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList pids = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(pids.size(), 2);
+    for (const QString& pid : pids)
+        EXPECT_NE(::kill(pid.toInt(), 0), 0) << pid.toStdString(); // killed and collected
+    EXPECT_EQ(OutputFolder(), QStringList({"hang one.mp3"}));
+    EXPECT_EQ(ReadOutputFile("hang one.mp3"), "the user's own file");
+    EXPECT_EQ(boxes.boxes.size(), 1u); // the question only
+    // The rows show two stopped tasks and one that never started.
+    EXPECT_EQ(main.taskList->GetItemImage(0), TaskImageStopped);
+    EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageStopped);
+    EXPECT_EQ(main.taskList->GetItemImage(2), TaskImageVideoFile);
+}
+
+// After a conversion each row shows what became of its task, a failed one
+// says why; the next conversion starts every row afresh.
+TEST_F(StatusDlgTest, RowsShowTheResultAndTheReasonOfAFailure) {
+    Add("good.avi");
+    Add("bad.avi");
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(main.taskList->GetItemImage(0), TaskImageDone);
+    EXPECT_EQ(main.taskList->GetItemToolTip(0), "");
+    EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageFailed);
+    EXPECT_EQ(main.taskList->GetItemToolTip(1),
+              "Could not be converted: the encoder ended with code 1");
+    Add("new.avi");
+    EXPECT_EQ(main.taskList->GetItemImage(2), TaskImageVideoFile);
+    QFile(folder + "vexa.exe").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    main.OnCommand(IDC_CONVERT);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(main.taskList->GetItemImage(row), TaskImageFailed) << row;
+        EXPECT_EQ(main.taskList->GetItemToolTip(row),
+                  "Could not be converted: the encoder was not found at " + folder + "vexa.exe")
+            << row;
+    }
+}
+
+TEST(TimeLeftTextTest, ReadsAsTheProgramsOwnMessages) {
+    EXPECT_EQ(FormatTimeLeft(-1), "");
+    EXPECT_EQ(FormatTimeLeft(0), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(59.4), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(130), "About 2 min 10 s left");
 }

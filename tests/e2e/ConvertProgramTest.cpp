@@ -15,7 +15,7 @@ using namespace testing_support;
 
 namespace {
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     QString out, err;
 };
@@ -42,8 +42,8 @@ protected:
     }
 
     // Starts the program in the work folder; `started` runs while it does.
-    Run Convert(const QStringList& arguments, int timeoutMs = 120000,
-                const std::function<void(QProcess&)>& started = {}) {
+    ProgramRun Convert(const QStringList& arguments, int timeoutMs = 120000,
+                       const std::function<void(QProcess&)>& started = {}) {
         QProcess p;
         p.setWorkingDirectory(work.path());
         p.start(program.filePath("ostrela-convert"), arguments);
@@ -51,7 +51,7 @@ protected:
         if (started)
             started(p);
         EXPECT_TRUE(p.waitForFinished(timeoutMs));
-        Run run;
+        ProgramRun run;
         run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         run.out = QString::fromUtf8(p.readAllStandardOutput());
         run.err = QString::fromUtf8(p.readAllStandardError());
@@ -69,7 +69,7 @@ protected:
 };
 
 TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
-    Run run = Convert({"--help"});
+    ProgramRun run = Convert({"--help"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("Usage: ostrela-convert")) << run.out.toStdString();
     EXPECT_TRUE(run.err.isEmpty());
@@ -101,7 +101,7 @@ TEST_F(ConvertProgramTest, ThreeVideosWithTwoJobsTakeTheStoredSettings) {
     Video("two.avi");
     Video("three four.mkv");
 
-    const Run run =
+    const ProgramRun run =
         Convert({"--jobs", "2", "--out", "sound", "one.mp4", "two.avi", "three four.mkv"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
@@ -133,8 +133,8 @@ TEST_F(ConvertProgramTest, FilesThatCannotBeConvertedAreNamedWithTheirReason) {
     ASSERT_TRUE(MakeVideo(silent, 1.0, {}, &error)) << error.toStdString();
     const QString missing = work.filePath("missing.mp4");
 
-    const Run run = Convert({"--format", "mp3", "--bitrate", "64", "--jobs", "2", "--out",
-                             work.filePath("out"), good, broken, silent, missing, other});
+    const ProgramRun run = Convert({"--format", "mp3", "--bitrate", "64", "--jobs", "2", "--out",
+                                    work.filePath("out"), good, broken, silent, missing, other});
     EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
@@ -155,7 +155,7 @@ TEST_F(ConvertProgramTest, FilesThatCannotBeConvertedAreNamedWithTheirReason) {
 
 TEST_F(ConvertProgramTest, AMissingSoundTrackNumberIsNamed) {
     const QString video = Video("one track.mp4", 1.0);
-    const Run run = Convert({"--track", "2", "--out", "out", video});
+    const ProgramRun run = Convert({"--track", "2", "--out", "out", video});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, video + ": the source has no sound track 2 (it has 1)\n");
 }
@@ -165,7 +165,7 @@ TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
     TestMediaSet media;
     QString error;
     ASSERT_TRUE(media.Make(work.path(), &error)) << error.toStdString();
-    Run run = Convert({"--format", "original", "--out", "kept", media.aacMp4, media.mp3Avi});
+    ProgramRun run = Convert({"--format", "original", "--out", "kept", media.aacMp4, media.mp3Avi});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(ProbeMedia(work.filePath("kept/aac.m4a")).codec, "aac");
     EXPECT_EQ(ProbeMedia(work.filePath("kept/mp3.mp3")).codec, "mp3");
@@ -189,7 +189,7 @@ TEST_F(ConvertProgramTest, TerminationLeavesNothingUnfinished) {
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("an older file");
     }
-    const Run run = Convert(
+    const ProgramRun run = Convert(
         QStringList{"--format", "mp3", "--bitrate", "320", "--jobs", "2", "--out", "out"} + files,
         120000, [](QProcess& p) {
             // The first progress line: the encoders are at work.

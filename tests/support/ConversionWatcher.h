@@ -2,6 +2,7 @@
 // Watches a conversion from outside: the captions the conversion dialog shows,
 // in order, and samples of its lower bar and total line while it runs.
 
+#include "convert/Redirect.h"
 #include "convert/StatusDlg.h"
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
@@ -29,13 +30,25 @@ public:
         auto* dlg = qobject_cast<CStatusDlg*>(watched);
         if (dlg && event->type() == QEvent::WindowTitleChange)
             captions << dlg->windowTitle();
-        // Each notice finds the texts the notice before it left.
-        if (dlg && event->type() == CRunnerNoticeEvent::EventType()) {
+        // Each notice, on its way to the dialog's engine, finds the texts the
+        // notice before it left.
+        if (event->type() == CRunnerNoticeEvent::EventType())
+            dlg = DialogOf(watched);
+        else
+            dlg = nullptr;
+        if (dlg) {
             currents.insert(GetDlgItemText(dlg, IDC_CURRENT_TEXT));
             if (static_cast<CRunnerNoticeEvent*>(event)->kind() == RunnerNotice::Ended)
                 taskBarsAtEnd << GetDlgItemAs<QProgressBar>(dlg, IDC_TASK_BAR)->value();
         }
         return false;
+    }
+
+    static CStatusDlg* DialogOf(QObject* object) {
+        for (; object; object = object->parent())
+            if (auto* dlg = qobject_cast<CStatusDlg*>(object))
+                return dlg;
+        return nullptr;
     }
 
     CStatusDlg* Dialog() const {

@@ -15,6 +15,10 @@
 //                    milliseconds after this one has ended, writing "orphan\n"
 //                    to standard output every millisecond
 //   exit N           end at once with exit code N (the default end is code 0)
+//   write PATH       write "audio\n" to the file PATH (created or truncated)
+//   touch PATH       leave an empty file at PATH
+//   progress S N MS  report N progress lines, one every MS milliseconds, on
+//                    standard error, the media time growing by S seconds each
 
 #include <cerrno>
 #include <cstdio>
@@ -123,6 +127,27 @@ int main(int argc, char** argv) {
                     SleepMs(1);
                 }
                 _exit(0);
+            }
+        } else if (step == "write" || step == "touch") {
+            const char* path = next();
+            std::FILE* file = std::fopen(path, "w");
+            if (!file)
+                return 97;
+            if (step == "write")
+                std::fputs("audio\n", file);
+            std::fclose(file);
+        } else if (step == "progress") {
+            const double seconds = std::atof(next());
+            const long count = std::atol(next());
+            const long ms = std::atol(next());
+            for (long k = 1; k <= count; ++k) {
+                SleepMs(ms);
+                char line[128];
+                const double t = seconds * k;
+                std::snprintf(line, sizeof line,
+                              "size=     100kB time=%02d:%02d:%05.2f bitrate= 128.0kbits/s\r",
+                              int(t) / 3600, int(t) / 60 % 60, t - int(t) / 60 * 60);
+                WriteAll(2, line);
             }
         } else if (step == "exit") {
             return std::atoi(next());

@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -117,6 +119,31 @@ TEST_F(SettingsTest, RestoreDefaultsDeletesTheFileAndLeavesTheControls) {
 
 // A program folder the user may not write, as for an installed program, with
 // the user's configuration folder in a temporary folder of the test's own.
+// "Convert Several Files at Once": off without the key; using it stores the
+// number of encoders (or 1) and the next start shows it checked.
+TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
+    const auto checked = [this] {
+        return dlg->menuBar->findChild<QAction*>(QString("cmd%1").arg(ID_OPERATION_SIMULTANEOUS))
+            ->isChecked();
+    };
+    Start();
+    EXPECT_EQ(dlg->SimultaneousEncoders(), 1);
+    EXPECT_FALSE(checked());
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    const int cores = std::max(1, QThread::idealThreadCount());
+    for (const int stored : {cores, 1}) {
+        dlg->OnCommand(ID_OPERATION_SIMULTANEOUS);
+        EXPECT_EQ(dlg->SimultaneousEncoders(), stored);
+        QFile file(IniPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().contains("Simultaneous=" + QByteArray::number(stored)));
+    }
+    Put("[TaskSetting]\r\nSimultaneous=4\r\n");
+    Start();
+    EXPECT_TRUE(checked());
+    EXPECT_EQ(dlg->SimultaneousEncoders(), cores);
+}
+
 class ReadOnlyProgramSettingsTest : public SettingsTest {
 protected:
     ReadOnlyProgramSettingsTest() : readOnly(dir.path()) {

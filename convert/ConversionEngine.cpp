@@ -1,0 +1,427 @@
+#include "convert/ConversionEngine.h"
+
+#include "convert/EncoderOutput.h"
+#include "convert/OutputGuard.h"
+#include "convert/Redirect.h"
+#include "platform/CommandLine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QMetaObject>
+#include <QStringList>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <sys/statvfs.h>
+
+namespace {
+// What is kept of an encoder's output to find the reason of a failure: its
+// error lines come last, after the banner and the progress lines.
+constexpr qsizetype kKeptOutput = 64 * 1024;
+constexpr qint64 kEstimateAfterMs = 2000;
+
+bool IsProgressLine(const QString& line) {
+    return line.contains(QLatin1String("time=")) && line.contains(QLatin1String("bitrate="));
+}
+
+// The folder is missing, or this user may not create files in it.
+bool FolderUnwritable(const QString& folder) {
+    const QFileInfo info(folder);
+    return !info.isDir() || !info.isWritable();
+}
+
+bool FolderFull(const QString& folder) {
+    struct statvfs st;
+    return ::statvfs(QFile::encodeName(folder).constData(), &st) == 0 && st.f_bavail == 0;
+}
+} // namespace
+
+struct ConversionEngine::JobState {
+    JobResult result = JobResult::Pending;
+    QString reason;
+    QString outputPath;
+    int percent = 0;
+    double fraction = 0; // of the clip reached, at most 1
+    QByteArray output;   // the tail of what the encoder wrote
+    COutputGuard guard;
+    std::unique_ptr<NoticeReceiver> receiver;
+    // Declared last: the encoder is gone before its receiver and before the
+    // guard puts back what it kept.
+    std::unique_ptr<CRedirect> runner;
+};
+
+// Receives one job's runner notices on the engine's thread. A child of the
+// engine, so whatever watches the engine's owner sees the notices pass.
+class ConversionEngine::NoticeReceiver : public QObject {
+public:
+    NoticeReceiver(ConversionEngine* engine, int job) : engine(engine), job(job) {
+        setParent(engine);
+    }
+    bool event(QEvent* e) override {
+        if (e->type() != CRunnerNoticeEvent::EventType())
+            return QObject::event(e);
+        const auto* notice = static_cast<CRunnerNoticeEvent*>(e);
+        engine->OnNotice(job, static_cast<int>(notice->kind()), notice->text());
+        return true;
+    }
+
+private:
+    ConversionEngine* const engine;
+    const int job;
+};
+
+ConversionEngine::ConversionEngine(ConversionSnapshot snap, QObject* parent)
+    : QObject(parent), snapshot(std::move(snap)) {
+    snapshot.simultaneous = std::max(1, snapshot.simultaneous);
+    for (int i = 0; i < snapshot.jobs.size(); ++i) {
+        states.push_back(std::make_unique<JobState>());
+        states.back()->outputPath = snapshot.jobs[i].outputPath;
+    }
+    startRequest = [this](int job) {
+        QMetaObject::invokeMethod(
+            this, [this, job] { StartJob(job); }, Qt::QueuedConnection);
+    };
+}
+
+ConversionEngine::~ConversionEngine() {
+    Abandon();
+}
+
+void ConversionEngine::SetStartRequest(StartRequest request) {
+    startRequest = std::move(request);
+}
+
+void ConversionEngine::Start() {
+    RequestNextStarts();
+}
+
+void ConversionEngine::RequestStart(int job) {
+    ++requested;
+    startRequest(job);
+}
+
+void ConversionEngine::RequestNextStarts() {
+    while (!stopped && nextToStart < JobCount() &&
+           RunningCount() + requested < snapshot.simultaneous)
+        RequestStart(nextToStart++);
+    if (!finishedSent && !abandoned && IsFinished()) {
+        finishedSent = true;
+        emit finished();
+    }
+}
+
+QString ConversionEngine::DistinctOutputPath(int job) const {
+    const QString path = snapshot.jobs[job].outputPath;
+    if (!usedOutputs.contains(path))
+        return path;
+    // Each job has its own extension (keeping the original sound picks one
+    // per source): the name's last full stop starts it.
+    const qsizetype slash = path.lastIndexOf('/');
+    const qsizetype dot = path.lastIndexOf('.');
+    const QString stem = dot > slash ? path.left(dot) : path;
+    const QString tail = dot > slash ? path.mid(dot) : QString();
+    QString candidate;
+    for (int n = 2;; ++n) {
+        candidate = stem + QStringLiteral(" (%1)").arg(n) + tail;
+        if (!usedOutputs.contains(candidate))
+            return candidate;
+    }
+}
+
+QString ConversionEngine::CommandLineFor(int job, const QString& outputPath) const {
+    const ConversionJob& j = snapshot.jobs[job];
+    if (outputPath == j.outputPath)
+        return j.commandLine;
+    // The output path is the command line's last argument.
+    const QString quoted = QuoteArgument(j.outputPath);
+    if (j.commandLine.endsWith(quoted))
+        return j.commandLine.chopped(quoted.size()) + QuoteArgument(outputPath);
+    TaskRecord task = j.task;
+    const QString prefix = snapshot.settings.outputFolder + '/';
+    QString title = outputPath.startsWith(prefix) ? outputPath.mid(prefix.size()) : outputPath;
+    const qsizetype dot = title.lastIndexOf('.');
+    const QString extension = dot >= 0 ? title.mid(dot + 1) : snapshot.extension;
+    if (dot >= 0)
+        title.truncate(dot);
+    SetFixedText(task.title, title);
+    return BuildEncoderCommandLine(task, snapshot.settings, extension, snapshot.encoderPath);
+}
+
+void ConversionEngine::StartJob(int job) {
+    if (requested > 0)
+        --requested;
+    if (stopped || abandoned || job < 0 || job >= JobCount() ||
+        states[job]->result != JobResult::Pending) {
+        RequestNextStarts();
+        return;
+    }
+    if (!clock.isValid())
+        clock.start();
+    JobState& state = *states[job];
+    state.outputPath = DistinctOutputPath(job);
+    usedOutputs.insert(state.outputPath);
+    // The encoder overwrites its output path: a file already there is kept
+    // aside until the job has succeeded, and a job that cannot keep it does
+    // not run.
+    if (!state.guard.SetAside(state.outputPath)) {
+        EndJob(job, JobResult::Failed, QStringLiteral("the output folder cannot be written"));
+        return;
+    }
+    if (!state.receiver)
+        state.receiver = std::make_unique<NoticeReceiver>(this, job);
+    state.runner = snapshot.simultaneous == 1
+                       ? std::make_unique<CRedirect>()
+                       : std::make_unique<CRedirect>(CRedirect::Independent{});
+    state.result = JobResult::Running; // the Started notice arrives inside Start
+    if (!state.runner->Start(CommandLineFor(job, state.outputPath), false, state.receiver.get())) {
+        state.runner.reset();
+        state.guard.Restore();
+        EndJob(job, JobResult::Failed,
+               snapshot.encoderPath.isEmpty()
+                   ? QStringLiteral("the encoder was not found")
+                   : QStringLiteral("the encoder was not found at %1").arg(snapshot.encoderPath));
+    }
+}
+
+void ConversionEngine::OnNotice(int job, int kind, const char* text) {
+    JobState& state = *states[job];
+    switch (static_cast<RunnerNotice>(kind)) {
+    case RunnerNotice::Caption:
+        break;
+    case RunnerNotice::Started:
+        emit jobStarted(job);
+        break;
+    case RunnerNotice::Text:
+    case RunnerNotice::Output: {
+        if (state.result != JobResult::Running || !text)
+            break;
+        state.output.append(text);
+        if (state.output.size() > kKeptOutput)
+            state.output.remove(0, state.output.size() - kKeptOutput);
+        const QString chunk = QString::fromUtf8(text);
+        const double elapsed = ParseElapsedSeconds(chunk);
+        if (!(elapsed > 0.01))
+            break;
+        const double clip = snapshot.jobs[job].task.clipLength;
+        state.percent = TaskPercent(elapsed, clip);
+        state.fraction = clip > 0 ? std::min(1.0, elapsed / clip) : 0.0;
+        lastProgressMs = clock.elapsed();
+        emit jobProgress(job, elapsed, state.percent, chunk);
+        break;
+    }
+    case RunnerNotice::Ended:
+        OnRunEnded(job);
+        break;
+    }
+}
+
+void ConversionEngine::OnRunEnded(int job) {
+    JobState& state = *states[job];
+    if (state.result != JobResult::Running || abandoned)
+        return;
+    ReleaseRunner(job);
+    if (stopped) {
+        state.guard.Restore();
+        EndJob(job, JobResult::Stopped, QString());
+        return;
+    }
+    // An encoder killed by a signal, ending with an error or leaving an empty
+    // file has failed, whatever it wrote.
+    if (state.runner->ExitCode() == 0 && state.guard.HasOutput()) {
+        state.guard.Commit();
+        EndJob(job, JobResult::Done, QString());
+        return;
+    }
+    const QString reason = FailureReason(job);
+    state.guard.Restore();
+    EndJob(job, JobResult::Failed, reason);
+}
+
+QString ConversionEngine::FailureReason(int job) const {
+    const JobState& state = *states[job];
+    const QString text = QString::fromUtf8(state.output);
+    const QString folder = QFileInfo(state.outputPath).absolutePath();
+    if (text.contains(QLatin1String("No space left on device")) ||
+        text.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))) || FolderFull(folder))
+        return QStringLiteral("the disk is full");
+    if (text.contains(QLatin1String("does not contain any stream")) ||
+        text.contains(QLatin1String("matches no streams")))
+        return QStringLiteral("the source has no sound track");
+    QStringList lines;
+    for (const QString& raw : text.split(QRegularExpression(QStringLiteral("[\r\n]")))) {
+        const QString line = raw.trimmed();
+        if (!line.isEmpty() && !IsProgressLine(line))
+            lines << line;
+    }
+    const QString outputName = QFileInfo(state.outputPath).fileName();
+    const bool outputDenied = std::any_of(lines.cbegin(), lines.cend(), [&](const QString& line) {
+        return line.contains(QLatin1String("Permission denied")) && line.contains(outputName);
+    });
+    if (outputDenied || FolderUnwritable(folder))
+        return QStringLiteral("the output folder cannot be written");
+    const int code = state.runner ? state.runner->ExitCode() : -1;
+    const int signal = state.runner ? state.runner->ExitSignal() : 0;
+    if (signal != 0)
+        return QStringLiteral("the encoder was stopped by signal %1").arg(signal);
+    if (!lines.isEmpty())
+        return lines.last();
+    if (code == 0)
+        return QStringLiteral("the encoder wrote no output");
+    return QStringLiteral("the encoder ended with code %1").arg(code);
+}
+
+void ConversionEngine::ReleaseRunner(int job) {
+    // The runner is inside the delivery of its last notice: close it once
+    // that has returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this, job] {
+            if (states[job]->result != JobResult::Running)
+                states[job]->runner.reset();
+        },
+        Qt::QueuedConnection);
+}
+
+void ConversionEngine::EndJob(int job, JobResult result, const QString& reason) {
+    JobState& state = *states[job];
+    state.result = result;
+    state.reason = result == JobResult::Failed ? reason : QString();
+    if (result == JobResult::Done || result == JobResult::Failed)
+        state.fraction = 1.0;
+    emit jobEnded(job, result, state.reason);
+    RequestNextStarts();
+}
+
+void ConversionEngine::Stop() {
+    stopped = true;
+    for (const auto& state : states) {
+        if (state->result == JobResult::Running && state->runner) {
+            state->runner->WriteInput("q\r\n");
+            state->runner->Terminate();
+        }
+    }
+    RequestNextStarts();
+}
+
+void ConversionEngine::Abandon() {
+    stopped = true;
+    abandoned = true;
+    for (const auto& state : states) {
+        if (state->runner)
+            state->runner->Close();
+        if (state->result == JobResult::Running) {
+            state->guard.Restore();
+            state->result = JobResult::Stopped;
+        }
+    }
+}
+
+int ConversionEngine::JobCount() const {
+    return static_cast<int>(states.size());
+}
+
+bool ConversionEngine::IsStopped() const {
+    return stopped;
+}
+
+bool ConversionEngine::IsFinished() const {
+    return RunningCount() == 0 && (stopped || (requested == 0 && nextToStart >= JobCount()));
+}
+
+int ConversionEngine::FinishedCount() const {
+    return static_cast<int>(std::count_if(states.begin(), states.end(), [](const auto& s) {
+        return s->result == JobResult::Done || s->result == JobResult::Failed ||
+               s->result == JobResult::Stopped;
+    }));
+}
+
+int ConversionEngine::SucceededCount() const {
+    return static_cast<int>(std::count_if(
+        states.begin(), states.end(), [](const auto& s) { return s->result == JobResult::Done; }));
+}
+
+int ConversionEngine::RunningCount() const {
+    return static_cast<int>(std::count_if(states.begin(), states.end(), [](const auto& s) {
+        return s->result == JobResult::Running;
+    }));
+}
+
+int ConversionEngine::LowestRunningJob() const {
+    for (int i = 0; i < JobCount(); ++i)
+        if (states[i]->result == JobResult::Running)
+            return i;
+    return -1;
+}
+
+JobResult ConversionEngine::ResultOf(int job) const {
+    return job >= 0 && job < JobCount() ? states[job]->result : JobResult::Pending;
+}
+
+QString ConversionEngine::ReasonOf(int job) const {
+    return job >= 0 && job < JobCount() ? states[job]->reason : QString();
+}
+
+QString ConversionEngine::OutputPathOf(int job) const {
+    return job >= 0 && job < JobCount() ? states[job]->outputPath : QString();
+}
+
+int ConversionEngine::PercentOf(int job) const {
+    return job >= 0 && job < JobCount() ? states[job]->percent : 0;
+}
+
+qint64 ConversionEngine::ProcessIdOf(int job) const {
+    if (job < 0 || job >= JobCount() || states[job]->result != JobResult::Running ||
+        !states[job]->runner)
+        return 0;
+    return states[job]->runner->ProcessId();
+}
+
+int ConversionEngine::TotalPercent() const {
+    const int count = JobCount();
+    if (count <= 0)
+        return 0;
+    long long total = 0;
+    for (const auto& state : states) {
+        if (state->result == JobResult::Running)
+            total += state->percent;
+        else if (state->result != JobResult::Pending)
+            total += 100;
+    }
+    total /= count;
+    return total < 0 ? 0 : total > INT_MAX ? INT_MAX : int(total);
+}
+
+double ConversionEngine::SecondsLeft() const {
+    if (IsFinished() && finishedSent)
+        return 0;
+    if (lastProgressMs < kEstimateAfterMs || JobCount() == 0)
+        return -1;
+    double done = 0;
+    for (const auto& state : states) {
+        if (state->result == JobResult::Running)
+            done += state->fraction;
+        else if (state->result != JobResult::Pending)
+            done += 1;
+    }
+    const double fraction = done / JobCount();
+    if (!(fraction > 0))
+        return -1;
+    const double atLastProgress = lastProgressMs / 1000.0 * (1 - fraction) / fraction;
+    const double since = (clock.elapsed() - lastProgressMs) / 1000.0;
+    return std::max(0.0, atLastProgress - since);
+}
+
+const ConversionSnapshot& ConversionEngine::Snapshot() const {
+    return snapshot;
+}
+
+QString FormatTimeLeft(double seconds) {
+    if (!(seconds >= 0))
+        return QString();
+    if (seconds < 60)
+        return QStringLiteral("Less than a minute left");
+    const qint64 whole = qRound64(seconds);
+    return QStringLiteral("About %1 min %2 s left").arg(whole / 60).arg(whole % 60);
+}

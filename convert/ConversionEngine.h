@@ -1,0 +1,139 @@
+#pragma once
+// One conversion run, without any window: starts the encoder of each job,
+// keeps the output names of the run apart, keeps a user's file under an
+// output name safe until its job has succeeded, verifies each output, removes
+// what an unfinished job left, and reports progress and results as signals.
+// Everything runs on the thread that owns the engine; the runners' threads
+// reach it only through their notices.
+
+#include "convert/EncoderCommand.h" // OutputSettings, BuildEncoderCommandLine
+#include "tasks/TaskTable.h"        // TaskRecord (a plain struct, QtCore only)
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+// One task of a conversion as it was when Convert was pressed.
+struct ConversionJob {
+    TaskRecord task;     // copy of the task's record
+    QString title;       // the text of the row's first column (" clip one")
+    QString outputPath;  // output file as the designed command line names it
+    QString commandLine; // that designed command line (BuildEncoderCommand for the task)
+};
+
+// Everything a conversion needs; the engine reads nothing else.
+struct ConversionSnapshot {
+    QVector<ConversionJob> jobs;
+    OutputSettings settings;
+    QString extension;    // "mp3", "wav", "ac3" (from the one format table)
+    QString encoderPath;  // LocateEncoder() at Convert
+    int simultaneous = 1; // encoders at once; 1 = the designed one-at-a-time run
+};
+
+// SecondsLeft() as the conversion dialog and ostrela-convert show it: "About
+// 2 min 10 s left", "Less than a minute left"; empty for a negative estimate
+// (none yet).
+QString FormatTimeLeft(double seconds);
+
+enum class JobResult { Pending, Running, Done, Failed, Stopped };
+
+class ConversionEngine : public QObject {
+    Q_OBJECT
+public:
+    // How a start is asked for. The conversion dialog sets it to its posted
+    // "WMSTDIOCOMMAND" request, whose handler calls StartJob; the default is
+    // a queued call of StartJob, so a start never runs inside the handler
+    // that asked for it.
+    using StartRequest = std::function<void(int job)>;
+
+    explicit ConversionEngine(ConversionSnapshot snapshot, QObject* parent = nullptr);
+    // Abandons whatever still runs (see Abandon).
+    ~ConversionEngine() override;
+
+    void SetStartRequest(StartRequest request);
+
+    // Asks for the first starts: job 0 with one encoder at a time, jobs 0..n-1
+    // with n at once. Later starts are asked for as jobs end, until every job
+    // has been started or the conversion is stopped.
+    void Start();
+    // Runs job `job`'s encoder now (the handler of a start request). Keeps
+    // output names distinct (a second job with the same output path gets
+    // " (2)" etc. before the extension), sets an existing file at the output
+    // path aside, starts the runner. A job that cannot start ends Failed at
+    // once with its reason.
+    void StartJob(int job);
+
+    // STOP: writes "q\r\n" to every running encoder and kills it at once,
+    // starts nothing more. Running jobs end Stopped (their unfinished output
+    // removed, set-aside files put back) when their runs end or at Abandon.
+    void Stop();
+    // Closing: ends every run now (kills, joins), removes unfinished outputs,
+    // puts set-aside files back, marks those jobs Stopped. Emits nothing.
+    void Abandon();
+
+    int JobCount() const;
+    bool IsStopped() const;
+    bool IsFinished() const;   // every started job has ended and nothing more will start
+    int FinishedCount() const; // jobs that ended (any result)
+    int SucceededCount() const;
+    int RunningCount() const;
+    int LowestRunningJob() const; // -1 when none runs
+    JobResult ResultOf(int job) const;
+    QString ReasonOf(int job) const;     // empty unless Failed
+    QString OutputPathOf(int job) const; // the distinct path actually used
+    int PercentOf(int job) const; // task percentage of the job's last progress (may exceed 100)
+    // Process id of a running job's encoder, 0 when it does not run.
+    qint64 ProcessIdOf(int job) const;
+    // (finished jobs x 100 + sum of running jobs' percentages) / job count;
+    // with one at a time this equals the designed TotalPercent.
+    int TotalPercent() const;
+    // Estimated seconds left for the whole conversion; negative until the
+    // estimate rests on at least two seconds of progress.
+    double SecondsLeft() const;
+    const ConversionSnapshot& Snapshot() const;
+
+signals:
+    void jobStarted(int job); // the runner's Started notice
+    // One progress chunk with a time (chunks without a time are not reported):
+    // elapsed media seconds (> 0.01), the task percentage, and the raw text
+    // (for FormatOutputStatus).
+    void jobProgress(int job, double elapsedSeconds, int percent, const QString& text);
+    void jobEnded(int job, JobResult result, const QString& reason);
+    // Every job has ended, or the conversion was stopped and no run remains.
+    void finished();
+
+private:
+    struct JobState;
+    class NoticeReceiver;
+    friend class NoticeReceiver;
+
+    void OnNotice(int job, int kind, const char* text);
+    void OnRunEnded(int job);
+    void EndJob(int job, JobResult result, const QString& reason);
+    void RequestStart(int job);
+    void RequestNextStarts();
+    QString DistinctOutputPath(int job) const;
+    QString CommandLineFor(int job, const QString& outputPath) const;
+    QString FailureReason(int job) const;
+    // Closes a runner whose run has ended, once its last notice has been handled.
+    void ReleaseRunner(int job);
+
+    ConversionSnapshot snapshot;
+    StartRequest startRequest;
+    std::vector<std::unique_ptr<JobState>> states;
+    QSet<QString> usedOutputs; // output files written by this conversion
+    int nextToStart = 0;       // the next job whose start has not been asked for
+    int requested = 0;         // starts asked for that have not yet been handled
+    bool stopped = false;
+    bool abandoned = false;
+    bool finishedSent = false;
+
+    // The time-left estimate: the work done (in clip fractions, a finished job
+    // counting as one) when the last progress arrived, and when that was.
+    QElapsedTimer clock; // from the first start
+    qint64 lastProgressMs = -1;
+};

@@ -1,0 +1,278 @@
+#include "convert/ConversionEngine.h"
+
+#include "TestSupport.h"
+#include "platform/CommandLine.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+// Conversions of jobs whose encoder is the scripted stand-in: each job's
+// steps end with writing "audio\n" to its output path, the command line's
+// last argument (unless told otherwise).
+class ConversionEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        out = dir.filePath("out");
+        ASSERT_TRUE(QDir().mkpath(out));
+        snapshot.settings.outputFolder = out;
+        snapshot.extension = "mp3";
+        snapshot.encoderPath = OSTRELA_FAKE_ENCODER;
+    }
+
+    // A job titled `title`, clip `clip` s, whose encoder runs `steps` and then
+    // `last` with the output path.
+    void Add(const QString& title, const QString& steps, double clip = 10,
+             const QString& last = "write") {
+        ConversionJob job{};
+        job.task.clipLength = clip;
+        job.task.duration = clip;
+        SetFixedText(job.task.sourcePath, "/videos/" + title + ".avi");
+        SetFixedText(job.task.title, " " + title);
+        job.title = " " + title;
+        job.outputPath = out + "/" + title + ".mp3";
+        job.commandLine = QuoteArgument(snapshot.encoderPath) + " " + steps + " " + last + " " +
+                          QuoteArgument(job.outputPath);
+        snapshot.jobs.push_back(job);
+    }
+
+    // Runs the conversion to its end, recording what it reports.
+    void Run(int simultaneous = 1, std::function<void(ConversionEngine&)> whileRunning = {}) {
+        snapshot.simultaneous = simultaneous;
+        engine = std::make_unique<ConversionEngine>(snapshot);
+        bool done = false;
+        QObject::connect(engine.get(), &ConversionEngine::jobStarted, [this](int job) {
+            starts << job;
+            maxRunning = std::max(maxRunning, engine->RunningCount());
+        });
+        QObject::connect(
+            engine.get(), &ConversionEngine::jobProgress, [this](int job, double, int percent) {
+                progress << QString("%1:%2:%3").arg(job).arg(percent).arg(engine->TotalPercent());
+                estimates.push_back({clock.elapsed(), engine->SecondsLeft()});
+            });
+        QObject::connect(engine.get(), &ConversionEngine::finished, [&] {
+            EXPECT_FALSE(done) << "finished twice";
+            done = true;
+        });
+        clock.start();
+        engine->Start();
+        if (whileRunning)
+            whileRunning(*engine);
+        ASSERT_TRUE(WaitUntil([&] { return done; }, 20000));
+        EXPECT_TRUE(engine->IsFinished());
+    }
+
+    QStringList OutputFolder() const {
+        return QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    QByteArray Read(const QString& name) const {
+        QFile file(out + "/" + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    void Write(const QString& name, const QByteArray& contents) {
+        QFile file(out + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+
+    QTemporaryDir dir;
+    QString out;
+    ConversionSnapshot snapshot;
+    std::unique_ptr<ConversionEngine> engine;
+    QList<int> starts;
+    int maxRunning = 0;
+    QStringList progress; // "job:task percent:total percent" at each progress report
+    std::vector<std::pair<qint64, double>> estimates; // (ms since start, seconds left)
+    QElapsedTimer clock;
+};
+
+TEST_F(ConversionEngineTest, OneAtATimeRunsTheJobsInOrderWithTheDesignedTotal) {
+    for (const char* name : {"one", "two", "three"})
+        Add(name, "progress 5 1 50 sleep 50");
+    Run();
+    EXPECT_EQ(starts, QList<int>({0, 1, 2}));
+    EXPECT_EQ(maxRunning, 1);
+    // Half of each 10 s clip: task 50 %, total (finished x 100 + 50) / 3.
+    EXPECT_EQ(progress, QStringList({"0:50:16", "1:50:50", "2:50:83"}));
+    EXPECT_EQ(engine->SucceededCount(), 3);
+    EXPECT_EQ(engine->TotalPercent(), 100);
+    EXPECT_EQ(OutputFolder(), QStringList({"one.mp3", "three.mp3", "two.mp3"}));
+}
+
+// Two at once: the total adds the percentages of both running jobs; the
+// third job starts only when one has ended.
+TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
+    Add("one", "progress 5 1 50 sleep 600");
+    Add("two", "progress 2 1 300 sleep 300");
+    Add("three", "progress 8 1 50");
+    Run(2);
+    EXPECT_EQ(maxRunning, 2);
+    EXPECT_EQ(starts.mid(0, 2).size(), 2);
+    EXPECT_EQ(starts.last(), 2);
+    // (50 + 20) / 3, then job three at 80 % after both others: (200 + 80) / 3.
+    EXPECT_TRUE(progress.contains("1:20:23")) << progress.join(" ").toStdString();
+    EXPECT_EQ(progress.last(), "2:80:93");
+    EXPECT_EQ(engine->SucceededCount(), 3);
+}
+
+// Jobs with one output name running side by side still write one file each,
+// and a user's file under that name is replaced only by a job that succeeded.
+TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
+    ASSERT_NO_FATAL_FAILURE(Write("clip.mp3", "the user's own"));
+    ASSERT_NO_FATAL_FAILURE(Write("clip (3).mp3", "the user's third"));
+    for (int i = 0; i < 3; ++i)
+        Add("clip", "sleep 200");
+    Add("clip", "exit 1 touch"); // fails: what it would have had stays
+    Run(4);
+    EXPECT_EQ(maxRunning, 4);
+    QStringList paths;
+    for (int i = 0; i < 4; ++i)
+        paths << engine->OutputPathOf(i);
+    EXPECT_EQ(paths, QStringList({out + "/clip.mp3", out + "/clip (2).mp3", out + "/clip (3).mp3",
+                                  out + "/clip (4).mp3"}));
+    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip (3).mp3", "clip.mp3"}));
+    for (const QString& name : OutputFolder())
+        EXPECT_EQ(Read(name), "audio\n") << name.toStdString();
+    EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
+}
+
+// Half-written output of a failed or stopped job is removed and the user's
+// file is back; the jobs after a failure still run.
+TEST_F(ConversionEngineTest, FailedAndStoppedJobsGiveBackTheUsersFile) {
+    ASSERT_NO_FATAL_FAILURE(Write("partial.mp3", "the user's own partial"));
+    ASSERT_NO_FATAL_FAILURE(Write("hang.mp3", "the user's own hang"));
+    Add("partial", "write " + QuoteArgument(out + "/partial.mp3") + " exit 1", 10, "touch");
+    Add("next", "");
+    Add("hang", "write " + QuoteArgument(out + "/hang.mp3") + " hang", 10, "touch");
+    Run(1, [this](ConversionEngine& e) {
+        ASSERT_TRUE(WaitUntil([&] { return e.ResultOf(2) == JobResult::Running; }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return Read("hang.mp3") == "audio\n"; }, 10000));
+        e.Stop();
+    });
+    EXPECT_EQ(engine->ResultOf(0), JobResult::Failed);
+    EXPECT_EQ(engine->ResultOf(1), JobResult::Done);
+    EXPECT_EQ(engine->ResultOf(2), JobResult::Stopped);
+    EXPECT_EQ(engine->ReasonOf(2), "");
+    EXPECT_EQ(Read("partial.mp3"), "the user's own partial");
+    EXPECT_EQ(Read("hang.mp3"), "the user's own hang");
+    EXPECT_EQ(OutputFolder(), QStringList({"hang.mp3", "next.mp3", "partial.mp3"}));
+}
+
+// STOP with two encoders running: both are killed at once (no process is
+// left), their unfinished files go, and nothing more starts.
+TEST_F(ConversionEngineTest, StopKillsEveryRunningEncoderAndStartsNothingMore) {
+    for (const char* name : {"one", "two", "three"})
+        Add(name, "write " + QuoteArgument(out + "/" + name + ".mp3") + " hang", 10, "touch");
+    QList<qint64> pids;
+    Run(2, [&](ConversionEngine& e) {
+        ASSERT_TRUE(WaitUntil([&] { return OutputFolder().size() == 2; }, 10000));
+        pids = {e.ProcessIdOf(0), e.ProcessIdOf(1)};
+        e.Stop();
+    });
+    ASSERT_EQ(pids.size(), 2);
+    for (const qint64 pid : pids) {
+        ASSERT_GT(pid, 0);
+        EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0) << pid; // gone, and collected
+    }
+    EXPECT_EQ(starts, QList<int>({0, 1}));
+    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
+    EXPECT_EQ(engine->ResultOf(1), JobResult::Stopped);
+    EXPECT_EQ(engine->ResultOf(2), JobResult::Pending);
+    EXPECT_TRUE(OutputFolder().isEmpty()) << OutputFolder().join(" ").toStdString();
+}
+
+// Closing ends the runs at once, without any signal, and leaves nothing behind.
+TEST_F(ConversionEngineTest, AbandonEndsTheRunsAndCleansUpSilently) {
+    ASSERT_NO_FATAL_FAILURE(Write("one.mp3", "the user's own"));
+    Add("one", "write " + QuoteArgument(out + "/one.mp3") + " hang", 10, "touch");
+    snapshot.simultaneous = 1;
+    engine = std::make_unique<ConversionEngine>(snapshot);
+    int reports = 0;
+    QObject::connect(engine.get(), &ConversionEngine::jobEnded, [&] { ++reports; });
+    QObject::connect(engine.get(), &ConversionEngine::finished, [&] { ++reports; });
+    engine->Start();
+    ASSERT_TRUE(WaitUntil([&] { return Read("one.mp3") == "audio\n"; }, 10000));
+    const qint64 pid = engine->ProcessIdOf(0);
+    engine->Abandon();
+    QTest::qWait(100);
+    EXPECT_EQ(reports, 0);
+    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
+    EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0);
+    EXPECT_EQ(OutputFolder(), QStringList({"one.mp3"}));
+    EXPECT_EQ(Read("one.mp3"), "the user's own");
+}
+
+// Each kind of failure gets the reason a user can act on.
+TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
+    const QString progressLine = "\"size=     1kB time=00:00:01.00 bitrate= 1.0kbits/s\\r\"";
+    Add("full", "err " + progressLine +
+                    " err \"av_interleaved_write_frame(): No space left on "
+                    "device\\n\" exit 1");
+    Add("silent", "err \"Output file #0 does not contain any stream\\n\" exit 1");
+    Add("nomap", "err \"Stream map '0:a' matches no streams.\\n\" exit 1");
+    Add("denied", "err \"" + out + "/denied.mp3: Permission denied\\n\" exit 1");
+    Add("lastline", "err \"Error while decoding stream #0:1\\n\" err " + progressLine + " exit 1");
+    Add("code", "exit 3");
+    Add("nothing", "");
+    snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " sleep 1";
+    Add("signal", "", 10, "touch");
+    snapshot.jobs.back().commandLine = "/bin/sh -c \"kill -KILL $$\" x";
+    Add("nofolder", "");
+    snapshot.jobs.back().outputPath = out + "/missing/nofolder.mp3";
+    snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " write " +
+                                       QuoteArgument(out + "/missing/nofolder.mp3");
+    Run(3);
+    const QStringList expected{"the disk is full",
+                               "the source has no sound track",
+                               "the source has no sound track",
+                               "the output folder cannot be written",
+                               "Error while decoding stream #0:1",
+                               "the encoder ended with code 3",
+                               "the encoder wrote no output",
+                               "the encoder was stopped by signal 9",
+                               "the output folder cannot be written"};
+    for (int i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(engine->ResultOf(i), JobResult::Failed) << i;
+        EXPECT_EQ(engine->ReasonOf(i), expected[i]) << i;
+    }
+    EXPECT_TRUE(OutputFolder().isEmpty()) << OutputFolder().join(" ").toStdString();
+}
+
+TEST_F(ConversionEngineTest, AMissingEncoderIsNamedByItsPath) {
+    for (const QString& path : {dir.filePath("no such encoder"), QString()}) {
+        snapshot.jobs.clear();
+        snapshot.encoderPath = path;
+        Add("one", "");
+        Run();
+        EXPECT_EQ(engine->ReasonOf(0), path.isEmpty() ? QString("the encoder was not found")
+                                                      : "the encoder was not found at " + path);
+    }
+}
+
+// Two 10 s clips at five media seconds per wall second take about 4 s: the
+// estimate appears only after 2 s of progress and then tracks the time left.
+TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
+    Add("one", "progress 1 10 200");
+    Add("two", "progress 1 10 200");
+    Run();
+    ASSERT_EQ(estimates.size(), 20u);
+    bool any = false;
+    for (const auto& [ms, left] : estimates) {
+        if (ms < 1900) {
+            EXPECT_LT(left, 0) << ms;
+        } else if (left >= 0) {
+            any = true;
+            // The whole takes about 4 s plus the starts of two encoders.
+            EXPECT_NEAR(left, 4.0 - ms / 1000.0, 0.8) << ms;
+        }
+    }
+    EXPECT_TRUE(any);
+    EXPECT_EQ(engine->SecondsLeft(), 0);
+}
