@@ -78,6 +78,9 @@ ConvertOptions ConvertDefaults(const QString& iniPath) {
             kSampleRateItems[position(kKeySampleRate, kSampleRateItems.size(), kDefaultSampleRate)])
             .toInt();
     options.channels = position(kKeyChannel, kChannelItems.size(), kDefaultChannel) + 1;
+    // The window's "Convert Several Files at Once" stores its encoder count.
+    options.jobs = std::clamp(ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous),
+                              1, kMostJobs);
     return options;
 }
 

@@ -54,6 +54,9 @@ TEST_F(ConvertCommandTest, DefaultsAreTheValuesAtTheStoredListPositions) {
         EXPECT_EQ(o.track, 0);
         EXPECT_EQ(o.jobs, 1);
     }
+    EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=4\n")).jobs, 4);
+    EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=900\n")).jobs, 64);
+    EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=0\n")).jobs, 1);
     EXPECT_EQ(ConvertDefaults(dir.filePath("missing.ini")).bitrate, 128);
     EXPECT_FALSE(QFile::exists(dir.filePath("missing.ini")));
 }
