@@ -11,12 +11,18 @@ configure_file(${CMAKE_SOURCE_DIR}/res/package/ostrela.metainfo.xml.in
 configure_file(${CMAKE_SOURCE_DIR}/res/package/copyright ${OSTRELA_PACKAGE_DIR}/copyright @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/res/package/changelog ${OSTRELA_PACKAGE_DIR}/changelog @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/docs/man/ostrela.1 ${OSTRELA_PACKAGE_DIR}/ostrela.1 @ONLY)
+set(manual_pages ostrela.1)
+if(TARGET ostrela-convert)
+  configure_file(${CMAKE_SOURCE_DIR}/docs/man/ostrela-convert.1
+    ${OSTRELA_PACKAGE_DIR}/ostrela-convert.1 @ONLY)
+  list(APPEND manual_pages ostrela-convert.1)
+endif()
 
 # Debian wants manual pages and changelogs compressed, reproducibly (-n: no
 # name or time stamp).
 find_program(GZIP_PROGRAM gzip REQUIRED)
 set(gzipped)
-foreach(name ostrela.1 changelog)
+foreach(name ${manual_pages} changelog)
   add_custom_command(
     OUTPUT ${OSTRELA_PACKAGE_DIR}/${name}.gz
     COMMAND ${GZIP_PROGRAM} -9nkf ${OSTRELA_PACKAGE_DIR}/${name}
@@ -36,6 +42,7 @@ install(FILES ${OSTRELA_PACKAGE_DIR}/changelog.gz DESTINATION share/doc/ostrela)
 # The command-line program joins the package once it exists.
 if(TARGET ostrela-convert)
   install(TARGETS ostrela-convert RUNTIME DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR})
+  install(FILES ${OSTRELA_PACKAGE_DIR}/ostrela-convert.1.gz DESTINATION share/man/man1)
   install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
     file(CREATE_LINK \"../${OSTRELA_INSTALL_PROGRAM_DIR}/ostrela-convert\"

@@ -416,3 +416,12 @@ double ConversionEngine::SecondsLeft() const {
 const ConversionSnapshot& ConversionEngine::Snapshot() const {
     return snapshot;
 }
+
+QString FormatTimeLeft(double seconds) {
+    if (!(seconds >= 0))
+        return QString();
+    if (seconds < 60)
+        return QStringLiteral("Less than a minute left");
+    const qint64 whole = qRound64(seconds);
+    return QStringLiteral("About %1 min %2 s left").arg(whole / 60).arg(whole % 60);
+}

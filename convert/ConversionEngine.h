@@ -34,6 +34,11 @@ struct ConversionSnapshot {
     int simultaneous = 1; // encoders at once; 1 = the designed one-at-a-time run
 };
 
+// SecondsLeft() as the conversion dialog and ostrela-convert show it: "About
+// 2 min 10 s left", "Less than a minute left"; empty for a negative estimate
+// (none yet).
+QString FormatTimeLeft(double seconds);
+
 enum class JobResult { Pending, Running, Done, Failed, Stopped };
 
 class ConversionEngine : public QObject {

@@ -46,15 +46,6 @@ QString BuildEncoderCommand(int taskIndex, const QString& title) {
                                 LocateEncoder());
 }
 
-QString FormatTimeLeft(double seconds) {
-    if (!(seconds >= 0))
-        return QString();
-    if (seconds < 60)
-        return QStringLiteral("Less than a minute left");
-    const qint64 whole = qRound64(seconds);
-    return QStringLiteral("About %1 min %2 s left").arg(whole / 60).arg(whole % 60);
-}
-
 CStatusDlg::CStatusDlg(ConversionSnapshot snapshot, QWidget* parent)
     : QDialog(parent), engine(std::move(snapshot), this) {
     engine.SetStartRequest([this](int job) { RequestTaskStart(job); });

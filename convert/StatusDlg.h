@@ -21,10 +21,6 @@ extern const int WMSTDIOCOMMAND;
 // output settings. A non-empty `title` replaces the task's title.
 QString BuildEncoderCommand(int taskIndex, const QString& title = QString());
 
-// "About 2 min 10 s left", "Less than a minute left"; empty for a negative
-// estimate (none yet).
-QString FormatTimeLeft(double seconds);
-
 class CStatusDlg : public QDialog {
     Q_OBJECT
 public:

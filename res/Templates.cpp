@@ -1,6 +1,7 @@
 #include "res/Templates.h"
 
 #include "res/Resource.h"
+#include "tasks/Settings.h"
 
 using K = ControlKind;
 
@@ -58,7 +59,7 @@ const DialogTemplate& MainDialogTemplate() {
              94,
              true,
              nullptr,
-             {"32", "40", "48", "56", "64", "80", "96", "112", "128", "192", "224", "256", "320"}},
+             {kBitrateItems.begin(), kBitrateItems.end()}},
             {IDC_STATIC, K::StaticLeft, "Audio SampleRate", 147, 147, 67, 9},
             {IDC_STATIC, K::StaticLeft, "Channel", 269, 147, 37, 9},
             {IDC_SAMPLE_RATE,
@@ -70,8 +71,17 @@ const DialogTemplate& MainDialogTemplate() {
              107,
              true,
              nullptr,
-             {"48000", "44100", "32000", "22050"}},
-            {IDC_CHANNEL, K::DropList, "", 269, 161, 63, 121, true, nullptr, {"Mono", "Stereo"}},
+             {kSampleRateItems.begin(), kSampleRateItems.end()}},
+            {IDC_CHANNEL,
+             K::DropList,
+             "",
+             269,
+             161,
+             63,
+             121,
+             true,
+             nullptr,
+             {kChannelItems.begin(), kChannelItems.end()}},
             {IDC_STATIC, K::GroupBox, "Output Options", 5, 113, 331, 105},
             {IDC_STATIC, K::StaticLeft, "kbps", 99, 163, 17, 9},
             {IDC_STATIC, K::SunkenLine, "", 9, 141, 325, 1},

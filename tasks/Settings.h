@@ -4,6 +4,7 @@
 // positions, so the order of the list items is part of the file format.
 
 #include <QString>
+#include <array>
 
 inline constexpr char kSettingsFileName[] = "option.ini";
 inline constexpr char kSettingsSection[] = "TaskSetting";
@@ -23,6 +24,15 @@ inline constexpr int kDefaultAudioBitrate = 8; // 128 kbit/s
 inline constexpr int kDefaultSampleRate = 0;   // 48000 Hz
 inline constexpr int kDefaultChannel = 1;      // Stereo
 inline constexpr int kDefaultSimultaneous = 1; // one encoder at a time
+
+// The items of the three lists, in the order their stored positions count.
+// The main window's lists show them; the command-line program maps stored
+// positions to values with them.
+inline constexpr std::array<const char*, 13> kBitrateItems = {
+    "32", "40", "48", "56", "64", "80", "96", "112", "128", "192", "224", "256", "320"};
+inline constexpr std::array<const char*, 4> kSampleRateItems = {"48000", "44100", "32000", "22050"};
+// Position + 1 is the channel count.
+inline constexpr std::array<const char*, 2> kChannelItems = {"Mono", "Stereo"};
 
 // Appended to the proposed folder when the file names no output folder.
 inline constexpr char kDefaultOutputFolderName[] = "MyAudio/";

@@ -1,0 +1,18 @@
+#include "convert/ConvertCommand.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+// ostrela-convert: Ostrela's conversion without a window. Qt is given the
+// program name alone, so its own options (-platform, ...) are read as ours.
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = argc > 0 ? 1 : 0;
+    QCoreApplication app(qtArgc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return ConvertMain(arguments, out, err);
+}

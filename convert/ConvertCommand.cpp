@@ -1,0 +1,228 @@
+#include "convert/ConvertCommand.h"
+
+#include "tasks/Ini.h"
+#include "tasks/Settings.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+constexpr char kProgramName[] = "ostrela-convert";
+constexpr int kMostJobs = 64;
+
+struct FormatName {
+    const char* name;
+    int format;
+};
+constexpr FormatName kFormatNames[] = {
+    {"mp3", FormatMP3}, {"wav", FormatWAV}, {"ac3", FormatAC3}, {"original", FormatKeepOriginal}};
+
+template <std::size_t N> QStringList ItemTexts(const std::array<const char*, N>& items) {
+    QStringList texts;
+    for (const char* item : items)
+        texts << QString::fromLatin1(item);
+    return texts;
+}
+
+QString FormatNameOf(const ConvertOptions& options) {
+    for (const FormatName& f : kFormatNames)
+        if (f.format == options.format)
+            return QString::fromLatin1(f.name);
+    return QString::fromLatin1(kFormatNames[0].name);
+}
+
+// A whole decimal number, without sign, blanks or anything after it.
+bool ReadCount(const QString& text, int& value) {
+    if (text.isEmpty() ||
+        !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
+        return false;
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok;
+}
+
+// The output folder of --out: a shell has already expanded "~" in most
+// places, but not inside quotes or after "=", so "~" and "~/..." are taken
+// as the home folder here; anything else relative lies in the current folder.
+// The result is absolute, so the encoder never reads it as an option or an
+// address.
+QString ResolveShellFolder(const QString& typed, const QString& currentFolder) {
+    QString path = typed;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + path.mid(1);
+    return QDir::cleanPath(QDir(currentFolder).absoluteFilePath(path));
+}
+
+} // namespace
+
+ConvertOptions ConvertDefaults(const QString& iniPath) {
+    ConvertOptions options;
+    CIni ini;
+    ini.SetPathName(iniPath);
+    const auto position = [&ini](const char* key, int count, int defaultIndex) {
+        return ValidListIndex(ini.GetInt(kSettingsSection, key, defaultIndex), count, defaultIndex);
+    };
+    // A code outside the radios leaves none checked in the window, and
+    // Convert then takes MP3.
+    const int format = ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat);
+    options.format = format >= FormatMP3 && format <= FormatKeepOriginal ? format : FormatMP3;
+    options.bitrate =
+        QByteArray(
+            kBitrateItems[position(kKeyAudioBitrate, kBitrateItems.size(), kDefaultAudioBitrate)])
+            .toInt();
+    options.sampleRate =
+        QByteArray(
+            kSampleRateItems[position(kKeySampleRate, kSampleRateItems.size(), kDefaultSampleRate)])
+            .toInt();
+    options.channels = position(kKeyChannel, kChannelItems.size(), kDefaultChannel) + 1;
+    // The window's "Convert Several Files at Once" stores its encoder count.
+    options.jobs = std::clamp(ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous),
+                              1, kMostJobs);
+    return options;
+}
+
+ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
+                                         const ConvertOptions& defaults,
+                                         const QString& currentFolder) {
+    ParsedConvertCommand result;
+    result.options = defaults;
+    const auto fail = [&result](const QString& message) {
+        result.action = ConvertAction::UsageError;
+        result.error = message;
+        return result;
+    };
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("F"));
+    const QCommandLineOption bitrate(QStringLiteral("bitrate"), QString(), QStringLiteral("N"));
+    const QCommandLineOption rate(QStringLiteral("rate"), QString(), QStringLiteral("N"));
+    const QCommandLineOption channels(QStringLiteral("channels"), QString(), QStringLiteral("N"));
+    const QCommandLineOption track(QStringLiteral("track"), QString(), QStringLiteral("N"));
+    const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
+    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FOLDER"));
+    parser.addOptions({help, version, format, bitrate, rate, channels, track, jobs, out});
+    if (!parser.parse(QStringList{QString::fromLatin1(kProgramName)} + arguments))
+        return fail(parser.errorText());
+
+    if (parser.isSet(help)) {
+        result.action = ConvertAction::Help;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = ConvertAction::Version;
+        return result;
+    }
+
+    ConvertOptions& o = result.options;
+    if (parser.isSet(format)) {
+        const QString name = parser.value(format).toLower();
+        const auto* found = std::find_if(std::begin(kFormatNames), std::end(kFormatNames),
+                                         [&name](const FormatName& f) { return name == f.name; });
+        if (found == std::end(kFormatNames))
+            return fail(QStringLiteral("unknown format '%1' (mp3, wav, ac3 or original)")
+                            .arg(parser.value(format)));
+        o.format = found->format;
+    }
+    // Only the values the window's lists offer: the ones the encoder is known
+    // to take for every format.
+    const auto listValue = [&parser](const QCommandLineOption& option, const QStringList& items,
+                                     int& value) {
+        if (!parser.isSet(option))
+            return true;
+        const QString text = parser.value(option);
+        if (!items.contains(text))
+            return false;
+        value = text.toInt();
+        return true;
+    };
+    const QStringList bitrates = ItemTexts(kBitrateItems);
+    if (!listValue(bitrate, bitrates, o.bitrate))
+        return fail(QStringLiteral("--bitrate must be one of %1 (kbit/s)")
+                        .arg(bitrates.join(QStringLiteral(", "))));
+    const QStringList rates = ItemTexts(kSampleRateItems);
+    if (!listValue(rate, rates, o.sampleRate))
+        return fail(
+            QStringLiteral("--rate must be one of %1 (Hz)").arg(rates.join(QStringLiteral(", "))));
+    if (parser.isSet(channels)) {
+        const QString text = parser.value(channels);
+        if (text != QLatin1String("1") && text != QLatin1String("2"))
+            return fail(QStringLiteral("--channels must be 1 (mono) or 2 (stereo)"));
+        o.channels = text.toInt();
+    }
+    if (parser.isSet(track) && (!ReadCount(parser.value(track), o.track) || o.track < 1))
+        return fail(QStringLiteral("--track must be a sound track's number, counted from 1"));
+    if (parser.isSet(jobs) &&
+        (!ReadCount(parser.value(jobs), o.jobs) || o.jobs < 1 || o.jobs > kMostJobs))
+        return fail(QStringLiteral("--jobs must be a number from 1 to %1").arg(kMostJobs));
+
+    if (!parser.isSet(out) || parser.value(out).trimmed().isEmpty())
+        return fail(QStringLiteral("--out FOLDER is needed: the folder for the sound files"));
+    o.outputFolder = ResolveShellFolder(parser.value(out), currentFolder);
+
+    o.files.clear();
+    for (const QString& file : parser.positionalArguments()) {
+        if (file.isEmpty())
+            return fail(QStringLiteral("an empty file name was given"));
+        o.files << QDir(currentFolder).absoluteFilePath(file);
+    }
+    if (o.files.isEmpty())
+        return fail(QStringLiteral("no video file was given"));
+
+    // The encoder refuses this pair, so every file would fail.
+    if (o.format == FormatAC3 && o.sampleRate == 22050)
+        return fail(QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
+                                   "48000, 44100 or 32000 Hz."));
+
+    result.action = ConvertAction::Run;
+    return result;
+}
+
+QString ConvertUsageText(const ConvertOptions& d) {
+    QString text;
+    text += QStringLiteral("Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
+                           "[--rate N] [--channels 1|2]\n"
+                           "                       [--track N] [--jobs N] --out FOLDER FILE...\n"
+                           "Extracts the sound track of each video FILE into FOLDER, as Ostrela "
+                           "does.\n\n");
+    text += QStringLiteral("  --format F    mp3, wav or ac3; original copies the sound as it is, "
+                           "without encoding (now %1)\n")
+                .arg(FormatNameOf(d));
+    text += QStringLiteral("  --bitrate N   kbit/s: %1 (now %2)\n")
+                .arg(ItemTexts(kBitrateItems).join(QStringLiteral(", ")))
+                .arg(d.bitrate);
+    text += QStringLiteral("  --rate N      Hz: %1 (now %2)\n")
+                .arg(ItemTexts(kSampleRateItems).join(QStringLiteral(", ")))
+                .arg(d.sampleRate);
+    text += QStringLiteral("  --channels N  1 (mono) or 2 (stereo) (now %1)\n").arg(d.channels);
+    text +=
+        QStringLiteral("  --track N     the sound track to extract, counted from 1 (now %1)\n")
+            .arg(d.track > 0 ? QString::number(d.track) : QStringLiteral("the encoder's choice"));
+    text += QStringLiteral("  --jobs N      files converted at once, 1 to %1 (now %2)\n")
+                .arg(kMostJobs)
+                .arg(d.jobs);
+    text +=
+        QStringLiteral("  --out FOLDER  where the sound files go; made when missing. A relative "
+                       "folder lies\n"
+                       "                in the current folder, ~ is the home folder\n"
+                       "  -h, --help    show this text\n"
+                       "  --version     show the version\n\n"
+                       "The defaults are the settings of Ostrela's window (option.ini); this "
+                       "program never\n"
+                       "changes them. Exit status: 0 when every file was converted, 1 when "
+                       "some failed\n"
+                       "(each is named on standard error with the reason), 2 for a usage "
+                       "error.\n");
+    return text;
+}
+
+QString ConvertVersionText() {
+    return QStringLiteral(
+               "%1 %2\nExtracts the sound track of videos with the encoder of Ostrela.\n")
+        .arg(QLatin1String(kProgramName), QLatin1String(OSTRELA_VERSION));
+}

@@ -1,0 +1,64 @@
+#pragma once
+// ostrela-convert: the conversion of Ostrela's window from a shell. Its
+// arguments are read into ConvertOptions over the defaults of option.ini
+// (which it never writes), each file is probed as Add Files probes it, and
+// the conversion engine converts what can be converted.
+
+#include "convert/EncoderCommand.h"
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+struct ConvertOptions {
+    int format = FormatMP3; // an AudioFormat; FormatKeepOriginal copies the track as it is
+    int bitrate = 128;      // kbit/s, one of the bitrate list's items
+    int sampleRate = 48000; // Hz, one of the sample-rate list's items
+    int channels = 2;       // 1 or 2
+    // The sound track to extract, counted from 1; 0 leaves the choice to the
+    // encoder and the command line as it always was.
+    int track = 0;
+    int jobs = 1;         // encoders at once
+    QString outputFolder; // absolute, without a trailing "/"
+    QStringList files;    // absolute paths, in the order given
+};
+
+// The designed defaults overlaid with what the settings file at `iniPath`
+// holds: the list positions Ostrela's window stores, mapped to values with
+// the lists' own items, a position outside its list giving its default. The
+// output folder is never taken from the file.
+ConvertOptions ConvertDefaults(const QString& iniPath);
+
+enum class ConvertAction { Run, Help, Version, UsageError };
+
+struct ParsedConvertCommand {
+    ConvertAction action = ConvertAction::UsageError;
+    ConvertOptions options;
+    QString error; // for UsageError: what was wrong, in one line
+};
+
+// Reads the arguments (without the program name) over `defaults`. Relative
+// paths, of the files and of --out, lie in `currentFolder`, as a shell user
+// expects; "~" and "~/..." at the start of --out stand for the home folder.
+ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
+                                         const ConvertOptions& defaults,
+                                         const QString& currentFolder);
+
+// The text of --help, naming the defaults in force.
+QString ConvertUsageText(const ConvertOptions& defaults);
+
+// "ostrela-convert <version>" and a line about the program.
+QString ConvertVersionText();
+
+// Converts the files: one progress line a second and a summary on `out`,
+// each file that failed as "<path>: <reason>" on `err`. Runs an event loop
+// until every file has ended; an interrupt or termination signal stops the
+// encoders as STOP does, so nothing unfinished is left. Returns 0 when every
+// file was converted, else 1.
+int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStream& err);
+
+// The whole program: parses, answers --help and --version on `out`, a usage
+// error with its usage text on `err` (2), or runs. Defaults come from
+// SettingsFileToRead().
+int ConvertMain(const QStringList& arguments, QTextStream& out, QTextStream& err);

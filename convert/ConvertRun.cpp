@@ -1,0 +1,218 @@
+// The run of ostrela-convert: probing, the engine, progress and the summary.
+
+#include "convert/ConversionEngine.h"
+#include "convert/ConvertCommand.h"
+#include "tasks/MediaProbe.h"
+#include "tasks/Settings.h"
+#include "tasks/TaskTable.h"
+#include "tasks/TaskTracks.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Turns SIGINT and SIGTERM into a call on the event loop for its life, so an
+// interrupted conversion stops its encoders and removes what they left
+// unfinished instead of dying with them. The previous handlers come back at
+// the end.
+class StopOnSignal {
+public:
+    explicit StopOnSignal(std::function<void()> onSignal) : onSignal(std::move(onSignal)) {
+        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        writeEnd = fds[1];
+        notifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] {
+            char drained[16];
+            while (read(fds[0], drained, sizeof drained) > 0) {
+            }
+            this->onSignal();
+        });
+        struct sigaction action {};
+        action.sa_handler = [](int) {
+            const char byte = 1;
+            [[maybe_unused]] const auto written = write(writeEnd, &byte, 1);
+        };
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &previousInt);
+        sigaction(SIGTERM, &action, &previousTerm);
+    }
+    ~StopOnSignal() {
+        if (!notifier)
+            return;
+        sigaction(SIGINT, &previousInt, nullptr);
+        sigaction(SIGTERM, &previousTerm, nullptr);
+        notifier.reset();
+        writeEnd = -1;
+        close(fds[0]);
+        close(fds[1]);
+    }
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+private:
+    static inline volatile sig_atomic_t writeEnd = -1;
+    std::function<void()> onSignal;
+    int fds[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier;
+    struct sigaction previousInt {};
+    struct sigaction previousTerm {};
+};
+
+// Why a file cannot be converted, as Add Files would refuse it; empty when
+// it can. Fills the job's record and its sound tracks from the probe.
+QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJob& job,
+                 TaskTracks& tracks) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("the file does not exist");
+    if (info.isDir())
+        return QStringLiteral("it is a folder, not a file");
+    const QString extension = info.suffix().toLower();
+    if (extension == QLatin1String("ifo") || extension == QLatin1String("vob"))
+        return QStringLiteral("DVD files (*.vob/*.ifo) are not supported");
+    if (!FitsFixedText(path) || !FitsFixedText(GetTitle(path)))
+        return QStringLiteral("the path is longer than %1 bytes").arg(MAX_PATH - 1);
+
+    CMediaInfoProbe probe;
+    const MediaProbeResult media = probe.Probe(path);
+    if (media.playTime.isEmpty())
+        return QStringLiteral("the file cannot be read as a video");
+    if (media.tracksKnown && media.tracks.isEmpty())
+        return QStringLiteral("the source has no sound track");
+    if (options.track > 0 && media.tracksKnown && options.track > media.tracks.size())
+        return QStringLiteral("the source has no sound track %1 (it has %2)")
+            .arg(options.track)
+            .arg(media.tracks.size());
+
+    TaskRecord& r = job.task;
+    r = TaskRecord{};
+    r.duration = r.clipLength = static_cast<int>(PlayTimeSeconds(media.playTime));
+    SetFixedText(r.sourcePath, path);
+    SetFixedText(r.title, GetTitle(path));
+    job.title = GetDisplayName(path);
+    tracks = TaskTracks{media.tracks, options.track - 1};
+    return QString();
+}
+
+} // namespace
+
+int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStream& err) {
+    const auto failed = [&err](const QString& path, const QString& reason) {
+        err << path << ": " << reason << Qt::endl;
+    };
+
+    ConversionSnapshot snapshot;
+    snapshot.settings.outputFolder = options.outputFolder;
+    snapshot.settings.format = options.format;
+    snapshot.settings.bitrate = options.bitrate;
+    snapshot.settings.sampleRate = options.sampleRate;
+    snapshot.settings.channels = options.channels;
+    snapshot.extension = OutputExtensionOf(options.format);
+    snapshot.encoderPath = LocateEncoder();
+    snapshot.simultaneous = options.jobs;
+
+    int refused = 0;
+    for (const QString& path : options.files) {
+        ConversionJob job;
+        TaskTracks tracks;
+        const QString reason = ProbeJob(path, options, job, tracks);
+        if (!reason.isEmpty()) {
+            failed(path, reason);
+            ++refused;
+            continue;
+        }
+        // With Keep Original each file's container follows its track.
+        job.outputPath = BuildOutputPath(snapshot.settings.outputFolder, FixedText(job.task.title),
+                                         TaskOutputExtension(options.format, tracks));
+        job.commandLine =
+            BuildTaskCommandLine(job.task, tracks, snapshot.settings, snapshot.encoderPath);
+        snapshot.jobs.push_back(job);
+    }
+
+    const int total = static_cast<int>(options.files.size());
+    const auto summary = [&](int converted) {
+        out << QStringLiteral("Converted %1 of %2 files into %3")
+                   .arg(converted)
+                   .arg(total)
+                   .arg(QDir::toNativeSeparators(options.outputFolder))
+            << Qt::endl;
+        return converted == total ? 0 : 1;
+    };
+    if (snapshot.jobs.isEmpty())
+        return summary(0);
+
+    // The window makes the folder at Convert; here its parents too, as mkdir -p.
+    QDir().mkpath(options.outputFolder);
+
+    ConversionEngine engine(std::move(snapshot));
+    QEventLoop loop;
+    QObject::connect(&engine, &ConversionEngine::jobEnded,
+                     [&](int job, JobResult result, const QString& reason) {
+                         const QString source =
+                             FixedText(engine.Snapshot().jobs[job].task.sourcePath);
+                         if (result == JobResult::Failed)
+                             failed(source, reason);
+                         else if (result == JobResult::Stopped)
+                             failed(source, QStringLiteral("stopped"));
+                     });
+    QObject::connect(&engine, &ConversionEngine::finished, &loop, &QEventLoop::quit);
+
+    QTimer progress;
+    progress.setInterval(1000);
+    QObject::connect(&progress, &QTimer::timeout, [&] {
+        QString line = QStringLiteral("%1% done, %2 of %3 files finished")
+                           .arg(engine.TotalPercent())
+                           .arg(engine.FinishedCount() + refused)
+                           .arg(total);
+        const QString left = FormatTimeLeft(engine.SecondsLeft());
+        if (!left.isEmpty())
+            line += QStringLiteral(". ") + left;
+        out << line << Qt::endl;
+    });
+
+    StopOnSignal stop([&] {
+        engine.Stop();
+        // Stopped between two runs, nothing is left to end and report it.
+        if (engine.IsFinished())
+            loop.quit();
+    });
+    QTimer::singleShot(0, &engine, [&] {
+        engine.Start();
+        progress.start();
+    });
+    loop.exec();
+    progress.stop();
+    return summary(engine.SucceededCount());
+}
+
+int ConvertMain(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    const ConvertOptions defaults = ConvertDefaults(SettingsFileToRead());
+    const ParsedConvertCommand parsed =
+        ParseConvertCommand(arguments, defaults, QDir::currentPath());
+    switch (parsed.action) {
+    case ConvertAction::Help:
+        out << ConvertUsageText(defaults);
+        return 0;
+    case ConvertAction::Version:
+        out << ConvertVersionText();
+        return 0;
+    case ConvertAction::UsageError:
+        err << "ostrela-convert: " << parsed.error << "\n\n" << ConvertUsageText(defaults);
+        err.flush();
+        return 2;
+    case ConvertAction::Run:
+        break;
+    }
+    return RunConvertCommand(parsed.options, out, err);
+}

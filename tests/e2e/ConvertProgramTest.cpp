@@ -1,0 +1,215 @@
+// ostrela-convert run as a shell runs it, from a program folder of the test's
+// own (the program, its core library, the vexa.exe link and an option.ini),
+// converting videos made at test time with the real encoder.
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+class ConvertProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(program.isValid() && work.isValid());
+        for (const char* name : {"ostrela-convert", "libostrela_core.so"})
+            ASSERT_TRUE(QFile::copy(BinDir() + name, program.filePath(name))) << name;
+        ASSERT_TRUE(
+            QFile::link(QFile::symLinkTarget(BinDir() + "vexa.exe"), program.filePath("vexa.exe")));
+    }
+
+    void PutIni(const QByteArray& text) {
+        QFile ini(program.filePath("option.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(text);
+    }
+
+    QByteArray IniBytes() {
+        QFile ini(program.filePath("option.ini"));
+        return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray("(none)");
+    }
+
+    // Starts the program in the work folder; `started` runs while it does.
+    ProgramRun Convert(const QStringList& arguments, int timeoutMs = 120000,
+                       const std::function<void(QProcess&)>& started = {}) {
+        QProcess p;
+        p.setWorkingDirectory(work.path());
+        p.start(program.filePath("ostrela-convert"), arguments);
+        EXPECT_TRUE(p.waitForStarted());
+        if (started)
+            started(p);
+        EXPECT_TRUE(p.waitForFinished(timeoutMs));
+        ProgramRun run;
+        run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        run.out = QString::fromUtf8(p.readAllStandardOutput());
+        run.err = QString::fromUtf8(p.readAllStandardError());
+        return run;
+    }
+
+    QString Video(const QString& name, double seconds = 2.0) {
+        const QString path = work.filePath(name);
+        QString error;
+        EXPECT_TRUE(MakeMedia(path, seconds, &error)) << error.toStdString();
+        return path;
+    }
+
+    QTemporaryDir program, work;
+};
+
+TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
+    ProgramRun run = Convert({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("Usage: ostrela-convert")) << run.out.toStdString();
+    EXPECT_TRUE(run.err.isEmpty());
+
+    run = Convert({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("ostrela-convert " OSTRELA_VERSION "\n"));
+
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{"--bitrate", "7", "--out", "o", "v.avi"},
+          QStringList{"--out", "o"}, QStringList{"--jobs"}}) {
+        run = Convert(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.startsWith("ostrela-convert: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("\n\nUsage: ostrela-convert")) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(work.filePath("o")));
+    EXPECT_EQ(IniBytes(), "(none)");
+}
+
+// The window's stored choice (WAV, 44100 Hz, mono) applies to files given
+// with relative paths, into a relative folder made for them.
+TEST_F(ConvertProgramTest, ThreeVideosWithTwoJobsTakeTheStoredSettings) {
+    const QByteArray ini =
+        "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=3\r\nSampleRate=1\r\nChannel=0\r\n";
+    PutIni(ini);
+    Video("one.mp4");
+    Video("two.avi");
+    Video("three four.mkv");
+
+    const ProgramRun run =
+        Convert({"--jobs", "2", "--out", "sound", "one.mp4", "two.avi", "three four.mkv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith("Converted 3 of 3 files into " + work.filePath("sound") + "\n"))
+        << run.out.toStdString();
+    for (const char* name : {"one.wav", "two.wav", "three four.wav"}) {
+        const MediaFacts facts = ProbeMedia(work.filePath(QString("sound/") + name));
+        ASSERT_TRUE(facts.ok) << name;
+        EXPECT_EQ(facts.codec, "pcm_s16le") << name;
+        EXPECT_EQ(facts.sampleRate, 44100) << name;
+        EXPECT_EQ(facts.channels, 1) << name;
+        EXPECT_NEAR(facts.duration, 2.0, 0.15) << name;
+    }
+    EXPECT_EQ(QDir(work.filePath("sound")).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(IniBytes(), ini);
+}
+
+TEST_F(ConvertProgramTest, FilesThatCannotBeConvertedAreNamedWithTheirReason) {
+    const QString good = Video("good.mp4");
+    const QString other = Video("other.avi");
+    const QString broken = work.filePath("broken.avi");
+    {
+        QFile file(broken);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, '\x5a'));
+    }
+    const QString silent = work.filePath("silent.mp4");
+    QString error;
+    ASSERT_TRUE(MakeVideo(silent, 1.0, {}, &error)) << error.toStdString();
+    const QString missing = work.filePath("missing.mp4");
+
+    const ProgramRun run = Convert({"--format", "mp3", "--bitrate", "64", "--jobs", "2", "--out",
+                                    work.filePath("out"), good, broken, silent, missing, other});
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
+    EXPECT_TRUE(lines.filter(QRegularExpression("^" + QRegularExpression::escape(broken) + ": \\S"))
+                    .size() == 1)
+        << run.err.toStdString();
+    EXPECT_TRUE(lines.contains(silent + ": the source has no sound track"))
+        << run.err.toStdString();
+    EXPECT_TRUE(lines.contains(missing + ": the file does not exist")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith("Converted 2 of 5 files into " + work.filePath("out") + "\n"))
+        << run.out.toStdString();
+    for (const char* name : {"out/good.mp3", "out/other.mp3"}) {
+        const MediaFacts facts = ProbeMedia(work.filePath(name));
+        EXPECT_TRUE(facts.ok && facts.codec == "mp3") << name;
+    }
+    EXPECT_EQ(QDir(work.filePath("out")).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(ConvertProgramTest, AMissingSoundTrackNumberIsNamed) {
+    const QString video = Video("one track.mp4", 1.0);
+    const ProgramRun run = Convert({"--track", "2", "--out", "out", video});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, video + ": the source has no sound track 2 (it has 1)\n");
+}
+
+// Keep Original puts each file's track into its own container; --track picks it.
+TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
+    TestMediaSet media;
+    QString error;
+    ASSERT_TRUE(media.Make(work.path(), &error)) << error.toStdString();
+    ProgramRun run = Convert({"--format", "original", "--out", "kept", media.aacMp4, media.mp3Avi});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ProbeMedia(work.filePath("kept/aac.m4a")).codec, "aac");
+    EXPECT_EQ(ProbeMedia(work.filePath("kept/mp3.mp3")).codec, "mp3");
+
+    run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const MediaFacts second = ProbeMedia(work.filePath("second/two tracks.ac3"));
+    EXPECT_EQ(second.codec, "ac3");
+    EXPECT_EQ(second.channels, 6);
+}
+
+// Terminated while encoders run: nothing unfinished is left, and a file that
+// was in the way is either back or replaced by a whole conversion.
+TEST_F(ConvertProgramTest, TerminationLeavesNothingUnfinished) {
+    QStringList files;
+    for (const char* name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4"})
+        files << Video(name, 40.0);
+    QDir().mkpath(work.filePath("out"));
+    {
+        QFile old(work.filePath("out/a.mp3"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    const ProgramRun run = Convert(
+        QStringList{"--format", "mp3", "--bitrate", "320", "--jobs", "2", "--out", "out"} + files,
+        120000, [](QProcess& p) {
+            // The first progress line: the encoders are at work.
+            EXPECT_TRUE(p.waitForReadyRead(30000));
+            p.terminate();
+        });
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(": stopped\n")) << run.err.toStdString();
+    for (const QString& name : QDir(work.filePath("out")).entryList(QDir::Files)) {
+        const QString path = work.filePath("out/" + name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        if (file.readAll() == "an older file") {
+            EXPECT_EQ(name, "a.mp3");
+            continue;
+        }
+        const MediaFacts facts = ProbeMedia(path);
+        EXPECT_TRUE(facts.ok) << name.toStdString();
+        EXPECT_NEAR(facts.duration, 40.0, 0.2) << name.toStdString();
+    }
+}
+
+} // namespace
