@@ -329,9 +329,10 @@ TEST_F(StatusDlgTest, SeveralAtOnceKeepTheTextsOfOneTask) {
     main.OnCommand(IDC_CONVERT);
     EXPECT_EQ(Starts().size(), 3);
     // Tasks 1 and 2 at half their clips, task 3 not started: (50 + 50) / 3.
-    if (QThread::idealThreadCount() == 2)
+    if (QThread::idealThreadCount() == 2) {
         EXPECT_TRUE(watcher.totals.contains("33|Current Task 1.  Total tasks: 3 ---  33% Finished"))
             << QStringList(watcher.totals.values()).join(", ").toStdString();
+    }
     EXPECT_TRUE(watcher.captions.contains("Converting   one.avi ..."));
     EXPECT_FALSE(watcher.captions.filter("Converting").isEmpty());
     EXPECT_EQ(watcher.captions.last(), "Finished");
