@@ -123,22 +123,6 @@ int CountEntries(const QString& folder) {
             .size());
 }
 
-// Processes, zombies included, whose parent is this test.
-int CountChildProcesses() {
-    const QByteArray self = QByteArray::number(::getpid());
-    int count = 0;
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat("/proc/" + entry + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // pid (name) state ppid ...; the name may hold blanks and parentheses.
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        count += fields.size() > 1 && fields[1] == self;
-    }
-    return count;
-}
-
 class RedirectTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -325,7 +309,7 @@ TEST_F(RedirectTest, TwoHundredRunsLeaveNothingBehind) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const int descriptors = CountEntries("/proc/self/fd");
     const int threads = CountEntries("/proc/self/task");
-    const int children = CountChildProcesses();
+    const qsizetype children = ChildProcesses().size();
 
     for (int run = 0; run < 200; ++run) {
         owner->notices.clear();
@@ -344,7 +328,7 @@ TEST_F(RedirectTest, TwoHundredRunsLeaveNothingBehind) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(CountEntries("/proc/self/fd"), descriptors);
     EXPECT_EQ(CountEntries("/proc/self/task"), threads);
-    EXPECT_EQ(CountChildProcesses(), children);
+    EXPECT_EQ(ChildProcesses().size(), children);
 }
 
 // Seconds of sound in a file, read by ffprobe started through a runner of its

@@ -289,17 +289,8 @@ private:
 
 // The encoder started by this process, or 0.
 pid_t RunningEncoder() {
-    const QByteArray self = QByteArray::number(::getpid());
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat("/proc/" + entry + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1] == self && text.contains("(vexa.exe)"))
-            return static_cast<pid_t>(entry.toInt());
-    }
-    return 0;
+    const QList<qint64> encoders = ChildProcesses("vexa.exe");
+    return encoders.isEmpty() ? 0 : static_cast<pid_t>(encoders.first());
 }
 
 enum class Outcome { Stopped, Failed, Succeeded };

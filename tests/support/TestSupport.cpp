@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -167,6 +168,24 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
         QThread::msleep(1);
     }
     return true;
+}
+
+QList<qint64> ChildProcesses(const QByteArray& name) {
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    QList<qint64> children;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (name) state ppid ...; the name may hold blanks and parentheses.
+        const QByteArray text = stat.readAll();
+        const qsizetype close = text.lastIndexOf(')');
+        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+        const QByteArray program = text.mid(text.indexOf('(') + 1, close - text.indexOf('(') - 1);
+        if (fields.size() > 1 && fields[1] == self && (name.isEmpty() || program == name))
+            children << entry.toLongLong();
+    }
+    return children;
 }
 
 } // namespace testing_support

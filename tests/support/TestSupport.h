@@ -140,4 +140,8 @@ MediaFacts ProbeMedia(const QString& path);
 // Runs the event loop until `done` holds or the time is up; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 
+// Process ids of this process's children, zombies included; with a name,
+// only the children running that program.
+QList<qint64> ChildProcesses(const QByteArray& name = QByteArray());
+
 } // namespace testing_support
