@@ -1,5 +1,7 @@
 #include "platform/FileReplace.h"
 
+#include "platform/Process.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QRandomGenerator>
@@ -13,28 +15,10 @@
 
 namespace {
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd(fd) {}
-    ~Descriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return fd; }
-    bool valid() const { return fd >= 0; }
-    // Closing can report a write that failed late (network file systems).
-    bool Close() {
-        const int closing = fd;
-        fd = -1;
-        return ::close(closing) == 0;
-    }
-
-private:
-    int fd;
-};
+// Closing can report a write that failed late (network file systems).
+bool CloseChecked(CFileDescriptor& fd) {
+    return ::close(fd.Release()) == 0;
+}
 
 bool WriteAt(int fd, QByteArrayView bytes, off_t offset) {
     qsizetype done = 0;
@@ -97,7 +81,7 @@ Outcome ReplaceThroughNewFile(const QByteArray& target, const struct stat* old,
     }
     if (fd < 0)
         return Outcome::Failed;
-    Descriptor file(fd);
+    CFileDescriptor file(fd);
     const auto discard = [&](Outcome outcome) {
         ::unlink(temporary.constData());
         return outcome;
@@ -110,7 +94,7 @@ Outcome ReplaceThroughNewFile(const QByteArray& target, const struct stat* old,
         if (::fchmod(fd, old->st_mode & 07777) != 0)
             return discard(Outcome::Failed);
     }
-    if (!WriteAt(fd, content, 0) || ::fsync(fd) != 0 || !file.Close())
+    if (!WriteAt(fd, content, 0) || ::fsync(fd) != 0 || !CloseChecked(file))
         return discard(Outcome::Failed);
     if (::rename(temporary.constData(), target.constData()) != 0) {
         // A file that is a mount point of its own cannot be renamed over.
@@ -118,37 +102,37 @@ Outcome ReplaceThroughNewFile(const QByteArray& target, const struct stat* old,
         return discard(busy ? Outcome::TryInPlace : Outcome::Failed);
     }
     // The rename itself reaches the disk with the folder.
-    Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid())
-        ::fsync(dir.get());
+    CFileDescriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.IsOpen())
+        ::fsync(dir.Get());
     return Outcome::Done;
 }
 
 bool ReplaceInPlace(const QByteArray& target, QByteArrayView content) {
-    Descriptor file(::open(target.constData(), O_RDWR | O_CLOEXEC));
+    CFileDescriptor file(::open(target.constData(), O_RDWR | O_CLOEXEC));
     struct stat info {};
-    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!file.IsOpen() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     QByteArray old;
-    if (!ReadAt(file.get(), old, qsizetype(info.st_size)))
+    if (!ReadAt(file.Get(), old, qsizetype(info.st_size)))
         return false;
     // Reserve the room first, so that a full disk fails before a byte changes.
     if (content.size() > old.size() &&
-        ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(content.size())) != 0 &&
+        ::fallocate(file.Get(), FALLOC_FL_KEEP_SIZE, 0, off_t(content.size())) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS)
         return false;
     QByteArray check;
     const bool written =
-        WriteAt(file.get(), content, 0) && ::ftruncate(file.get(), off_t(content.size())) == 0 &&
-        ::fsync(file.get()) == 0 && ReadAt(file.get(), check, content.size()) && check == content;
+        WriteAt(file.Get(), content, 0) && ::ftruncate(file.Get(), off_t(content.size())) == 0 &&
+        ::fsync(file.Get()) == 0 && ReadAt(file.Get(), check, content.size()) && check == content;
     if (!written) {
         // The old bytes go back into blocks the file already holds.
-        WriteAt(file.get(), old, 0);
-        ::ftruncate(file.get(), off_t(old.size()));
-        ::fsync(file.get());
+        WriteAt(file.Get(), old, 0);
+        ::ftruncate(file.Get(), off_t(old.size()));
+        ::fsync(file.Get());
         return false;
     }
-    return file.Close();
+    return CloseChecked(file);
 }
 
 } // namespace
