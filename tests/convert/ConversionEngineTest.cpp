@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -69,17 +68,10 @@ protected:
         EXPECT_TRUE(engine->IsFinished());
     }
 
-    QStringList OutputFolder() const {
-        return QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-    QByteArray Read(const QString& name) const {
-        QFile file(out + "/" + name);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QStringList OutputFolder() const { return FilesIn(out); }
+    QByteArray Read(const QString& name) const { return ReadFile(out + "/" + name); }
     void Write(const QString& name, const QByteArray& contents) {
-        QFile file(out + "/" + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
+        ASSERT_TRUE(WriteFile(out + "/" + name, contents));
     }
 
     QTemporaryDir dir;

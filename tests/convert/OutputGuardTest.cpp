@@ -4,22 +4,16 @@
 
 #include "convert/OutputGuard.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace testing_support;
+
 namespace {
-
-bool Write(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 class OutputGuardTest : public ::testing::Test {
 protected:
@@ -35,14 +29,14 @@ protected:
 TEST_F(OutputGuardTest, LongestNameIsSetAsideAndPutBack) {
     const QString path = dir.filePath(QString(125, QChar(0xe9)) + ".mp3");
     ASSERT_EQ(QFile::encodeName(QFileInfo(path).fileName()).size(), 254);
-    ASSERT_TRUE(Write(path, "user"));
+    ASSERT_TRUE(WriteFile(path, "user"));
     COutputGuard guard;
     ASSERT_TRUE(guard.SetAside(path));
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(QFileInfo(guard.KeptPath()).fileName().startsWith('.'));
-    ASSERT_TRUE(Write(path, "unfinished"));
+    ASSERT_TRUE(WriteFile(path, "unfinished"));
     guard.Restore();
-    EXPECT_EQ(Read(path), "user");
+    EXPECT_EQ(ReadFile(path), "user");
     EXPECT_EQ(Entries().size(), 1);
 }
 
@@ -51,15 +45,15 @@ TEST_F(OutputGuardTest, LongestNameIsSetAsideAndPutBack) {
 TEST_F(OutputGuardTest, LinkIsSetAsideItselfAndItsTargetIsNeverWritten) {
     const QString target = dir.filePath("elsewhere.mp3");
     const QString path = dir.filePath("clip.mp3");
-    ASSERT_TRUE(Write(target, "target"));
+    ASSERT_TRUE(WriteFile(target, "target"));
     ASSERT_TRUE(QFile::link(target, path));
     {
         COutputGuard guard;
         ASSERT_TRUE(guard.SetAside(path));
-        ASSERT_TRUE(Write(path, "unfinished"));
+        ASSERT_TRUE(WriteFile(path, "unfinished"));
     } // a guard that still holds its task restores as for a failure
     EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
-    EXPECT_EQ(Read(target), "target");
+    EXPECT_EQ(ReadFile(target), "target");
     EXPECT_EQ(Entries(), QStringList({"clip.mp3", "elsewhere.mp3"}));
 }
 
@@ -71,7 +65,7 @@ TEST_F(OutputGuardTest, FolderStaysAndANewOutputGoesWhenTheTaskFails) {
     ASSERT_TRUE(guard.SetAside(dir.filePath("folder.mp3")));
     EXPECT_TRUE(guard.KeptPath().isEmpty());
     ASSERT_TRUE(guard.SetAside(dir.filePath("new.mp3"))); // the folder's task ends as failed
-    ASSERT_TRUE(Write(dir.filePath("new.mp3"), "half"));
+    ASSERT_TRUE(WriteFile(dir.filePath("new.mp3"), "half"));
     guard.Restore();
     EXPECT_EQ(Entries(), QStringList({"folder.mp3"}));
 }

@@ -1,22 +1,15 @@
 #include "convert/StatusDlg.h"
 
 #include "ConversionWatcher.h"
-#include "TestSupport.h"
-#include "app/Ostrela.h"
-#include "platform/DialogManager.h"
+#include "MainWindowRig.h"
 #include "res/Pictures.h"
-#include "res/Resource.h"
-#include "tasks/OstrelaDlg.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -35,7 +28,6 @@ const char* const kScript = R"(#!/bin/sh
 dir=$(dirname "$0")
 for last; do :; done
 echo "start $2" >> "$dir/starts.log"
-echo $$ >> "$dir/pids.log"
 printf 'size=     652kB time=00:00:15.00 bitrate= 128.0kbits/s speed=1x\r' >&2
 sleep 0.3
 case "$2" in
@@ -56,21 +48,17 @@ exit 0
 
 } // namespace
 
-class StatusDlgTest : public ::testing::Test {
+class StatusDlgTest : public ::testing::Test, protected MainWindowRig {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        folder = dir.path() + "/";
-        QFile script(folder + "vexa.exe");
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(kScript);
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        theApp.m_pMainWnd = &main;
-        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder + "out");
+        ASSERT_TRUE(program.isValid());
+        folder = program.path() + "/";
+        ASSERT_TRUE(WriteFile(folder + "vexa.exe", kScript));
+        QFile(folder + "vexa.exe")
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        SetOutputFolder(folder + "out");
         main.SetOutputFormatRadios(1);
     }
-    void TearDown() override { theApp.m_pMainWnd = nullptr; }
 
     void Add(const QString& name, int seconds = 30) {
         ASSERT_TRUE(main.AppendTask("/videos/" + name, seconds));
@@ -83,19 +71,10 @@ protected:
     }
     // A file already in the output folder before the conversion.
     void WriteOutputFile(const QString& name, const QByteArray& contents) {
-        ASSERT_TRUE(QDir().mkpath(folder + "out"));
-        QFile file(folder + "out/" + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(contents), contents.size());
+        ASSERT_TRUE(WriteFile(folder + "out/" + name, contents));
     }
-    QByteArray ReadOutputFile(const QString& name) {
-        QFile file(folder + "out/" + name);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    // Everything in the output folder, hidden files included.
-    QStringList OutputFolder() {
-        return QDir(folder + "out").entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
+    QByteArray ReadOutputFile(const QString& name) { return ReadFile(folder + "out/" + name); }
+    QStringList OutputFolder() { return FilesIn(folder + "out"); }
     // Acts on the dialog once it shows the first task running and `ready` holds.
     void WhenRunning(
         ConversionWatcher& watcher, std::function<void(CStatusDlg*)> act,
@@ -110,12 +89,7 @@ protected:
         QTest::mouseClick(GetDlgItemAs<QPushButton>(dlg, IDC_STOP), Qt::LeftButton);
     }
 
-    QTemporaryDir dir;
     QString folder;
-    ProgramFolderOverride programFolder{dir.path()};
-    COstrelaDlg main;
-    MessageBoxRecorder boxes;
-    ShellRecorder shell;
 };
 
 // An empty list, and AC3 at 22050 Hz which the encoder refuses, are turned
@@ -140,26 +114,21 @@ TEST_F(StatusDlgTest, RefusedConversionsWriteAndStartNothing) {
     }
 }
 
-TEST_F(StatusDlgTest, OneTaskFinishesWithTheMessageAndOpensTheFolder) {
-    Add("clip one.avi");
+// The tasks run in order; the end brings the message and opens the folder.
+TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
+    for (const char* name : {"clip one.avi", "two.avi", "three.avi", "four.avi"})
+        Add(name);
+    ConversionWatcher watcher;
     main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(Starts(), QStringList({"start /videos/clip one.avi"}));
+    EXPECT_EQ(Starts(), QStringList({"start /videos/clip one.avi", "start /videos/two.avi",
+                                     "start /videos/three.avi", "start /videos/four.avi"}));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Successfully Converting Files and Save to " + folder + "out");
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].verb, "open");
     EXPECT_EQ(shell.requests[0].file, folder + "out");
-    EXPECT_TRUE(QFile::exists(folder + "out/clip one.mp3"));
-}
-
-TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
-    for (const char* name : {"one.avi", "two.avi", "three.avi", "four.avi"})
-        Add(name);
-    ConversionWatcher watcher;
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(Starts(), QStringList({"start /videos/one.avi", "start /videos/two.avi",
-                                     "start /videos/three.avi", "start /videos/four.avi"}));
+    EXPECT_EQ(ReadOutputFile("clip one.mp3"), "audio\n");
     const qsizetype first = watcher.captions.indexOf("The current task is 1");
     EXPECT_GE(first, 0);
     EXPECT_GT(watcher.captions.indexOf("The current task is 2"), first);
@@ -218,43 +187,28 @@ TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
 }
 
 // Chunks without a time (a progress line cut between two reads, the closing
-// summary) leave the bars and texts where the last progress line put them.
-TEST_F(StatusDlgTest, ChunksWithoutATimeKeepTheProgressShown) {
+// summary) leave the bars and texts where the last progress line put them;
+// progress beyond the clip fills the task bar.
+TEST_F(StatusDlgTest, ChunksWithoutATimeKeepTheProgressShownAndMoreThanTheClipFillsTheBar) {
     Add("summary.avi", 30);
+    Add("one.avi", 10); // the encoder reports 15 s
     ConversionWatcher watcher;
     main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(watcher.taskBarsAtEnd, QList<int>({50}));
+    EXPECT_EQ(watcher.taskBarsAtEnd, QList<int>({50, 100}));
     const QStringList shown = watcher.currents.values();
     EXPECT_EQ(shown.filter(" 50% Finished").size(), 1) << shown.join(" | ").toStdString();
     EXPECT_TRUE(shown.filter(" 0% Finished").isEmpty()) << shown.join(" | ").toStdString();
 }
 
-TEST_F(StatusDlgTest, ProgressBeyondTheClipFillsTheTaskBar) {
-    Add("one.avi", 10); // the encoder reports 15 s
-    ConversionWatcher watcher;
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(watcher.taskBarsAtEnd, QList<int>({100}));
-}
-
-TEST_F(StatusDlgTest, StopAnsweredNoChangesNothing) {
-    Add("one.avi");
-    boxes.answers.push_back(IDNO);
-    ConversionWatcher watcher;
-    WhenRunning(watcher, PressStop);
-    main.OnCommand(IDC_CONVERT);
-    ASSERT_GE(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[0].text, "Do you want to stop the conversion?");
-    EXPECT_EQ(boxes.boxes[0].caption, "Question");
-    EXPECT_EQ(boxes.boxes[1].caption, "Congratulations!");
-    EXPECT_TRUE(QFile::exists(folder + "out/one.mp3"));
-}
-
-// The last task ends while the STOP question is open: nothing shows under the
-// question, and whatever the answer the conversion has finished, at once.
-TEST_F(StatusDlgTest, ConversionEndingWhileTheStopQuestionIsOpenFinishesAfterTheAnswer) {
-    for (const int answer : {IDNO, IDYES}) {
-        SCOPED_TRACE(answer);
+// STOP answered No at once lets the task go on. When the last task ends while
+// the question is open, nothing shows under it, and whatever the answer the
+// conversion has finished, at once.
+TEST_F(StatusDlgTest, StopAnsweredNoOrWhileTheLastTaskEndsFinishesTheConversion) {
+    for (const auto& [answer, endUnderQuestion] :
+         {std::pair{IDNO, false}, std::pair{IDNO, true}, std::pair{IDYES, true}}) {
+        SCOPED_TRACE(answer + 10 * endUnderQuestion);
         main.OnCommand(ID_OPERATION_DELETE_ALL);
+        QFile::remove(folder + "starts.log");
         boxes.boxes.clear();
         shell.requests.clear();
         Add("one.avi");
@@ -265,8 +219,10 @@ TEST_F(StatusDlgTest, ConversionEndingWhileTheStopQuestionIsOpenFinishesAfterThe
             if (request.caption != "Question")
                 return;
             auto* dlg = qobject_cast<CStatusDlg*>(QApplication::activeModalWidget());
-            WaitUntil([&] { return dlg && dlg->SucceededCount() == 1; }, 10000);
-            QTest::qWait(50);
+            if (endUnderQuestion) {
+                WaitUntil([&] { return dlg && dlg->SucceededCount() == 1; }, 10000);
+                QTest::qWait(50);
+            }
             boxesUnderQuestion = boxes.boxes.size();
             sinceAnswer.start();
         };
@@ -276,6 +232,8 @@ TEST_F(StatusDlgTest, ConversionEndingWhileTheStopQuestionIsOpenFinishesAfterThe
         boxes.onShow = nullptr;
         EXPECT_EQ(boxesUnderQuestion, 1u);
         ASSERT_EQ(boxes.boxes.size(), 2u);
+        EXPECT_EQ(boxes.boxes[0].text, "Do you want to stop the conversion?");
+        EXPECT_EQ(boxes.boxes[0].caption, "Question");
         EXPECT_EQ(boxes.boxes[1].caption, "Congratulations!");
         EXPECT_EQ(shell.requests.size(), 1u);
         EXPECT_LT(sinceAnswer.elapsed(), 1500); // no pause as after stopping an encoder
@@ -341,8 +299,9 @@ TEST_F(StatusDlgTest, SeveralAtOnceKeepTheTextsOfOneTask) {
     EXPECT_EQ(OutputFolder(), QStringList({"one.mp3", "three.mp3", "two.mp3"}));
 }
 
-// STOP with two encoders running kills both (no process is left), removes
-// both unfinished files, gives back the user's file and starts nothing more.
+// STOP with two encoders running ends both (the engine's own test checks the
+// processes), removes both unfinished files, gives back the user's file and
+// starts nothing more.
 TEST_F(StatusDlgTest, StopWithTwoEncodersRunningEndsBoth) {
     if (QThread::idealThreadCount() < 2)
         GTEST_SKIP() << "one processor";
@@ -368,12 +327,7 @@ TEST_F(StatusDlgTest, StopWithTwoEncodersRunningEndsBoth) {
     EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_GE(timer.elapsed(), 2000);
     EXPECT_EQ(Starts().size(), 2);
-    QFile log(folder + "pids.log");
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QStringList pids = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(pids.size(), 2);
-    for (const QString& pid : pids)
-        EXPECT_NE(::kill(pid.toInt(), 0), 0) << pid.toStdString(); // killed and collected
+    EXPECT_TRUE(ChildProcesses().isEmpty());
     EXPECT_EQ(OutputFolder(), QStringList({"hang one.mp3"}));
     EXPECT_EQ(ReadOutputFile("hang one.mp3"), "the user's own file");
     EXPECT_EQ(boxes.boxes.size(), 1u); // the question only

@@ -4,17 +4,13 @@
 // succeeds; and the sound tracks of real files through a task's command line.
 
 #include "ConversionWatcher.h"
-#include "TestSupport.h"
-#include "app/Ostrela.h"
+#include "MainWindowRig.h"
 #include "clip/ClipDlg.h"
 #include "clip/RangeSlider.h"
 #include "convert/EncoderCommand.h"
 #include "platform/CommandLine.h"
 #include "platform/ListCtrl.h"
-#include "platform/DialogManager.h"
-#include "res/Resource.h"
 #include "tasks/MediaProbe.h"
-#include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
 
@@ -23,7 +19,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -80,7 +75,7 @@ void ChooseClip(double& start, double& end) {
 }
 } // namespace
 
-template <typename Base> class ConvertEndToEndBase : public Base {
+template <typename Base> class ConvertEndToEndBase : public Base, protected MainWindowRig {
 protected:
     static void SetUpTestSuite() {
         media = std::make_unique<QTemporaryDir>();
@@ -91,21 +86,13 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(ok) << error.toStdString();
-        ASSERT_TRUE(QFile::link(BinDir() + "vexa.exe", program.path() + "/vexa.exe"));
-        theApp.m_pMainWnd = &main;
+        ASSERT_TRUE(LinkEncoder());
     }
-    void TearDown() override { theApp.m_pMainWnd = nullptr; }
 
     static inline std::unique_ptr<QTemporaryDir> media;
     static inline bool ok = false;
     static inline QString error;
-
-    QTemporaryDir program;
-    ProgramFolderOverride programFolder{program.path()};
     QTemporaryDir output;
-    COstrelaDlg main;
-    MessageBoxRecorder boxes;
-    ShellRecorder shell;
 };
 
 using ConvertEndToEnd = ConvertEndToEndBase<::testing::TestWithParam<FormatCase>>;
@@ -131,7 +118,7 @@ TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
     main.sampleRateList->setCurrentIndex(c.sampleRateIndex);
     main.channelList->setCurrentIndex(c.channelIndex);
     const QString folder = output.path() + "/audio out";
-    GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder);
+    SetOutputFolder(folder);
 
     ConversionWatcher watcher;
     main.OnCommand(IDC_CONVERT);
@@ -182,7 +169,7 @@ TEST_F(ConvertEndToEndKeepOriginal, EachTaskKeepsItsTrackInItsOwnContainer) {
     main.SetOutputFormatRadios(FormatKeepOriginal);
     main.OnCommand(ID_OPERATION_SIMULTANEOUS);
     const QString folder = output.path() + "/kept";
-    GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder);
+    SetOutputFolder(folder);
 
     main.OnCommand(IDC_CONVERT);
 
@@ -296,23 +283,6 @@ pid_t RunningEncoder() {
 enum class Outcome { Stopped, Failed, Succeeded };
 
 constexpr double kLongSeconds = 60.0;
-// A source with sound only: the MP3 writer holds back all sound while a
-// video stream might still give it a cover picture. The encoder writes its
-// output in blocks of a few hundred kB, so half of this source is enough for
-// some of it to reach the file.
-bool MakeSound(const QString& path, double seconds, QString* error) {
-    QProcess p;
-    p.start(QStringLiteral("ffmpeg"),
-            {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-             "sine=frequency=440:sample_rate=44100:duration=" + QString::number(seconds), "-c:a",
-             "aac", path});
-    const bool ok =
-        p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    if (!ok && error)
-        *error = QString::fromLocal8Bit(p.readAllStandardError());
-    return ok;
-}
-
 const QByteArray kUsersFile =
     QByteArray("the user's own clip one.mp3, not to be lost\n").repeated(300);
 
@@ -320,8 +290,11 @@ const QByteArray kUsersFile =
 
 // The user's own "clip one.mp3" lies in the output folder; the task converting
 // "clip one.mka" is stopped half-way, fails half-way (its encoder killed) or
-// succeeds.
-class UsersFileUnderTheOutputName : public ::testing::TestWithParam<Outcome> {
+// succeeds. The source has sound only: the MP3 writer holds back all sound
+// while a video stream might still give it a cover picture, and it writes in
+// blocks of a few hundred kB, so half of this source reaches the file.
+class UsersFileUnderTheOutputName : public ::testing::TestWithParam<Outcome>,
+                                    protected MainWindowRig {
 protected:
     static void SetUpTestSuite() {
         media = std::make_unique<QTemporaryDir>();
@@ -331,39 +304,21 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(ok) << error.toStdString();
-        ASSERT_TRUE(QFile::link(BinDir() + "vexa.exe", program.path() + "/vexa.exe"));
-        theApp.m_pMainWnd = &main;
+        ASSERT_TRUE(LinkEncoder());
         out = output.path() + "/audio out";
-        ASSERT_TRUE(QDir().mkpath(out));
-        QFile users(out + "/clip one.mp3");
-        ASSERT_TRUE(users.open(QIODevice::WriteOnly));
-        ASSERT_EQ(users.write(kUsersFile), kUsersFile.size());
-        users.close();
-        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(out);
+        ASSERT_TRUE(WriteFile(out + "/clip one.mp3", kUsersFile));
+        SetOutputFolder(out);
         main.SetOutputFormatRadios(1);
     }
-    void TearDown() override { theApp.m_pMainWnd = nullptr; }
 
-    QStringList OutputFolder() const {
-        return QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-    QByteArray OutputFile() const {
-        QFile file(out + "/clip one.mp3");
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QStringList OutputFolder() const { return FilesIn(out); }
 
     static inline std::unique_ptr<QTemporaryDir> media;
     static inline bool ok = false;
     static inline QString error;
-
-    QTemporaryDir program;
-    ProgramFolderOverride programFolder{program.path()};
     QTemporaryDir output;
     QTemporaryDir pipes;
     QString out;
-    COstrelaDlg main;
-    MessageBoxRecorder boxes;
-    ShellRecorder shell;
 };
 
 TEST_P(UsersFileUnderTheOutputName, IsReplacedOnlyByATaskThatSucceeded) {
@@ -403,7 +358,8 @@ TEST_P(UsersFileUnderTheOutputName, IsReplacedOnlyByATaskThatSucceeded) {
         EXPECT_TRUE(halfWay) << OutputFolder().join(",").toStdString()
                              << QStringList(watcher.currents.values()).join(" | ").toStdString();
         EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
-        EXPECT_TRUE(OutputFile() == kUsersFile) << "the user's file is not back as it was";
+        EXPECT_TRUE(ReadFile(out + "/clip one.mp3") == kUsersFile)
+            << "the user's file is not back as it was";
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].caption, outcome == Outcome::Stopped ? "Question" : "WARNING");
         return;

@@ -30,16 +30,7 @@ protected:
             QFile::link(QFile::symLinkTarget(BinDir() + "vexa.exe"), program.filePath("vexa.exe")));
     }
 
-    void PutIni(const QByteArray& text) {
-        QFile ini(program.filePath("option.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(text);
-    }
-
-    QByteArray IniBytes() {
-        QFile ini(program.filePath("option.ini"));
-        return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray("(none)");
-    }
+    QByteArray IniBytes() { return ReadFile(program.filePath("option.ini")); }
 
     // Starts the program in the work folder; `started` runs while it does.
     ProgramRun Convert(const QStringList& arguments, int timeoutMs = 120000,
@@ -88,7 +79,7 @@ TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
         EXPECT_TRUE(run.out.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(work.filePath("o")));
-    EXPECT_EQ(IniBytes(), "(none)");
+    EXPECT_EQ(IniBytes(), "<missing>");
 }
 
 // The window's stored choice (WAV, 44100 Hz, mono) applies to files given
@@ -96,7 +87,7 @@ TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
 TEST_F(ConvertProgramTest, ThreeVideosWithTwoJobsTakeTheStoredSettings) {
     const QByteArray ini =
         "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=3\r\nSampleRate=1\r\nChannel=0\r\n";
-    PutIni(ini);
+    ASSERT_TRUE(WriteFile(program.filePath("option.ini"), ini));
     Video("one.mp4");
     Video("two.avi");
     Video("three four.mkv");
@@ -123,11 +114,7 @@ TEST_F(ConvertProgramTest, FilesThatCannotBeConvertedAreNamedWithTheirReason) {
     const QString good = Video("good.mp4");
     const QString other = Video("other.avi");
     const QString broken = work.filePath("broken.avi");
-    {
-        QFile file(broken);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4096, '\x5a'));
-    }
+    ASSERT_TRUE(WriteFile(broken, QByteArray(4096, '\x5a')));
     const QString silent = work.filePath("silent.mp4");
     QString error;
     ASSERT_TRUE(MakeVideo(silent, 1.0, {}, &error)) << error.toStdString();
@@ -188,12 +175,7 @@ TEST_F(ConvertProgramTest, TerminationLeavesNothingUnfinished) {
         ASSERT_TRUE(QFile::copy(files.first(), work.filePath(name)));
         files << work.filePath(name);
     }
-    QDir().mkpath(work.filePath("out"));
-    {
-        QFile old(work.filePath("out/a.mp3"));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("an older file");
-    }
+    ASSERT_TRUE(WriteFile(work.filePath("out/a.mp3"), "an older file"));
     const ProgramRun run = Convert(
         QStringList{"--format", "mp3", "--bitrate", "320", "--jobs", "2", "--out", "out"} + files,
         120000, [](QProcess& p) {
@@ -205,9 +187,7 @@ TEST_F(ConvertProgramTest, TerminationLeavesNothingUnfinished) {
     EXPECT_TRUE(run.err.contains(": stopped\n")) << run.err.toStdString();
     for (const QString& name : QDir(work.filePath("out")).entryList(QDir::Files)) {
         const QString path = work.filePath("out/" + name);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        if (file.readAll() == "an older file") {
+        if (ReadFile(path) == "an older file") {
             EXPECT_EQ(name, "a.mp3");
             continue;
         }

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,6 +72,13 @@ bool MakeMedia(const QString& path, double seconds, QString* error) {
                        "testsrc=size=160x120:rate=10:duration=" + d, "-f", "lavfi", "-i",
                        "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
                        "mpeg4", "-c:a", avi ? "mp3" : "aac", path},
+                      error);
+}
+
+bool MakeSound(const QString& path, double seconds, QString* error) {
+    return RunEncoder({"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                       "sine=frequency=440:sample_rate=44100:duration=" + QString::number(seconds),
+                       "-c:a", "aac", path},
                       error);
 }
 
@@ -157,6 +165,21 @@ MediaFacts ProbeMedia(const QString& path) {
     facts.duration = root.value("format").toObject().value("duration").toString().toDouble();
     facts.ok = true;
     return facts;
+}
+
+bool WriteFile(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(contents) == contents.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {

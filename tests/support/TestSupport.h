@@ -92,6 +92,9 @@ public:
 // encoder's output in `error`) on failure.
 bool MakeMedia(const QString& path, double seconds, QString* error = nullptr);
 
+// Makes a file with a sine tone only (AAC), no picture.
+bool MakeSound(const QString& path, double seconds, QString* error = nullptr);
+
 // One sound track of a made video: a sine tone encoded with `codec` (the
 // encoder's name: "aac", "ac3", "mp3", ...).
 struct TestSoundTrack {
@@ -136,6 +139,15 @@ struct MediaFacts {
 
 // What ffprobe reads from the first audio stream of a file.
 MediaFacts ProbeMedia(const QString& path);
+
+// Writes `contents` to the file, making its folder; false on any failure.
+bool WriteFile(const QString& path, const QByteArray& contents);
+
+// The file's contents, or "<missing>" when it cannot be read.
+QByteArray ReadFile(const QString& path);
+
+// The names of the files in a folder, hidden ones included, in name order.
+QStringList FilesIn(const QString& folder);
 
 // Runs the event loop until `done` holds or the time is up; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);

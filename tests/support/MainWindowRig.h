@@ -1,0 +1,37 @@
+#pragma once
+// The main window as the program's own, in a program folder of the test's own,
+// with its message boxes and shell requests recorded. Fixtures derive from it.
+
+#include "TestSupport.h"
+#include "app/Ostrela.h"
+#include "platform/DialogManager.h"
+#include "res/Resource.h"
+#include "tasks/OstrelaDlg.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+namespace testing_support {
+
+class MainWindowRig {
+public:
+    MainWindowRig() { theApp.m_pMainWnd = &main; }
+    ~MainWindowRig() { theApp.m_pMainWnd = nullptr; }
+    MainWindowRig(const MainWindowRig&) = delete;
+    MainWindowRig& operator=(const MainWindowRig&) = delete;
+
+    // Puts the real encoder into the program folder.
+    bool LinkEncoder() { return QFile::link(BinDir() + "vexa.exe", program.filePath("vexa.exe")); }
+    void SetOutputFolder(const QString& folder) {
+        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder);
+    }
+
+    QTemporaryDir program;
+    ProgramFolderOverride programFolder{program.path()};
+    COstrelaDlg main;
+    MessageBoxRecorder boxes;
+    ShellRecorder shell;
+};
+
+} // namespace testing_support
