@@ -48,7 +48,10 @@ QString Build(const QString& source, double clipStart, double clipLength, int fo
     return BuildTaskCommandLine(task, tracks, settings, encoder);
 }
 
-TEST(EncoderCommand, ExactTextForPathsWithoutQuotes) {
+// A chosen track is named right after the source, for every format; Keep
+// Original copies the track its container was chosen for, without encoder
+// settings, and keeps the clip.
+TEST(EncoderCommand, ExactTextForPathsWithoutQuotesChosenTracksAndKeepOriginal) {
     struct Case {
         QString command, expected;
     };
@@ -70,19 +73,6 @@ TEST(EncoderCommand, ExactTextForPathsWithoutQuotes) {
         {Build("/video/100%s %d\\b.avi", 0, 120, FormatWAV, "/out %n\\p"),
          "\"/opt/tools/vexa.exe\" -i \"/video/100%s %d\\b.avi\"  -y -vn -ab 128k -ac 2 -ar 44100 "
          "\"/out %n\\p/100%s %d\\b.wav\""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.command, c.expected);
-}
-
-// A chosen track is named right after the source, for every format; Keep
-// Original copies the track its container was chosen for, without encoder
-// settings, and keeps the clip.
-TEST(EncoderCommand, ChosenTrackAndKeepOriginal) {
-    struct Case {
-        QString command, expected;
-    };
-    const Case cases[] = {
         {Build(kSource, 12.5, 30, FormatMP3, "/music", 2, kEncoder, TwoTracks(0)),
          "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -map 0:a:0 -ss 12.500000 -t "
          "30.000000 -y -acodec libmp3lame -ab 128k -ac 2 -ar 44100 \"/music/clip one.mp3\""},
@@ -202,8 +192,7 @@ TEST(EncoderCommand, EncoderBesideTheProgramOrElseOnlyAPrivateOneInTheTemporaryF
     EXPECT_EQ(LocateEncoder(), ""); // none anywhere: nothing is named
 
     QFile shared(temporary.filePath("vexa.exe"));
-    ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
-    shared.close();
+    ASSERT_TRUE(testing_support::WriteFile(shared.fileName(), ""));
     ASSERT_TRUE(shared.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     EXPECT_EQ(LocateEncoder(), temporary.filePath("vexa.exe"));
     // One that others may change is another user's program as far as we know.
@@ -213,9 +202,7 @@ TEST(EncoderCommand, EncoderBesideTheProgramOrElseOnlyAPrivateOneInTheTemporaryF
                     .first()
                     .isEmpty());
 
-    QFile beside(program.filePath("vexa.exe"));
-    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
-    beside.close();
+    ASSERT_TRUE(testing_support::WriteFile(program.filePath("vexa.exe"), ""));
     EXPECT_EQ(LocateEncoder(), program.filePath("vexa.exe"));
     if (savedTmp.isNull())
         qunsetenv("TMPDIR");

@@ -115,26 +115,19 @@ bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundT
     return RunEncoder(args, error);
 }
 
-std::vector<TestSoundTrack> TwoTrackMkvTracks() {
-    TestSoundTrack first{"aac", 2, 44100, "eng", QString(), true, 440};
-    TestSoundTrack second{"ac3", 6, 48000, "ger", "Commentary", false, 660};
-    return {first, second};
-}
-
 std::vector<TestSoundTrack> AacMp4Tracks() {
     return {TestSoundTrack{"aac", 2, 48000, QString(), QString(), true, 440}};
-}
-
-std::vector<TestSoundTrack> Mp3AviTracks() {
-    return {TestSoundTrack{"mp3", 1, 44100, QString(), QString(), true, 440}};
 }
 
 bool TestMediaSet::Make(const QString& folder, QString* error) {
     const QDir dir(folder);
     const std::pair<QString*, std::pair<QString, std::vector<TestSoundTrack>>> files[] = {
-        {&twoTrackMkv, {"two tracks.mkv", TwoTrackMkvTracks()}},
+        {&twoTrackMkv,
+         {"two tracks.mkv",
+          {{"aac", 2, 44100, "eng", QString(), true, 440},
+           {"ac3", 6, 48000, "ger", "Commentary", false, 660}}}},
         {&aacMp4, {"aac.mp4", AacMp4Tracks()}},
-        {&mp3Avi, {"mp3.avi", Mp3AviTracks()}},
+        {&mp3Avi, {"mp3.avi", {{"mp3", 1, 44100, QString(), QString(), true, 440}}}},
         {&silentMp4, {"no sound.mp4", {}}},
     };
     for (const auto& [member, file] : files) {

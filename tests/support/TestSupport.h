@@ -112,14 +112,12 @@ struct TestSoundTrack {
 bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundTrack>& tracks,
                QString* error = nullptr);
 
-// The sound tracks of the test media below.
-std::vector<TestSoundTrack>
-TwoTrackMkvTracks();                        // AAC stereo eng (default), AC-3 5.1 ger "Commentary"
-std::vector<TestSoundTrack> AacMp4Tracks(); // AAC stereo 48 kHz
-std::vector<TestSoundTrack> Mp3AviTracks(); // MP3 mono 44.1 kHz
+// The sound track of "aac.mp4" below: AAC stereo 48 kHz.
+std::vector<TestSoundTrack> AacMp4Tracks();
 
-// A set of one-second test videos made in a folder: "two tracks.mkv",
-// "aac.mp4", "mp3.avi" and "no sound.mp4" (empty paths until Make succeeds).
+// A set of one-second test videos made in a folder (empty paths until Make
+// succeeds): "two tracks.mkv" (AAC stereo eng, the default, and AC-3 5.1 ger
+// "Commentary"), "aac.mp4", "mp3.avi" (MP3 mono 44.1 kHz) and "no sound.mp4".
 struct TestMediaSet {
     QString twoTrackMkv;
     QString aacMp4;
