@@ -132,21 +132,10 @@ QString ConversionEngine::DistinctOutputPath(int job) const {
 
 QString ConversionEngine::CommandLineFor(int job, const QString& outputPath) const {
     const ConversionJob& j = snapshot.jobs[job];
-    if (outputPath == j.outputPath)
-        return j.commandLine;
-    // The output path is the command line's last argument.
     const QString quoted = QuoteArgument(j.outputPath);
-    if (j.commandLine.endsWith(quoted))
-        return j.commandLine.chopped(quoted.size()) + QuoteArgument(outputPath);
-    TaskRecord task = j.task;
-    const QString prefix = snapshot.settings.outputFolder + '/';
-    QString title = outputPath.startsWith(prefix) ? outputPath.mid(prefix.size()) : outputPath;
-    const qsizetype dot = title.lastIndexOf('.');
-    const QString extension = dot >= 0 ? title.mid(dot + 1) : snapshot.extension;
-    if (dot >= 0)
-        title.truncate(dot);
-    SetFixedText(task.title, title);
-    return BuildEncoderCommandLine(task, snapshot.settings, extension, snapshot.encoderPath);
+    if (outputPath == j.outputPath || !j.commandLine.endsWith(quoted))
+        return j.commandLine;
+    return j.commandLine.chopped(quoted.size()) + QuoteArgument(outputPath);
 }
 
 void ConversionEngine::StartJob(int job) {

@@ -19,17 +19,18 @@
 
 // One task of a conversion as it was when Convert was pressed.
 struct ConversionJob {
-    TaskRecord task;     // copy of the task's record
-    QString title;       // the text of the row's first column (" clip one")
-    QString outputPath;  // output file as the designed command line names it
-    QString commandLine; // that designed command line (BuildEncoderCommand for the task)
+    TaskRecord task;    // copy of the task's record
+    QString title;      // the text of the row's first column (" clip one")
+    QString outputPath; // output file as the designed command line names it
+    // That designed command line (BuildEncoderCommand for the task); it ends
+    // with the quoted output path, which a distinct name replaces.
+    QString commandLine;
 };
 
 // Everything a conversion needs; the engine reads nothing else.
 struct ConversionSnapshot {
     QVector<ConversionJob> jobs;
     OutputSettings settings;
-    QString extension;    // "mp3", "wav", "ac3" (from the one format table)
     QString encoderPath;  // LocateEncoder() at Convert
     int simultaneous = 1; // encoders at once; 1 = the designed one-at-a-time run
 };

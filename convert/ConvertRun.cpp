@@ -118,7 +118,6 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     snapshot.settings.bitrate = options.bitrate;
     snapshot.settings.sampleRate = options.sampleRate;
     snapshot.settings.channels = options.channels;
-    snapshot.extension = OutputExtensionOf(options.format);
     snapshot.encoderPath = LocateEncoder();
     snapshot.simultaneous = options.jobs;
 

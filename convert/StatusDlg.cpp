@@ -35,15 +35,12 @@ void SetBar(QProgressBar* bar, int percent) {
 }
 } // namespace
 
-QString BuildEncoderCommand(int taskIndex, const QString& title) {
+QString BuildEncoderCommand(int taskIndex) {
     const COstrelaDlg* main = AfxGetMainDlg();
     if (!main || taskIndex < 0 || taskIndex >= TASK_TABLE_SIZE)
         return QString();
-    TaskRecord task = taskTable[taskIndex];
-    if (!title.isEmpty())
-        SetFixedText(task.title, title);
-    return BuildTaskCommandLine(task, taskTracks[taskIndex], main->GetOutputSettings(),
-                                LocateEncoder());
+    return BuildTaskCommandLine(taskTable[taskIndex], taskTracks[taskIndex],
+                                main->GetOutputSettings(), LocateEncoder());
 }
 
 CStatusDlg::CStatusDlg(ConversionSnapshot snapshot, QWidget* parent)
@@ -105,14 +102,6 @@ bool CStatusDlg::event(QEvent* event) {
         return true;
     }
     return QDialog::event(event);
-}
-
-QStringList CStatusDlg::FailedSources() const {
-    QStringList sources;
-    for (int i = 0; i < engine.JobCount(); ++i)
-        if (engine.ResultOf(i) == JobResult::Failed)
-            sources << FixedText(engine.Snapshot().jobs[i].task.sourcePath);
-    return sources;
 }
 
 void CStatusDlg::ShowCaptionOf(int job) {

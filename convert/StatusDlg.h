@@ -18,8 +18,8 @@ class QProgressBar;
 extern const int WMSTDIOCOMMAND;
 
 // The command line of task `taskIndex` from its record and the main window's
-// output settings. A non-empty `title` replaces the task's title.
-QString BuildEncoderCommand(int taskIndex, const QString& title = QString());
+// output settings.
+QString BuildEncoderCommand(int taskIndex);
 
 class CStatusDlg : public QDialog {
     Q_OBJECT
@@ -37,7 +37,6 @@ public:
 
     // What the conversion achieved so far, for the final message and the rows.
     int SucceededCount() const { return engine.SucceededCount(); }
-    QStringList FailedSources() const;
     const ConversionEngine& Engine() const { return engine; }
 
 protected:

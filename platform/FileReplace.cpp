@@ -20,11 +20,12 @@ bool CloseChecked(CFileDescriptor& fd) {
     return ::close(fd.Release()) == 0;
 }
 
-bool WriteAt(int fd, QByteArrayView bytes, off_t offset) {
+// Runs a positioned read or write until `size` bytes are done; false on an
+// error or when the file ends early.
+template <typename Transfer> bool Whole(qsizetype size, Transfer transfer) {
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), offset + off_t(done));
+    while (done < size) {
+        const ssize_t n = transfer(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -34,18 +35,17 @@ bool WriteAt(int fd, QByteArrayView bytes, off_t offset) {
     return true;
 }
 
+bool WriteAt(int fd, QByteArrayView bytes, off_t offset) {
+    return Whole(bytes.size(), [&](qsizetype done) {
+        return ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), offset + off_t(done));
+    });
+}
+
 bool ReadAt(int fd, QByteArray& bytes, qsizetype size) {
     bytes.resize(size);
-    qsizetype done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(size - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
+    return Whole(size, [&](qsizetype done) {
+        return ::pread(fd, bytes.data() + done, size_t(size - done), off_t(done));
+    });
 }
 
 bool FolderRefusesNewFiles(int error) {

@@ -524,7 +524,6 @@ void COstrelaDlg::OnConvert() {
 
     ConversionSnapshot snapshot;
     snapshot.settings = outputSettings;
-    snapshot.extension = GetOutputExtension();
     snapshot.encoderPath = LocateEncoder();
     snapshot.simultaneous = SimultaneousEncoders();
     for (int i = 0; i < taskList->GetItemCount(); ++i) {

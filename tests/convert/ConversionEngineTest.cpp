@@ -22,7 +22,6 @@ protected:
         out = dir.filePath("out");
         ASSERT_TRUE(QDir().mkpath(out));
         snapshot.settings.outputFolder = out;
-        snapshot.extension = "mp3";
         snapshot.encoderPath = OSTRELA_FAKE_ENCODER;
     }
 
