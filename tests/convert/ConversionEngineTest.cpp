@@ -84,19 +84,6 @@ protected:
     QElapsedTimer clock;
 };
 
-TEST_F(ConversionEngineTest, OneAtATimeRunsTheJobsInOrderWithTheDesignedTotal) {
-    for (const char* name : {"one", "two", "three"})
-        Add(name, "progress 5 1 50 sleep 50");
-    Run();
-    EXPECT_EQ(starts, QList<int>({0, 1, 2}));
-    EXPECT_EQ(maxRunning, 1);
-    // Half of each 10 s clip: task 50 %, total (finished x 100 + 50) / 3.
-    EXPECT_EQ(progress, QStringList({"0:50:16", "1:50:50", "2:50:83"}));
-    EXPECT_EQ(engine->SucceededCount(), 3);
-    EXPECT_EQ(engine->TotalPercent(), 100);
-    EXPECT_EQ(OutputFolder(), QStringList({"one.mp3", "three.mp3", "two.mp3"}));
-}
-
 // Two at once: the total adds the percentages of both running jobs; the
 // third job starts only when one has ended.
 TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
@@ -132,51 +119,6 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     for (const QString& name : OutputFolder())
         EXPECT_EQ(Read(name), "audio\n") << name.toStdString();
     EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
-}
-
-// Half-written output of a failed or stopped job is removed and the user's
-// file is back; the jobs after a failure still run.
-TEST_F(ConversionEngineTest, FailedAndStoppedJobsGiveBackTheUsersFile) {
-    ASSERT_NO_FATAL_FAILURE(Write("partial.mp3", "the user's own partial"));
-    ASSERT_NO_FATAL_FAILURE(Write("hang.mp3", "the user's own hang"));
-    Add("partial", "write " + QuoteArgument(out + "/partial.mp3") + " exit 1", 10, "touch");
-    Add("next", "");
-    Add("hang", "write " + QuoteArgument(out + "/hang.mp3") + " hang", 10, "touch");
-    Run(1, [this](ConversionEngine& e) {
-        ASSERT_TRUE(WaitUntil([&] { return e.ResultOf(2) == JobResult::Running; }, 10000));
-        ASSERT_TRUE(WaitUntil([&] { return Read("hang.mp3") == "audio\n"; }, 10000));
-        e.Stop();
-    });
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Failed);
-    EXPECT_EQ(engine->ResultOf(1), JobResult::Done);
-    EXPECT_EQ(engine->ResultOf(2), JobResult::Stopped);
-    EXPECT_EQ(engine->ReasonOf(2), "");
-    EXPECT_EQ(Read("partial.mp3"), "the user's own partial");
-    EXPECT_EQ(Read("hang.mp3"), "the user's own hang");
-    EXPECT_EQ(OutputFolder(), QStringList({"hang.mp3", "next.mp3", "partial.mp3"}));
-}
-
-// STOP with two encoders running: both are killed at once (no process is
-// left), their unfinished files go, and nothing more starts.
-TEST_F(ConversionEngineTest, StopKillsEveryRunningEncoderAndStartsNothingMore) {
-    for (const char* name : {"one", "two", "three"})
-        Add(name, "write " + QuoteArgument(out + "/" + name + ".mp3") + " hang", 10, "touch");
-    QList<qint64> pids;
-    Run(2, [&](ConversionEngine& e) {
-        ASSERT_TRUE(WaitUntil([&] { return OutputFolder().size() == 2; }, 10000));
-        pids = {e.ProcessIdOf(0), e.ProcessIdOf(1)};
-        e.Stop();
-    });
-    ASSERT_EQ(pids.size(), 2);
-    for (const qint64 pid : pids) {
-        ASSERT_GT(pid, 0);
-        EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0) << pid; // gone, and collected
-    }
-    EXPECT_EQ(starts, QList<int>({0, 1}));
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
-    EXPECT_EQ(engine->ResultOf(1), JobResult::Stopped);
-    EXPECT_EQ(engine->ResultOf(2), JobResult::Pending);
-    EXPECT_TRUE(OutputFolder().isEmpty()) << OutputFolder().join(" ").toStdString();
 }
 
 // Closing ends the runs at once, without any signal, and leaves nothing behind.

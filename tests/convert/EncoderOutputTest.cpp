@@ -1,19 +1,10 @@
 // Reading the encoder's progress: the documented lines, the markers' rules,
-// percentages, and the real encoder's standard error cut as a pipe cuts it.
+// chunks cut inside a line, and percentages.
 
-#include "convert/EncoderCommand.h"
 #include "convert/EncoderOutput.h"
-#include "TestSupport.h"
-#include "platform/CommandLine.h"
-#include "tasks/TaskTable.h"
-
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 
 namespace {
@@ -99,45 +90,6 @@ TEST(EncoderOutput, Percentages) {
     EXPECT_EQ(TotalPercent(0, 0, 0), 0);
     EXPECT_EQ(TotalPercent(-1, 0, 3), 0);
     EXPECT_EQ(TotalPercent(99, INT_MAX, 100), (99LL * 100 + INT_MAX) / 100);
-}
-
-// The real encoder, run by the command built for an awkward path, and its
-// standard error read the way pipe reads of at most 256 bytes deliver it.
-TEST(EncoderOutput, RealEncoderProgressReachesTheClipLengthAndNeverMore) {
-    QTemporaryDir dir;
-    const QString folder = dir.filePath("in \"put\" é\\");
-    const QString source = folder + "/my \"clip\\\".mkv";
-    const double seconds = 6;
-    ASSERT_TRUE(QDir().mkpath(folder));
-    QString error;
-    ASSERT_TRUE(testing_support::MakeMedia(source, seconds, &error)) << error.toStdString();
-
-    TaskRecord task{};
-    task.duration = task.clipLength = seconds;
-    ASSERT_TRUE(SetFixedText(task.sourcePath, source));
-    ASSERT_TRUE(SetFixedText(task.title, GetTitle(source)));
-    const OutputSettings settings{folder, FormatMP3, 128, 44100, 2};
-    const QStringList argv = CommandLineToArgv(
-        BuildEncoderCommandLine(task, settings, "mp3", testing_support::BinDir() + "vexa.exe"));
-    QProcess encoder;
-    encoder.setStandardInputFile(QProcess::nullDevice());
-    encoder.start(argv.first(), argv.mid(1));
-    ASSERT_TRUE(encoder.waitForFinished(120000));
-    ASSERT_EQ(encoder.exitCode(), 0);
-    EXPECT_NEAR(testing_support::ProbeMedia(folder + "/my \"clip\\\".mp3").duration, seconds, 0.2);
-
-    const QByteArray output = encoder.readAllStandardError();
-    for (const qsizetype size : {1, 7, 64, 255, 256}) {
-        double reached = 0;
-        for (qsizetype at = 0; at < output.size(); at += size) {
-            const double elapsed = ParseElapsedSeconds(QString::fromUtf8(output.mid(at, size)));
-            EXPECT_LE(elapsed, seconds) << size;
-            reached = std::max(reached, elapsed);
-        }
-        if (size == 256) {
-            EXPECT_NEAR(reached, seconds, 1.0) << output.toStdString();
-        }
-    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // A task list converted by the real encoder through the real main window,
 // clip dialog and conversion dialog, for each output format; a user's own
-// file under a task's output name, when the task is stopped, fails or
-// succeeds; and the sound tracks of real files through a task's command line.
+// file under a task's output name, when the task is stopped or succeeds; and the sound tracks of
+// real files through a task's command line.
 
 #include "ConversionWatcher.h"
 #include "MainWindowRig.h"
@@ -24,11 +24,9 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
-#include <condition_variable>
-#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -75,7 +73,7 @@ void ChooseClip(double& start, double& end) {
 }
 } // namespace
 
-template <typename Base> class ConvertEndToEndBase : public Base, protected MainWindowRig {
+class ConvertEndToEnd : public ::testing::TestWithParam<FormatCase>, protected MainWindowRig {
 protected:
     static void SetUpTestSuite() {
         media = std::make_unique<QTemporaryDir>();
@@ -94,9 +92,6 @@ protected:
     static inline QString error;
     QTemporaryDir output;
 };
-
-using ConvertEndToEnd = ConvertEndToEndBase<::testing::TestWithParam<FormatCase>>;
-using ConvertEndToEndKeepOriginal = ConvertEndToEndBase<::testing::Test>;
 
 TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
     const FormatCase& c = GetParam();
@@ -158,129 +153,48 @@ INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                                            FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"}),
                          [](const auto& info) { return std::string(info.param.extension); });
 
-// Keeping the original sound through the main window, with several encoders
-// at once: each task gets the container of its own track, and a task whose
-// title is taken writes a distinct file with its own extension.
-TEST_F(ConvertEndToEndKeepOriginal, EachTaskKeepsItsTrackInItsOwnContainer) {
-    main.AddFile(media->path() + "/plain.avi");      // MP3 sound
-    main.AddFile(media->path() + "/" + kSpacedName); // AAC sound
-    main.AddFile(media->path() + "/plain.avi");
-    ASSERT_EQ(main.taskList->GetItemCount(), 3);
-    main.SetOutputFormatRadios(FormatKeepOriginal);
-    main.OnCommand(ID_OPERATION_SIMULTANEOUS);
-    const QString folder = output.path() + "/kept";
-    SetOutputFolder(folder);
-
-    main.OnCommand(IDC_CONVERT);
-
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
-    const struct {
-        QString file;
-        const char* codec;
-    } expected[] = {
-        {"plain.mp3", "mp3"}, {"plain (2).mp3", "mp3"}, {kSpacedName.chopped(4) + ".m4a", "aac"}};
-    for (const auto& e : expected) {
-        const MediaFacts facts = ProbeMedia(folder + "/" + e.file);
-        ASSERT_TRUE(facts.ok) << e.file.toStdString();
-        EXPECT_EQ(facts.codec, e.codec);
-        EXPECT_NEAR(facts.duration, kSourceSeconds, 0.2);
-    }
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);
-}
-
 namespace {
 
-// Feeds a source to the encoder through a named pipe: the first half as soon
-// as the encoder opens it, the rest only once asked, so that a task can be
-// caught half-way however fast the encoder is.
+// Feeds the first half of a source to the encoder through a named pipe, in
+// small pieces over more than a second so that the encoder, much faster than
+// real time, reports progress on the way; then holds the pipe open, so that a
+// task can be caught half-way however fast the encoder is.
 class HalfFeeder {
 public:
-    HalfFeeder(const QString& fifo, QByteArray data) : data(std::move(data)) {
-        path = QFile::encodeName(fifo);
-        made = ::mkfifo(path.constData(), 0600) == 0;
+    HalfFeeder(const QString& fifo, const QByteArray& data)
+        : path(QFile::encodeName(fifo)), made(::mkfifo(path.constData(), 0600) == 0) {
         if (made)
-            worker = std::thread([this] { Feed(); });
+            worker = std::jthread([this, data](std::stop_token stop) { Feed(stop, data); });
     }
-    ~HalfFeeder() {
-        Release(false);
-        if (worker.joinable())
-            worker.join();
-    }
-    HalfFeeder(const HalfFeeder&) = delete;
-    HalfFeeder& operator=(const HalfFeeder&) = delete;
-
     bool Made() const { return made; }
 
-    // Ends the feeding: with the rest of the source, or by closing the pipe.
-    void Release(bool rest) {
-        {
-            std::lock_guard lock(mutex);
-            if (decided)
-                return;
-            decided = true;
-            feedRest = rest;
-        }
-        changed.notify_all();
-    }
-
 private:
-    void Feed() {
+    void Feed(const std::stop_token& stop, const QByteArray& data) {
+        using namespace std::chrono_literals;
         CFileDescriptor fd;
         // Opening without a reader fails at once; the encoder opens it later.
-        while (!fd.IsOpen()) {
+        while (!fd.IsOpen() && !stop.stop_requested()) {
             fd.Reset(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-            if (fd.IsOpen() || errno != ENXIO) {
-                break;
-            }
-            std::unique_lock lock(mutex);
-            if (changed.wait_for(lock, std::chrono::milliseconds(10),
-                                 [this] { return decided && !feedRest; }))
-                return;
+            std::this_thread::sleep_for(10ms);
         }
         if (!fd.IsOpen())
             return;
         ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
-        // The first half in small pieces over more than a second, so the
-        // encoder, much faster than real time, reports progress on the way.
         const qsizetype half = data.size() / 2;
-        for (qsizetype done = 0; done < half;) {
-            const qsizetype piece = std::min<qsizetype>(16384, half - done);
-            if (!WriteAll(fd.Get(), data.constData() + done, size_t(piece)))
+        for (qsizetype done = 0; done < half && !stop.stop_requested(); done += 16384) {
+            if (!WriteAll(fd.Get(), data.constData() + done,
+                          size_t(std::min<qsizetype>(16384, half - done))))
                 return;
-            done += piece;
-            std::unique_lock lock(mutex);
-            if (changed.wait_for(lock, std::chrono::milliseconds(80),
-                                 [this] { return decided && !feedRest; }))
-                return;
+            std::this_thread::sleep_for(80ms);
         }
-        bool rest;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [this] { return decided; });
-            rest = feedRest;
-        }
-        if (rest)
-            WriteAll(fd.Get(), data.constData() + half, size_t(data.size() - half));
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(10ms);
     }
 
-    QByteArray path;
-    const QByteArray data;
-    bool made = false;
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool decided = false;
-    bool feedRest = false;
-    std::thread worker;
+    const QByteArray path;
+    const bool made;
+    std::jthread worker; // last: stopped and joined before the rest goes
 };
-
-// The encoder started by this process, or 0.
-pid_t RunningEncoder() {
-    const QList<qint64> encoders = ChildProcesses("vexa.exe");
-    return encoders.isEmpty() ? 0 : static_cast<pid_t>(encoders.first());
-}
-
-enum class Outcome { Stopped, Failed, Succeeded };
 
 constexpr double kLongSeconds = 60.0;
 const QByteArray kUsersFile =
@@ -289,12 +203,11 @@ const QByteArray kUsersFile =
 } // namespace
 
 // The user's own "clip one.mp3" lies in the output folder; the task converting
-// "clip one.mka" is stopped half-way, fails half-way (its encoder killed) or
-// succeeds. The source has sound only: the MP3 writer holds back all sound
-// while a video stream might still give it a cover picture, and it writes in
-// blocks of a few hundred kB, so half of this source reaches the file.
-class UsersFileUnderTheOutputName : public ::testing::TestWithParam<Outcome>,
-                                    protected MainWindowRig {
+// "clip one.mka" is stopped half-way (true) or succeeds (false). The source has
+// sound only: the MP3 writer holds back all sound while a video stream might
+// still give it a cover picture, and it writes in blocks of a few hundred kB,
+// so half of this source reaches the file.
+class UsersFileUnderTheOutputName : public ::testing::TestWithParam<bool>, protected MainWindowRig {
 protected:
     static void SetUpTestSuite() {
         media = std::make_unique<QTemporaryDir>();
@@ -322,62 +235,53 @@ protected:
 };
 
 TEST_P(UsersFileUnderTheOutputName, IsReplacedOnlyByATaskThatSucceeded) {
-    const Outcome outcome = GetParam();
-    QFile source(media->path() + "/clip one.mka");
-    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-    HalfFeeder feeder(pipes.path() + "/clip one.mka", source.readAll());
-    ASSERT_TRUE(feeder.Made());
-    ASSERT_TRUE(main.AppendTask(pipes.path() + "/clip one.mka", int(kLongSeconds)));
-    if (outcome == Outcome::Succeeded)
-        feeder.Release(true);
+    const bool stopped = GetParam();
+    QString source = media->path() + "/clip one.mka";
+    std::optional<HalfFeeder> feeder;
+    if (stopped) {
+        feeder.emplace(pipes.path() + "/clip one.mka", ReadFile(source));
+        ASSERT_TRUE(feeder->Made());
+        source = pipes.path() + "/clip one.mka";
+    }
+    ASSERT_TRUE(main.AppendTask(source, int(kLongSeconds)));
 
     ConversionWatcher watcher;
     bool halfWay = false;
-    QTimer::singleShot(0, [&] {
-        if (outcome == Outcome::Succeeded)
-            return;
+    if (stopped) {
         // Half-way: the user's file set aside, the encoder writing, progress shown.
-        halfWay = WaitUntil(
-            [&] {
-                const QStringList shown = watcher.currents.values();
-                return watcher.Dialog() && OutputFolder().size() == 2 &&
-                       QFileInfo(out + "/clip one.mp3").size() > 0 &&
-                       !shown.filter(QRegularExpression(" [1-9][0-9]?% Finished$")).isEmpty();
-            },
-            30000);
-        if (outcome == Outcome::Stopped)
+        QTimer::singleShot(0, [&] {
+            halfWay = WaitUntil(
+                [&] {
+                    const QStringList shown = watcher.currents.values();
+                    return watcher.Dialog() && OutputFolder().size() == 2 &&
+                           QFileInfo(out + "/clip one.mp3").size() > 0 &&
+                           !shown.filter(QRegularExpression(" [1-9][0-9]?% Finished$")).isEmpty();
+                },
+                30000);
             QTest::mouseClick(GetDlgItemAs<QPushButton>(watcher.Dialog(), IDC_STOP),
                               Qt::LeftButton);
-        else if (const pid_t encoder = RunningEncoder())
-            ::kill(encoder, SIGKILL);
-        feeder.Release(false);
-    });
+        });
+    }
     main.OnCommand(IDC_CONVERT);
 
-    if (outcome != Outcome::Succeeded) {
-        EXPECT_TRUE(halfWay) << OutputFolder().join(",").toStdString()
-                             << QStringList(watcher.currents.values()).join(" | ").toStdString();
-        EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
+    EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    if (stopped) {
+        EXPECT_TRUE(halfWay) << QStringList(watcher.currents.values()).join(" | ").toStdString();
         EXPECT_TRUE(ReadFile(out + "/clip one.mp3") == kUsersFile)
             << "the user's file is not back as it was";
-        ASSERT_EQ(boxes.boxes.size(), 1u);
-        EXPECT_EQ(boxes.boxes[0].caption, outcome == Outcome::Stopped ? "Question" : "WARNING");
+        EXPECT_EQ(boxes.boxes[0].caption, "Question");
         return;
     }
-    ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
-    EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
     const MediaFacts facts = ProbeMedia(out + "/clip one.mp3");
     EXPECT_EQ(facts.codec, "mp3");
     EXPECT_NEAR(facts.duration, kLongSeconds, 0.5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Outcomes, UsersFileUnderTheOutputName,
-                         ::testing::Values(Outcome::Stopped, Outcome::Failed, Outcome::Succeeded),
+INSTANTIATE_TEST_SUITE_P(Outcomes, UsersFileUnderTheOutputName, ::testing::Bool(),
                          [](const auto& info) {
-                             return std::string(info.param == Outcome::Stopped  ? "Stopped"
-                                                : info.param == Outcome::Failed ? "Failed"
-                                                                                : "Succeeded");
+                             return std::string(info.param ? "Stopped" : "Succeeded");
                          });
 
 namespace {
