@@ -121,6 +121,18 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
 }
 
+// A distinct name goes before each job's own extension (keeping the original
+// sound gives jobs different ones).
+TEST_F(ConversionEngineTest, DistinctNamesKeepEachJobsExtension) {
+    for (const QString ext : {".m4a", ".m4a", ".mp3"}) {
+        Add("clip", "sleep 1");
+        for (QString* s : {&snapshot.jobs.back().outputPath, &snapshot.jobs.back().commandLine})
+            s->replace(".mp3", ext);
+    }
+    Run();
+    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).m4a", "clip.m4a", "clip.mp3"}));
+}
+
 // Closing ends the runs at once, without any signal, and leaves nothing behind.
 TEST_F(ConversionEngineTest, AbandonEndsTheRunsAndCleansUpSilently) {
     ASSERT_NO_FATAL_FAILURE(Write("one.mp3", "the user's own"));
