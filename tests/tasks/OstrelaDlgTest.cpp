@@ -4,6 +4,7 @@
 
 #include "tasks/OstrelaDlg.h"
 
+#include "MainWindowRig.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "platform/FileDialog.h"
@@ -40,10 +41,7 @@
 
 namespace {
 
-using testing_support::MessageBoxRecorder;
-using testing_support::ProgramFolderOverride;
 using testing_support::SeamGuard;
-using testing_support::ShellRecorder;
 using testing_support::WaitUntil;
 using testing_support::WriteFile;
 
@@ -68,27 +66,18 @@ std::optional<Qt::CursorShape> OverrideCursor() {
 // A shown main window with every seam answered by the test: message boxes,
 // the shell, the program folder, the file and folder dialogs, the window move,
 // and the stand-in MediaInfo library.
-class OstrelaDlgTest : public ::testing::Test {
+class OstrelaDlgTest : public ::testing::Test, protected testing_support::MainWindowRig {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(temp.isValid());
-        programFolder = std::make_unique<ProgramFolderOverride>(temp.path());
         SetMediaInfoLibraryName(FAKE_MEDIAINFO_PATH);
         FakeTrace(true);
-        dlg = std::make_unique<COstrelaDlg>();
-        theApp.m_pMainWnd = dlg.get();
         dlg->show();
         dlg->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg));
     }
+    void TearDown() override { SetMediaInfoLibraryName(realLibrary); }
 
-    void TearDown() override {
-        theApp.m_pMainWnd = nullptr;
-        dlg.reset();
-        SetMediaInfoLibraryName(realLibrary);
-    }
-
-    template <class T = QWidget> T* Item(int id) const { return GetDlgItemAs<T>(dlg.get(), id); }
+    template <class T = QWidget> T* Item(int id) const { return GetDlgItemAs<T>(dlg, id); }
     QString Path(const QString& name) const { return temp.filePath(name); }
 
     // A file the stand-in library answers with its first line as the play
@@ -170,10 +159,8 @@ protected:
     }
 
     const QString realLibrary = GetMediaInfoLibraryName();
-    QTemporaryDir temp;
-    std::unique_ptr<ProgramFolderOverride> programFolder;
-    ShellRecorder shell;
-    MessageBoxRecorder boxes;
+    COstrelaDlg* const dlg = &main;
+    QTemporaryDir& temp = program;
 
     QStringList filesToAdd;
     std::vector<FileDialogRequest> fileRequests;
@@ -186,7 +173,7 @@ protected:
     int folderAnswer = -1;
     SeamGuard<CFolderDialog::Responder> folders{&CFolderDialog::SetResponder,
                                                 [this](const CFolderDialog& d, QString& path) {
-                                                    EXPECT_EQ(d.Parent(), dlg.get());
+                                                    EXPECT_EQ(d.Parent(), dlg);
                                                     ++folderRequests;
                                                     path = temp.path();
                                                     return folderAnswer;
@@ -198,8 +185,6 @@ protected:
                                                        moves.push_back(w);
                                                        return moveHandled;
                                                    }};
-
-    std::unique_ptr<COstrelaDlg> dlg;
 };
 
 // The frame and the task list ------------------------------------------------------
@@ -482,7 +467,7 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
         ~HomeGuard() { qputenv("HOME", saved); }
     } homeGuard;
     qputenv("HOME", QFile::encodeName(home));
-    ASSERT_TRUE(QFile::link(testing_support::BinDir() + "vexa.exe", Path("vexa.exe")));
+    ASSERT_TRUE(LinkEncoder());
     ASSERT_TRUE(dlg->AppendTask(Media("clip.avi", 1.0), 1));
 
     const std::pair<QString, QString> cases[] = {
@@ -515,7 +500,7 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
         ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(ini.readAll()).remove('\r').split('\n');
         EXPECT_TRUE(lines.contains("OutputPath=" + folder)) << lines.join('|').toStdString();
-        EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), folder);
+        EXPECT_EQ(GetDlgItemText(dlg, IDC_OUTPUT_PATH), folder);
     }
     EXPECT_FALSE(listener.waitForNewConnection(0));
     EXPECT_FALSE(listener.hasPendingConnections());
@@ -551,7 +536,7 @@ TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
         QTest::keyClick(control, Qt::Key_F1);
     }
     QTest::keyClicks(Item(IDC_OUTPUT_PATH), "abc");
-    EXPECT_TRUE(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH).endsWith("abc"));
+    EXPECT_TRUE(GetDlgItemText(dlg, IDC_OUTPUT_PATH).endsWith("abc"));
 
     ASSERT_EQ(shell.requests.size(), 10u);
     QSet<QString> pages;

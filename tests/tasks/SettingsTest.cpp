@@ -139,29 +139,19 @@ TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
 // the user's configuration folder in a temporary folder of the test's own.
 class ReadOnlyProgramSettingsTest : public SettingsTest {
 protected:
+    // The test main sets a configuration folder for the whole run; each test gets its own.
     ReadOnlyProgramSettingsTest() : readOnly(dir.path()) {
-        savedXdg = qgetenv("XDG_CONFIG_HOME");
-        hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     }
-    ~ReadOnlyProgramSettingsTest() override {
-        if (hadXdg)
-            qputenv("XDG_CONFIG_HOME", savedXdg);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-    }
+    ~ReadOnlyProgramSettingsTest() override { qputenv("XDG_CONFIG_HOME", savedXdg); }
 
     QString UserIni() const { return config.path() + "/Ostrela/option.ini"; }
 
-    void PutUser(const QByteArray& bytes) {
-        ASSERT_TRUE(QDir().mkpath(config.path() + "/Ostrela"));
-        ASSERT_TRUE(WriteFile(UserIni(), bytes));
-    }
+    void PutUser(const QByteArray& bytes) { ASSERT_TRUE(WriteFile(UserIni(), bytes)); }
 
     QTemporaryDir config;
     ReadOnlyFolder readOnly;
-    QByteArray savedXdg;
-    bool hadXdg = false;
+    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
 };
 
 TEST(WritableFolderTest, OnlyAnExistingFolderCounts) {
