@@ -1,5 +1,6 @@
 # Installs the build into a fresh prefix and checks the program folder, the
-# links, the libraries' lookup, the desktop entry and the icons.
+# links, the desktop entry and the icons. The package test validates the entry
+# and the libraries' lookup in the packaged layout.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=lib/ostrela -DICON_SIZES=16,32 -P CheckInstall.cmake
 
 set(failures 0)
@@ -59,33 +60,10 @@ if(NOT program STREQUAL expected)
   fail("bin/ostrela leads to ${program}, not ${expected}")
 endif()
 
-# The installed program finds its libraries in its own folder, not the build's.
-find_program(LDD ldd)
-if(LDD)
-  execute_process(COMMAND ${LDD} "${dir}/ostrela" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-  foreach(lib libostrela_core.so libostrela_widgets.so)
-    string(REGEX MATCH "${lib} => ([^\n]*) \\(" found "${out}")
-    if(NOT CMAKE_MATCH_1 STREQUAL "${dir}/${lib}")
-      fail("installed ostrela loads ${lib} from '${CMAKE_MATCH_1}'")
-    endif()
-  endforeach()
-endif()
-
-# Icons for the menu, one per rendered size.
+# Icons for the menu, one per rendered size (their pixels are the resource test's).
 string(REPLACE "," ";" sizes "${ICON_SIZES}")
 foreach(size IN LISTS sizes)
   expect_file("${PREFIX}/share/icons/hicolor/${size}x${size}/apps/ostrela.png")
-  file(READ "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/ostrela.png" header LIMIT 24 HEX)
-  # PNG signature, then the IHDR width and height.
-  string(SUBSTRING "${header}" 32 16 dimensions)
-  math(EXPR hex_size "${size}" OUTPUT_FORMAT HEXADECIMAL)
-  string(REPLACE "0x" "" hex_size "${hex_size}")
-  string(LENGTH "${hex_size}" digits)
-  math(EXPR pad "8 - ${digits}")
-  string(REPEAT "0" ${pad} zeros)
-  if(NOT header MATCHES "^89504e47" OR NOT dimensions STREQUAL "${zeros}${hex_size}${zeros}${hex_size}")
-    fail("icon ${size}x${size} is not a ${size}x${size} PNG (${header})")
-  endif()
 endforeach()
 expect_file("${PREFIX}/share/icons/hicolor/scalable/apps/ostrela.svg")
 
@@ -102,15 +80,6 @@ foreach(line "Exec=\"${exec}\"" "Icon=ostrela" "Type=Application" "Name=Ostrela"
     fail("ostrela.desktop lacks the line ${line}:\n${lines}")
   endif()
 endforeach()
-find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
-if(DESKTOP_FILE_VALIDATE)
-  execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} "${entry}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0 OR out MATCHES "error" OR err MATCHES "error")
-    fail("desktop-file-validate rejects ostrela.desktop:\n${out}${err}")
-  endif()
-else()
-  message(STATUS "desktop-file-validate not found; the entry's syntax is not checked")
-endif()
 
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} install check(s) failed")

@@ -16,18 +16,15 @@ namespace {
 
 const QString kSources = QStringLiteral(OSTRELA_SOURCE_DIR "/res/help/");
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testing_support::ReadFile;
 
 class HelpFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        chm = ReadAll(testing_support::BinDir() + "help.chm");
+        chm = ReadFile(testing_support::BinDir() + "help.chm");
         ASSERT_TRUE(chm.startsWith("ITSF")) << "help.chm is missing or no CHM file";
         bool inFiles = false; // the [FILES] section of the help project
-        for (const QByteArray& raw : ReadAll(kSources + "ostrela.hhp").split('\n')) {
+        for (const QByteArray& raw : ReadFile(kSources + "ostrela.hhp").split('\n')) {
             const QString line = QString::fromUtf8(raw).trimmed();
             if (line.startsWith('['))
                 inFiles = line == QLatin1String("[FILES]");
@@ -84,7 +81,7 @@ TEST_F(HelpFileTest, EveryLinkLeadsToAPageAndAnchorOfTheGuide) {
     int checked = 0;
     for (const QString& source :
          files.filter(".html") + QStringList{"ostrela.hhc", "ostrela.hhk"}) {
-        const QString content = QString::fromUtf8(ReadAll(kSources + source));
+        const QString content = QString::fromUtf8(ReadFile(kSources + source));
         for (auto it = link.globalMatch(content); it.hasNext(); ++checked) {
             const QString target = it.next().captured(1);
             const QString file =
@@ -94,7 +91,7 @@ TEST_F(HelpFileTest, EveryLinkLeadsToAPageAndAnchorOfTheGuide) {
                 << source.toStdString() << " links to " << target.toStdString();
             if (!anchor.isEmpty()) {
                 EXPECT_TRUE(
-                    QString::fromUtf8(ReadAll(kSources + file)).contains("id=\"" + anchor + '"'))
+                    QString::fromUtf8(ReadFile(kSources + file)).contains("id=\"" + anchor + '"'))
                     << source.toStdString() << " links to missing anchor " << target.toStdString();
             }
         }

@@ -10,10 +10,7 @@
 
 namespace {
 
-bool WriteFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
+using testing_support::WriteFile;
 
 // The calls a stand-in library recorded, read through the library itself;
 // `clear` empties the record.

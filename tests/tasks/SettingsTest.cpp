@@ -21,8 +21,10 @@ using testing_support::BinDir;
 using testing_support::MakeMedia;
 using testing_support::MessageBoxRecorder;
 using testing_support::ProgramFolderOverride;
+using testing_support::ReadFile;
 using testing_support::ReadOnlyFolder;
 using testing_support::ShellRecorder;
+using testing_support::WriteFile;
 
 namespace {
 
@@ -33,11 +35,7 @@ protected:
 
     QString IniPath() const { return dir.filePath("option.ini"); }
 
-    void Put(const QByteArray& bytes) {
-        QFile file(IniPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void Put(const QByteArray& bytes) { ASSERT_TRUE(WriteFile(IniPath(), bytes)); }
 
     // The loaded choice: the checked format radio (or "-"), bitrate, sample
     // rate, channels and output path.
@@ -57,7 +55,8 @@ protected:
     std::unique_ptr<COstrelaDlg> dlg;
 };
 
-TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndCreatesNothing) {
+// Restoring the defaults deletes the file but leaves the controls as they are.
+TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndRestoreDefaultsDeletesIt) {
     EXPECT_EQ(SettingsFileToRead(), IniPath());
     EXPECT_EQ(SettingsFileToWrite(), IniPath());
     const QStringList loaded = Start();
@@ -65,6 +64,14 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndCreatesNothing) {
     EXPECT_EQ(loaded[4], dlg->FindLargestDrive() + "MyAudio/");
     EXPECT_TRUE(loaded[4].endsWith("/MyAudio/"));
     EXPECT_FALSE(QFile::exists(IniPath()));
+
+    Put("[TaskSetting]\nOutputFormat=2\nAudioBitrate=0\nChannel=0\nOutputPath=/data/\n");
+    Start();
+    ASSERT_TRUE(dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS));
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), "/data/");
+    EXPECT_EQ(dlg->bitrateList->currentText(), "32");
+    dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS); // without a file nothing happens either
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -105,20 +112,6 @@ TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
     }
 }
 
-TEST_F(SettingsTest, RestoreDefaultsDeletesTheFileAndLeavesTheControls) {
-    Put("[TaskSetting]\nOutputFormat=2\nAudioBitrate=0\nChannel=0\nOutputPath=/data/\n");
-    Start();
-    ASSERT_TRUE(dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS));
-    EXPECT_FALSE(QFile::exists(IniPath()));
-    EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), "/data/");
-    EXPECT_EQ(dlg->bitrateList->currentText(), "32");
-    dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS); // without a file nothing happens either
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_EQ(Start().mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
-}
-
-// A program folder the user may not write, as for an installed program, with
-// the user's configuration folder in a temporary folder of the test's own.
 // "Convert Several Files at Once": off without the key; using it stores the
 // number of encoders (or 1) and the next start shows it checked.
 TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
@@ -134,9 +127,7 @@ TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
     for (const int stored : {cores, 1}) {
         dlg->OnCommand(ID_OPERATION_SIMULTANEOUS);
         EXPECT_EQ(dlg->SimultaneousEncoders(), stored);
-        QFile file(IniPath());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(file.readAll().contains("Simultaneous=" + QByteArray::number(stored)));
+        EXPECT_TRUE(ReadFile(IniPath()).contains("Simultaneous=" + QByteArray::number(stored)));
     }
     Put("[TaskSetting]\r\nSimultaneous=4\r\n");
     Start();
@@ -144,33 +135,23 @@ TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
     EXPECT_EQ(dlg->SimultaneousEncoders(), cores);
 }
 
+// A program folder the user may not write, as for an installed program, with
+// the user's configuration folder in a temporary folder of the test's own.
 class ReadOnlyProgramSettingsTest : public SettingsTest {
 protected:
+    // The test main sets a configuration folder for the whole run; each test gets its own.
     ReadOnlyProgramSettingsTest() : readOnly(dir.path()) {
-        savedXdg = qgetenv("XDG_CONFIG_HOME");
-        hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     }
-    ~ReadOnlyProgramSettingsTest() override {
-        if (hadXdg)
-            qputenv("XDG_CONFIG_HOME", savedXdg);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-    }
+    ~ReadOnlyProgramSettingsTest() override { qputenv("XDG_CONFIG_HOME", savedXdg); }
 
     QString UserIni() const { return config.path() + "/Ostrela/option.ini"; }
 
-    void PutUser(const QByteArray& bytes) {
-        ASSERT_TRUE(QDir().mkpath(config.path() + "/Ostrela"));
-        QFile file(UserIni());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void PutUser(const QByteArray& bytes) { ASSERT_TRUE(WriteFile(UserIni(), bytes)); }
 
     QTemporaryDir config;
     ReadOnlyFolder readOnly;
-    QByteArray savedXdg;
-    bool hadXdg = false;
+    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
 };
 
 TEST(WritableFolderTest, OnlyAnExistingFolderCounts) {
@@ -178,9 +159,8 @@ TEST(WritableFolderTest, OnlyAnExistingFolderCounts) {
     EXPECT_TRUE(IsWritableFolder(dir.path() + "/"));
     EXPECT_FALSE(IsWritableFolder(dir.path() + "/missing"));
     EXPECT_FALSE(IsWritableFolder(QString()));
-    QFile file(dir.filePath("plain"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    EXPECT_FALSE(IsWritableFolder(file.fileName())); // a file is no folder
+    ASSERT_TRUE(WriteFile(dir.filePath("plain"), ""));
+    EXPECT_FALSE(IsWritableFolder(dir.filePath("plain"))); // a file is no folder
 }
 
 TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileFollowsXdgConfigHome) {
@@ -232,9 +212,7 @@ TEST_F(ReadOnlyProgramSettingsTest, ConvertWritesTheUsersFileAndMakesItsFolder) 
     EXPECT_EQ(boxes.boxes.back().caption, "Congratulations!");
 
     EXPECT_EQ(QFile(IniPath()).size(), qint64(sizeof("[TaskSetting]\nAudioBitrate=0\n") - 1));
-    QFile user(UserIni());
-    ASSERT_TRUE(user.open(QIODevice::ReadOnly));
-    const QString written = QString::fromUtf8(user.readAll());
+    const QString written = QString::fromUtf8(ReadFile(UserIni()));
     for (const QString& line : QStringList{"OutputFormat=2", "AudioBitrate=0", "SampleRate=0",
                                            "Channel=0", "OutputPath=" + output.path() + "/"})
         EXPECT_TRUE(written.contains(line)) << written.toStdString();

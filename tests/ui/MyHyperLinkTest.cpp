@@ -87,9 +87,14 @@ TEST_F(HyperLinkTest, ClickOpensTheUrlMinimisedAndStaysDarkBlueWhileHovered) {
     EXPECT_EQ(Drawn(), QColor(5, 34, 143));
 }
 
-// A double click is one click: one page. Two clicks apart are two.
+// A double click is one click: one page. Two clicks apart are two, and a
+// press released off the label is none.
 TEST_F(HyperLinkTest, ADoubleClickOpensThePageOnce) {
     ShellRecorder shell;
+    QTest::mousePress(link, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(link->width() + 40, 10));
+    EXPECT_TRUE(shell.requests.empty());
+    EXPECT_FALSE(link->IsVisited());
     QWindow* window = dialog.windowHandle();
     const QPoint onLink = link->mapTo(&dialog, QPoint(10, link->height() / 2));
     QTest::mouseDClick(window, Qt::LeftButton, {}, onLink);
@@ -97,14 +102,6 @@ TEST_F(HyperLinkTest, ADoubleClickOpensThePageOnce) {
     QTest::mouseClick(window, Qt::LeftButton, {}, onLink);
     QTest::mouseClick(window, Qt::LeftButton, {}, onLink);
     EXPECT_EQ(shell.requests.size(), 3u);
-}
-
-TEST_F(HyperLinkTest, PressOnTheLabelReleasedElsewhereIsNoClick) {
-    ShellRecorder shell;
-    QTest::mousePress(link, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(link->width() + 40, 10));
-    EXPECT_TRUE(shell.requests.empty());
-    EXPECT_FALSE(link->IsVisited());
 }
 
 } // namespace
