@@ -40,18 +40,6 @@ TEST_F(AppTest, RunsTheMainWindowBetweenSkinStartUpAndCloseSkin) {
     EXPECT_FALSE(IsLoaded(component));
 }
 
-TEST_F(AppTest, WithoutAnyComponentTheProgramStartsAndEndsQuietly) {
-    EXPECT_FALSE(Run([](COstrelaDlg* dlg) {
-        EXPECT_TRUE(dlg->convertButton->isVisible());
-        EXPECT_EQ(dlg->convertButton->text(), "Start");
-    }));
-    EXPECT_TRUE(shown);
-    EXPECT_FALSE(theApp.skin.HasDispatch());
-    EXPECT_EQ(theApp.ExitInstance(), 0);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_TRUE(Calls().isEmpty());
-}
-
 // Whatever ends the main window, the skin is closed once, after the window is
 // gone. Each start registers anew before creating; from the second on the
 // registration fails, and the component registered by the first is still used.
