@@ -14,59 +14,43 @@ using AppTest = ProgramTest;
 
 const QString kComponent = QStringLiteral(OSTRELA_TEST_SKIN_COMPONENT);
 
-TEST_F(AppTest, RunsTheMainWindowBetweenSkinStartUpAndCloseSkin) {
-    const QString component = Install(kComponent);
-    qint32 convertHandle = 0;
-    const bool result = Run([&](COstrelaDlg* dlg) {
-        convertHandle = GetWindowHandle(dlg->convertButton);
-        EXPECT_TRUE(dlg->isModal());
-    });
-    EXPECT_TRUE(shown);
-    EXPECT_FALSE(result);
-    EXPECT_EQ(AfxGetMainDlg(), nullptr);
-    EXPECT_FALSE(Calls().join('\n').contains("invoke 7")) << "closed only by ExitInstance";
-
-    EXPECT_EQ(theApp.ExitInstance(), 0);
-    EXPECT_EQ(
-        Calls(),
-        QStringList({"register", "create SkinCrafter.SCSkin", "invoke 17 long:0", "invoke 1 long:1",
-                     "invoke 2 string:" + folder + "lumora.skf", "invoke 18 mainWindows:0",
-                     QStringLiteral("invoke 21 long:%1 string:Start long:0 window:ctl%2")
-                         .arg(convertHandle)
-                         .arg(IDC_CONVERT),
-                     "invoke 7 mainWindows:0"}));
-    EXPECT_TRUE(boxes.boxes.empty());
-    theApp.skin.ReleaseDispatch();
-    EXPECT_FALSE(IsLoaded(component));
-}
-
-TEST_F(AppTest, WithoutAnyComponentTheProgramStartsAndEndsQuietly) {
-    EXPECT_FALSE(Run([](COstrelaDlg* dlg) {
-        EXPECT_TRUE(dlg->convertButton->isVisible());
-        EXPECT_EQ(dlg->convertButton->text(), "Start");
-    }));
-    EXPECT_TRUE(shown);
-    EXPECT_FALSE(theApp.skin.HasDispatch());
-    EXPECT_EQ(theApp.ExitInstance(), 0);
-    EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_TRUE(Calls().isEmpty());
-}
-
-// Whatever ends the main window, the skin is closed once, after the window is
-// gone. Each start registers anew before creating; from the second on the
-// registration fails, and the component registered by the first is still used.
+// The main window runs between the skin's start-up and CloseSkin: whatever ends
+// it, the skin is closed once, after the window is gone. Each start registers
+// anew before creating; from the second on the registration fails, and the
+// component registered by the first is still used.
 TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
-    Install(kComponent);
+    const QString component = Install(kComponent);
     const std::function<void(COstrelaDlg*)> closers[] = {
+        [](COstrelaDlg* d) { d->reject(); },
         [](COstrelaDlg* d) { QTest::keyClick(d, Qt::Key_Escape); },
         [](COstrelaDlg* d) { d->OnCommand(ID_SYSTEM_EXIT); }, [](COstrelaDlg* d) { d->close(); }};
     for (const auto& close : closers) {
         const qsizetype before = Calls().size();
-        EXPECT_FALSE(Run([](COstrelaDlg*) {}, close));
+        qint32 convertHandle = 0;
+        EXPECT_FALSE(Run(
+            [&](COstrelaDlg* dlg) {
+                convertHandle = GetWindowHandle(dlg->convertButton);
+                EXPECT_TRUE(dlg->isModal());
+            },
+            close));
         EXPECT_TRUE(shown);
+        EXPECT_EQ(AfxGetMainDlg(), nullptr);
+        EXPECT_FALSE(Calls().mid(before).join('\n').contains("invoke 7"))
+            << "closed only by ExitInstance";
         EXPECT_EQ(theApp.ExitInstance(), 0);
         theApp.skin.ReleaseDispatch();
+        EXPECT_FALSE(IsLoaded(component));
         const QStringList calls = Calls().mid(before);
+        if (before == 0)
+            EXPECT_EQ(calls,
+                      QStringList({"register", "create SkinCrafter.SCSkin", "invoke 17 long:0",
+                                   "invoke 1 long:1", "invoke 2 string:" + folder + "lumora.skf",
+                                   "invoke 18 mainWindows:0",
+                                   QStringLiteral("invoke 21 long:%1 string:Start long:0 "
+                                                  "window:ctl%2")
+                                       .arg(convertHandle)
+                                       .arg(IDC_CONVERT),
+                                   "invoke 7 mainWindows:0", "release"}));
         EXPECT_EQ(calls.first(), "register");
         EXPECT_EQ(calls.count("create SkinCrafter.SCSkin"), 1);
         EXPECT_EQ(calls.filter("invoke 7"), QStringList({"invoke 7 mainWindows:0"}));

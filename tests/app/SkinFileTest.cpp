@@ -3,6 +3,8 @@
 
 #include "skin/SkinFile.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -13,15 +15,9 @@ namespace {
 
 class SkinFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        EXPECT_TRUE(testing_support::WriteFile(dir.filePath(name), bytes));
+        return dir.filePath(name);
     }
 
     QTemporaryDir dir;

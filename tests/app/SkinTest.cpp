@@ -149,11 +149,9 @@ TEST_F(SkinTest, RenderedMainWindowShowsTheCaptionStripAndTheStartElementInEvery
 // own take its family in their own size; closing the skin gives both back.
 TEST_F(SkinTest, DialogsTakeTheSkinsColoursAndFontsUntilItCloses) {
     Install(BinDir() + "SkinCrafter.dll");
-    QFile skinFile(folder + "serif.skf");
-    ASSERT_TRUE(skinFile.open(QIODevice::WriteOnly));
-    skinFile.write("[Skin]\nFormat = 1\n[Colors]\nWindow = #203040\n"
-                   "[Fonts]\nDefault = DejaVu Serif, 11\n");
-    skinFile.close();
+    ASSERT_TRUE(testing_support::WriteFile(folder + "serif.skf",
+                                           "[Skin]\nFormat = 1\n[Colors]\nWindow = #203040\n"
+                                           "[Fonts]\nDefault = DejaVu Serif, 11\n"));
     ASSERT_TRUE(theApp.RegisterSkinLibrary());
     ASSERT_TRUE(theApp.skin.CreateDispatch("SkinCrafter.SCSkin"));
     theApp.skin.SetSkinOption1(1);
@@ -184,10 +182,7 @@ TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessag
         {"no component", [] {}},
         {"no skin file", [this] { Install(BinDir() + "SkinCrafter.dll"); }},
         {"garbage skin file",
-         [&] {
-             QFile f(folder + "lumora.skf");
-             ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(garbage) > 0);
-         }},
+         [&] { ASSERT_TRUE(testing_support::WriteFile(folder + "lumora.skf", garbage)); }},
         {"skin file is a folder", [this] {
              ASSERT_TRUE(QFile::remove(folder + "lumora.skf"));
              ASSERT_TRUE(QDir().mkpath(folder + "lumora.skf"));

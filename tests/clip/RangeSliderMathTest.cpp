@@ -1,5 +1,5 @@
 // The slider's arithmetic without a window, where events cannot reach it
-// exactly: rounding, hit rectangles, grab offsets, key steps that
+// exactly: hit rectangles, grab offsets, key steps that
 // snap to pixels, equal limits and saturation.
 
 #include "clip/RangeSliderMath.h"
@@ -23,14 +23,6 @@ protected:
 
     RangeSliderFields f;
 };
-
-TEST_F(RangeSliderMathTest, PixelsRoundHalfUp) {
-    SetLimitValues(f, 0, 16);
-    f.trackWidth = 8;
-    EXPECT_EQ(ValueToPixel(f, 5.0), 3); // 2.5
-    EXPECT_EQ(ValueToPixel(f, 3.0), 2); // 1.5
-    EXPECT_EQ(ValueToPixel(f, 2.5), 1); // 1.25
-}
 
 TEST_F(RangeSliderMathTest, PressOutsideTheHitRectanglesStartsNothing) {
     for (const int x : {10, 33, 150})

@@ -222,24 +222,4 @@ TEST_F(RangeSliderPaintTest, MiddleSelection) {
     ExpectAt(img, face, {43, 15, 52, 10, 118, 3, 118, 10});
 }
 
-TEST_F(RangeSliderPaintTest, DraggedHandleIsFlatAndFocusFrameLiesInsideTheSpan) {
-    Place(40, 100);
-    const QImage before = Render();
-    slider->setFocus();
-    // The frame runs 3 pixels inside the span (59..111 × 4..15), every other pixel.
-    const QImage focused = Render();
-    int inverted = 0;
-    for (int x = 59; x <= 111; ++x)
-        inverted += focused.pixelColor(x, 4) == black;
-    EXPECT_EQ(inverted, 26);
-    ExpectAt(before, white, {60, 4});
-    other->setFocus();
-    EXPECT_EQ(Render(), before);
-
-    QTest::mousePress(slider, Qt::LeftButton, {}, {47, 10});
-    const QImage dragged = Render();
-    ExpectAt(dragged, face, {41, 10, 53, 10});
-    ExpectAt(dragged, light, {116, 10}); // the other handle keeps its edge
-}
-
 } // namespace

@@ -15,8 +15,7 @@ TEST(CommandLineToArgv, SplitsByTheWindowsRules) {
         {"\"/opt/o/vexa.exe\" -i \"/v/clip one.avi\"  -y",
          {"/opt/o/vexa.exe", "-i", "/v/clip one.avi", "-y"}},
         {" \t ", {}},
-        {"  prog\ta  \t b  ", {"prog", "a", "b"}},
-        {"prog a\nb", {"prog", "a\nb"}},
+        {" \t prog\ta  \t b\nc  ", {"prog", "a", "b\nc"}},
         // The program name: quoted up to the next quote, or up to the next
         // blank; backslashes and quotes inside it are plain.
         {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},

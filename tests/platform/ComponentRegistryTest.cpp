@@ -4,6 +4,7 @@
 #include "platform/ComponentRegistry.h"
 
 #include "SmallFileSystem.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,10 +24,7 @@ protected:
     void SetUp() override { UseRegistry(dir.filePath("config/ostrela/components.ini")); }
     void TearDown() override { SetComponentRegistryPathForTesting(QString()); }
 
-    QByteArray Contents() const {
-        QFile f(registry);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray Contents() const { return testing_support::ReadFile(registry); }
 
     QTemporaryDir dir;
     QString registry;
@@ -59,8 +57,7 @@ TEST_F(ComponentRegistryTest, FullDiskKeepsTheRecordedClasses) {
     EXPECT_FALSE(RegisterComponentClass(kSkinClass, "/opt/d/SkinCrafter.dll"));
     EXPECT_EQ(Contents(), before);
     EXPECT_EQ(FindComponentLibrary(kSkinClass), "/opt/a/SkinCrafter.dll");
-    EXPECT_EQ(QDir(disk.FilePath("ostrela")).entryList(QDir::Files | QDir::Hidden),
-              QStringList("components.ini"));
+    EXPECT_EQ(testing_support::FilesIn(disk.FilePath("ostrela")), QStringList("components.ini"));
 
     disk.Free();
     ASSERT_TRUE(RegisterComponentClass("Third.Class", "/opt/c/third.so"));

@@ -5,6 +5,7 @@
 #include "platform/PrivateProfile.h"
 
 #include "SmallFileSystem.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,22 +17,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace testing_support;
+
 namespace {
 
 class PrivateProfileTest : public ::testing::Test {
 protected:
     QString Path() const { return dir.filePath("option.ini"); }
-
     void Put(const char* bytes) {
         QFile::remove(Path());
-        QFile file(Path());
-        ASSERT_TRUE(!bytes || (file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0));
+        ASSERT_TRUE(!bytes || WriteFile(Path(), bytes));
     }
-
-    QByteArray Contents() const {
-        QFile file(Path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QByteArray Contents() const { return ReadFile(Path()); }
 
     QByteArray Read(const char* section, const char* key, const char* def = "<default>",
                     uint32_t size = 256) {
@@ -176,7 +173,7 @@ TEST_F(PrivateProfileTest, ReplacingKeepsPermissionsAndFollowsLinks) {
     ASSERT_TRUE(WritePrivateProfileString("s", "k", "x", link));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(Contents(), "[s]\nk=x\n");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2)
+    EXPECT_EQ(FilesIn(dir.path()), QStringList({"link.ini", "option.ini"}))
         << "no temporary file stays behind";
 }
 
@@ -207,9 +204,9 @@ TEST_F(PrivateProfileTest, UnwritableFileInAnUnwritableFolderFailsAndStaysUnchan
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner |
                                                       QFile::ReadOther | QFile::ExeOther));
     const QString path = Path();
-    EXPECT_FALSE(testing_support::RunWithoutPrivilege(
-        [&] { return WritePrivateProfileString("s", "k", "w", path); }));
-    EXPECT_TRUE(testing_support::RunWithoutPrivilege([&] {
+    EXPECT_FALSE(
+        RunWithoutPrivilege([&] { return WritePrivateProfileString("s", "k", "w", path); }));
+    EXPECT_TRUE(RunWithoutPrivilege([&] {
         return GetPrivateProfileValue("s", "k", "", path) == "v";
     })) << "the file was readable all along";
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -226,23 +223,17 @@ protected:
         folder = disk.FilePath("program");
         ASSERT_TRUE(QDir().mkpath(folder));
         path = folder + "/option.ini";
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(kOld), qint64(std::strlen(kOld)));
-        file.close();
+        ASSERT_TRUE(WriteFile(path, kOld));
         ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
                                                     QFile::ReadOther | QFile::WriteOther));
     }
 
-    QByteArray Contents() const {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QByteArray Contents() const { return ReadFile(path); }
 
     static constexpr const char* kOld = "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=8\r\n"
                                         "SampleRate=0\r\nChannel=1\r\nOutputPath=/home/u/A/\r\n";
     const QByteArray longPath = "/home/u/" + QByteArray(6000, 'p') + "/";
-    testing_support::SmallFileSystem disk{64 * 1024};
+    SmallFileSystem disk{64 * 1024};
     QString folder;
     QString path;
 };
@@ -254,8 +245,7 @@ TEST_F(PrivateProfileFullDiskTest, FailedWriteLeavesTheOldFile) {
         WritePrivateProfileString("TaskSetting", "OutputPath", longPath.constData(), path));
     EXPECT_EQ(Contents(), kOld);
     EXPECT_FALSE(WritePrivateProfileString("TaskSetting", "Channel", "0", folder + "/new.ini"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
-              QStringList("option.ini"));
+    EXPECT_EQ(FilesIn(folder), QStringList("option.ini"));
 
     disk.Free();
     ASSERT_TRUE(WritePrivateProfileString("TaskSetting", "OutputPath", longPath.constData(), path));
@@ -269,7 +259,7 @@ TEST_F(PrivateProfileFullDiskTest, ReadOnlyFolderRewritesInPlaceOrNotAtAll) {
     ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
                                                   QFile::ReadOther | QFile::ExeOther));
     const QString file = path;
-    ASSERT_TRUE(testing_support::RunWithoutPrivilege(
+    ASSERT_TRUE(RunWithoutPrivilege(
         [&] { return WritePrivateProfileString("TaskSetting", "Channel", "0", file); }));
     QByteArray expected(kOld);
     expected.replace("Channel=1", "Channel=0");
@@ -277,7 +267,7 @@ TEST_F(PrivateProfileFullDiskTest, ReadOnlyFolderRewritesInPlaceOrNotAtAll) {
 
     ASSERT_TRUE(disk.Fill());
     const QByteArray value = longPath;
-    EXPECT_FALSE(testing_support::RunWithoutPrivilege([&] {
+    EXPECT_FALSE(RunWithoutPrivilege([&] {
         return WritePrivateProfileString("TaskSetting", "OutputPath", value.constData(), file);
     }));
     EXPECT_EQ(Contents(), expected);

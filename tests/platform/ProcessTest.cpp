@@ -4,8 +4,9 @@
 
 #include "platform/Process.h"
 
+#include "TestSupport.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -58,16 +59,14 @@ Outcome RunProgram(const QStringList& argv, const QByteArray& input = {}) {
 
 TEST(ChildProcess, StartFailuresAreReportedAtOnce) {
     QTemporaryDir dir;
-    QFile text(dir.filePath("text"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("hello") == 5);
-    text.close();
+    ASSERT_TRUE(testing_support::WriteFile(dir.filePath("text"), "hello"));
     const struct {
         QStringList argv;
         int error;
     } cases[] = {
         {{"/nonexistent/folder/program", "-y"}, ENOENT},
         {{"sh", "-c", "true"}, ENOENT}, // a path, not searched on PATH
-        {{text.fileName()}, EACCES},
+        {{dir.filePath("text")}, EACCES},
     };
     for (const auto& c : cases) {
         const Outcome outcome = RunProgram(c.argv);

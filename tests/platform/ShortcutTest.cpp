@@ -1,40 +1,34 @@
 #include "platform/Shortcut.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
 
+using testing_support::WriteFile;
+
 namespace {
 
 // Links and link files in a temporary folder.
 class ShortcutTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
-    QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }
-    QString File(const QString& name, const QByteArray& content = "data") {
-        QFile f(Path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QString Desktop(const QString& name, const QByteArray& content, const QByteArray& before = {}) {
+        EXPECT_TRUE(WriteFile(Path(name), before + "[Desktop Entry]\n" + content));
         return Path(name);
-    }
-    QString Folder(const QString& name) {
-        EXPECT_TRUE(QDir(dir.path()).mkpath(name));
-        return Path(name);
-    }
-    QString DesktopFile(const QString& name, const QByteArray& type, const QByteArray& url) {
-        return File(name, "[Desktop Entry]\nType=" + type + "\nURL=" + url + "\n");
     }
 
     QTemporaryDir dir;
 };
 
 TEST_F(ShortcutTest, SymbolicLinksResolveToTheFileAtTheirEndAndLoopsToNothing) {
-    const QString target = File("holiday.avi");
-    ASSERT_TRUE(QFile::link(target, Path("link one")));
+    ASSERT_TRUE(WriteFile(Path("holiday.avi"), "data"));
+    ASSERT_TRUE(QFile::link(Path("holiday.avi"), Path("link one")));
     ASSERT_TRUE(QFile::link(Path("link one"), Path("link two.lnk")));
-    EXPECT_EQ(ResolveShortcut(Path("link two.lnk")), target);
+    EXPECT_EQ(ResolveShortcut(Path("link two.lnk")), Path("holiday.avi"));
 
     ASSERT_TRUE(QFile::link(Path("nowhere.avi"), Path("broken")));
     ASSERT_TRUE(QFile::link(Path("loop b"), Path("loop a")));
@@ -44,14 +38,16 @@ TEST_F(ShortcutTest, SymbolicLinksResolveToTheFileAtTheirEndAndLoopsToNothing) {
 }
 
 TEST_F(ShortcutTest, DesktopLinksToLocalFilesResolveAndEverythingElseToNothing) {
-    const QString target = File("clip one.avi");
+    const QString target = Path("clip one.avi");
+    ASSERT_TRUE(WriteFile(target, "data"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     const QByteArray url = QUrl::fromLocalFile(target).toEncoded();
     const QString links[] = {
-        DesktopFile("by url.desktop", "Link", url),
-        DesktopFile("escaped.desktop", "Link", target.toUtf8().replace(' ', "\\s")),
-        File("by path.DESKTOP",
-             "# a link\n[Desktop Entry]\nName=Clip\nURL = " + target.toUtf8() + "\nType = Link\n"),
-        File("first type.desktop", "[Desktop Entry]\nType=Link\nType=Application\nURL=" + url),
+        Desktop("by url.desktop", "Type=Link\nURL=" + url),
+        Desktop("escaped.desktop", "Type=Link\nURL=" + target.toUtf8().replace(' ', "\\s")),
+        Desktop("by path.DESKTOP", "Name=Clip\nURL = " + target.toUtf8() + "\nType = Link\n",
+                "# a link\n"),
+        Desktop("first type.desktop", "Type=Link\nType=Application\nURL=" + url),
     };
     for (const QString& link : links)
         EXPECT_EQ(ResolveShortcut(link), target) << link.toStdString();
@@ -59,16 +55,16 @@ TEST_F(ShortcutTest, DesktopLinksToLocalFilesResolveAndEverythingElseToNothing) 
     const QString nothing[] = {
         QString(),
         target,
-        Folder("folder"),
+        Path("folder"),
         Path("missing.desktop"),
-        DesktopFile("web.desktop", "Link", "https://example.org/x.avi"),
-        DesktopFile("app.desktop", "Application", url),
-        DesktopFile("relative.desktop", "Link", "clip.avi"),
-        DesktopFile("relative url.desktop", "Link", "file:clip%20one.avi"),
-        DesktopFile("nul.desktop", "Link", url + "%00.txt"),
-        File("second type.desktop", "[Desktop Entry]\nType=Application\nType=Link\nURL=" + url),
-        DesktopFile("link.txt", "Link", url),
-        File("group.desktop", "[Desktop Entry]\nType=Link\n[Desktop Action x]\nURL=" + url + "\n"),
+        Desktop("web.desktop", "Type=Link\nURL=https://example.org/x.avi"),
+        Desktop("app.desktop", "Type=Application\nURL=" + url),
+        Desktop("relative.desktop", "Type=Link\nURL=clip.avi"),
+        Desktop("relative url.desktop", "Type=Link\nURL=file:clip%20one.avi"),
+        Desktop("nul.desktop", "Type=Link\nURL=" + url + "%00.txt"),
+        Desktop("second type.desktop", "Type=Application\nType=Link\nURL=" + url),
+        Desktop("link.txt", "Type=Link\nURL=" + url),
+        Desktop("group.desktop", "Type=Link\n[Desktop Action x]\nURL=" + url + "\n"),
     };
     for (const QString& path : nothing)
         EXPECT_EQ(ResolveShortcut(path), "") << path.toStdString();
