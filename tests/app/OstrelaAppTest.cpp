@@ -41,7 +41,7 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
         theApp.skin.ReleaseDispatch();
         EXPECT_FALSE(IsLoaded(component));
         const QStringList calls = Calls().mid(before);
-        if (before == 0)
+        if (before == 0) {
             EXPECT_EQ(calls,
                       QStringList({"register", "create SkinCrafter.SCSkin", "invoke 17 long:0",
                                    "invoke 1 long:1", "invoke 2 string:" + folder + "lumora.skf",
@@ -51,6 +51,7 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
                                        .arg(convertHandle)
                                        .arg(IDC_CONVERT),
                                    "invoke 7 mainWindows:0", "release"}));
+        }
         EXPECT_EQ(calls.first(), "register");
         EXPECT_EQ(calls.count("create SkinCrafter.SCSkin"), 1);
         EXPECT_EQ(calls.filter("invoke 7"), QStringList({"invoke 7 mainWindows:0"}));
