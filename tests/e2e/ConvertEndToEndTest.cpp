@@ -1,7 +1,6 @@
 // A task list converted by the real encoder through the real main window,
-// clip dialog and conversion dialog, for each output format; a user's own
-// file under a task's output name, when the task is stopped or succeeds; and the sound tracks of
-// real files through a task's command line.
+// clip dialog and conversion dialog, for each output format; and the sound
+// tracks of real files through a task's command line.
 
 #include "ConversionWatcher.h"
 #include "MainWindowRig.h"
@@ -9,27 +8,16 @@
 #include "clip/RangeSlider.h"
 #include "convert/EncoderCommand.h"
 #include "platform/CommandLine.h"
-#include "platform/ListCtrl.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
 
-#include "platform/Process.h"
-
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <optional>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace testing_support;
 
@@ -137,15 +125,6 @@ TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
     }
     EXPECT_NEAR(whole.duration, kSourceSeconds, 0.2);
     EXPECT_NEAR(clip.duration, end - start, 0.2);
-
-    QFile ini(program.path() + "/option.ini");
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QString settings = QString::fromUtf8(ini.readAll());
-    for (const QString& line :
-         {QString("OutputFormat=%1").arg(c.format), QString("AudioBitrate=%1").arg(c.bitrateIndex),
-          QString("SampleRate=%1").arg(c.sampleRateIndex),
-          QString("Channel=%1").arg(c.channelIndex), "OutputPath=" + folder})
-        EXPECT_TRUE(settings.contains(line)) << line.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
@@ -153,137 +132,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                                            FormatCase{2, 0, 2, 0, "pcm_s16le", 32000, 1, "wav"},
                                            FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"}),
                          [](const auto& info) { return std::string(info.param.extension); });
-
-namespace {
-
-// Feeds the first half of a source to the encoder through a named pipe, in
-// small pieces over more than a second so that the encoder, much faster than
-// real time, reports progress on the way; then holds the pipe open, so that a
-// task can be caught half-way however fast the encoder is.
-class HalfFeeder {
-public:
-    HalfFeeder(const QString& fifo, const QByteArray& data)
-        : path(QFile::encodeName(fifo)), made(::mkfifo(path.constData(), 0600) == 0) {
-        if (made)
-            worker = std::jthread([this, data](std::stop_token stop) { Feed(stop, data); });
-    }
-    bool Made() const { return made; }
-
-private:
-    void Feed(const std::stop_token& stop, const QByteArray& data) {
-        using namespace std::chrono_literals;
-        CFileDescriptor fd;
-        // Opening without a reader fails at once; the encoder opens it later.
-        while (!fd.IsOpen() && !stop.stop_requested()) {
-            fd.Reset(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-            std::this_thread::sleep_for(10ms);
-        }
-        if (!fd.IsOpen())
-            return;
-        ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
-        const qsizetype half = data.size() / 2;
-        for (qsizetype done = 0; done < half && !stop.stop_requested(); done += 16384) {
-            if (!WriteAll(fd.Get(), data.constData() + done,
-                          size_t(std::min<qsizetype>(16384, half - done))))
-                return;
-            std::this_thread::sleep_for(80ms);
-        }
-        while (!stop.stop_requested())
-            std::this_thread::sleep_for(10ms);
-    }
-
-    const QByteArray path;
-    const bool made;
-    std::jthread worker; // last: stopped and joined before the rest goes
-};
-
-constexpr double kLongSeconds = 60.0;
-const QByteArray kUsersFile =
-    QByteArray("the user's own clip one.mp3, not to be lost\n").repeated(300);
-
-} // namespace
-
-// The user's own "clip one.mp3" lies in the output folder; the task converting
-// "clip one.mka" is stopped half-way (true) or succeeds (false). The source has
-// sound only: the MP3 writer holds back all sound while a video stream might
-// still give it a cover picture, and it writes in blocks of a few hundred kB,
-// so half of this source reaches the file.
-class UsersFileUnderTheOutputName : public ::testing::TestWithParam<bool>, protected MainWindowRig {
-protected:
-    static void SetUpTestSuite() {
-        media = std::make_unique<QTemporaryDir>();
-        ok = MakeSound(media->path() + "/clip one.mka", kLongSeconds, &error);
-    }
-    static void TearDownTestSuite() { media.reset(); }
-
-    void SetUp() override {
-        ASSERT_TRUE(ok) << error.toStdString();
-        ASSERT_TRUE(LinkEncoder());
-        out = output.path() + "/audio out";
-        ASSERT_TRUE(WriteFile(out + "/clip one.mp3", kUsersFile));
-        SetOutputFolder(out);
-        main.SetOutputFormatRadios(1);
-    }
-
-    QStringList OutputFolder() const { return FilesIn(out); }
-
-    static inline std::unique_ptr<QTemporaryDir> media;
-    static inline bool ok = false;
-    static inline QString error;
-    QTemporaryDir output;
-    QTemporaryDir pipes;
-    QString out;
-};
-
-TEST_P(UsersFileUnderTheOutputName, IsReplacedOnlyByATaskThatSucceeded) {
-    const bool stopped = GetParam();
-    QString source = media->path() + "/clip one.mka";
-    std::optional<HalfFeeder> feeder;
-    if (stopped) {
-        feeder.emplace(pipes.path() + "/clip one.mka", ReadFile(source));
-        ASSERT_TRUE(feeder->Made());
-        source = pipes.path() + "/clip one.mka";
-    }
-    ASSERT_TRUE(main.AppendTask(source, int(kLongSeconds)));
-
-    ConversionWatcher watcher;
-    bool halfWay = false;
-    if (stopped) {
-        // Half-way: the user's file set aside, the encoder writing, progress shown.
-        QTimer::singleShot(0, [&] {
-            halfWay = WaitUntil(
-                [&] {
-                    const QStringList shown = watcher.currents.values();
-                    return watcher.Dialog() && OutputFolder().size() == 2 &&
-                           QFileInfo(out + "/clip one.mp3").size() > 0 &&
-                           !shown.filter(QRegularExpression(" [1-9][0-9]?% Finished$")).isEmpty();
-                },
-                30000);
-            QTest::mouseClick(GetDlgItemAs<QPushButton>(watcher.Dialog(), IDC_STOP),
-                              Qt::LeftButton);
-        });
-    }
-    main.OnCommand(IDC_CONVERT);
-
-    EXPECT_EQ(OutputFolder(), QStringList({"clip one.mp3"}));
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    if (stopped) {
-        EXPECT_TRUE(halfWay) << QStringList(watcher.currents.values()).join(" | ").toStdString();
-        EXPECT_TRUE(ReadFile(out + "/clip one.mp3") == kUsersFile)
-            << "the user's file is not back as it was";
-        EXPECT_EQ(boxes.boxes[0].caption, "Question");
-        return;
-    }
-    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
-    const MediaFacts facts = ProbeMedia(out + "/clip one.mp3");
-    EXPECT_EQ(facts.codec, "mp3");
-    EXPECT_NEAR(facts.duration, kLongSeconds, 0.5);
-}
-
-INSTANTIATE_TEST_SUITE_P(Outcomes, UsersFileUnderTheOutputName, ::testing::Bool(),
-                         [](const auto& info) {
-                             return std::string(info.param ? "Stopped" : "Succeeded");
-                         });
 
 namespace {
 
