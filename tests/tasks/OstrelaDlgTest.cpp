@@ -14,9 +14,7 @@
 #include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
-#include "ui/AboutBox.h"
 #include "ui/FolderDlg.h"
-#include "ui/MyHyperLink.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,9 +43,6 @@ using testing_support::SeamGuard;
 using testing_support::WaitUntil;
 using testing_support::WriteFile;
 
-const QString kDvdText = "You're trying to open a DVD (*.vob/*.ifo) file. Ostrela doesn't support "
-                         "DVD format.  You need Tamsel to do this.";
-
 // The calls the stand-in MediaInfo library recorded; `clear` empties the record.
 QString FakeTrace(bool clear = false) {
     QLibrary lib(FAKE_MEDIAINFO_PATH);
@@ -56,11 +51,6 @@ QString FakeTrace(bool clear = false) {
     if (clear)
         reinterpret_cast<void (*)()>(lib.resolve("FakeMediaInfo_ClearTrace"))();
     return trace;
-}
-
-std::optional<Qt::CursorShape> OverrideCursor() {
-    const QCursor* c = QGuiApplication::overrideCursor();
-    return c ? std::optional<Qt::CursorShape>(c->shape()) : std::nullopt;
 }
 
 // A shown main window with every seam answered by the test: message boxes,
@@ -163,10 +153,9 @@ protected:
     QTemporaryDir& temp = program;
 
     QStringList filesToAdd;
-    std::vector<FileDialogRequest> fileRequests;
-    SeamGuard<FileDialogResponder> files{&SetFileDialogResponder,
-                                         [this](const FileDialogRequest& r) {
-                                             fileRequests.push_back(r);
+    int fileRequests = 0;
+    SeamGuard<FileDialogResponder> files{&SetFileDialogResponder, [this](const FileDialogRequest&) {
+                                             ++fileRequests;
                                              return filesToAdd;
                                          }};
     int folderRequests = 0;
@@ -219,7 +208,6 @@ TEST_F(OstrelaDlgTest, DeleteFileAsksShiftsTheEntriesAndSelectsTheNextRow) {
     ASSERT_EQ(dlg->taskList->GetItemCount(), 3);
     EXPECT_EQ(taskTable[2].clipStart, 0);
     EXPECT_EQ(taskTable[2].clipLength, 8);
-    EXPECT_EQ(Row(2)[1], "00:00:00");
 
     dlg->taskList->SelectItem(0);
     dlg->OnCommand(ID_OPERATION_DELETE_FILE);
@@ -253,7 +241,6 @@ TEST_F(OstrelaDlgTest, RightClickOnTheEmptyListOffersTheOperationsAndDeleteAllCl
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[1].text, "Are you sure to delete all the files?");
     EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
-    EXPECT_EQ(taskTable[2].duration, 0);
     EXPECT_EQ(taskTable[2].sourcePath[0], '\0');
     EXPECT_EQ(TrackTitles(2), "|-1");
 
@@ -270,14 +257,17 @@ TEST_F(OstrelaDlgTest, AddFilesAppendsRealMediaInDialogOrderAndSelectsTheLast) {
     const QString notes = Path("notes.avi");
     ASSERT_TRUE(WriteFile(notes, "not a video\n"));
     std::optional<Qt::CursorShape> cursorAtBox;
-    boxes.onShow = [&](const MessageBoxRequest&) { cursorAtBox = OverrideCursor(); };
+    boxes.onShow = [&](const MessageBoxRequest&) {
+        if (const QCursor* c = QGuiApplication::overrideCursor())
+            cursorAtBox = c->shape();
+    };
     filesToAdd = {c, notes, a};
     QTest::mouseClick(Item<QPushButton>(IDC_ADD_FILES), Qt::LeftButton);
 
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Fail to open the file " + notes);
     EXPECT_EQ(cursorAtBox, Qt::WaitCursor);
-    EXPECT_FALSE(OverrideCursor().has_value());
+    EXPECT_FALSE(QGuiApplication::overrideCursor());
     ASSERT_EQ(dlg->taskList->GetItemCount(), 2);
     EXPECT_EQ(Row(0), QStringList({" c.mkv", "00:00:00", "00:00:03", "MKV", "MP3"}));
     EXPECT_EQ(Row(1), QStringList({" holiday.avi", "00:00:00", "00:00:05", "AVI", "MP3"}));
@@ -303,10 +293,6 @@ TEST_F(OstrelaDlgTest, AVideoWithoutSoundIsRefusedWithAMessageAndOthersKeepTheir
     EXPECT_EQ(Row(), QStringList({" two tracks.mkv", " mp3.avi"}));
     ASSERT_EQ(taskTracks[0].tracks.size(), 2);
     EXPECT_EQ(taskTracks[0].tracks[1].title, "Commentary");
-    EXPECT_EQ(taskTracks[0].chosenTrack, -1);
-    EXPECT_EQ(taskTracks[0].TrackToShow(), 0);
-    ASSERT_EQ(taskTracks[1].tracks.size(), 1);
-    EXPECT_EQ(TrackFormatName(taskTracks[1].tracks[0]), "MP3");
 }
 
 TEST_F(OstrelaDlgTest, DvdFilesAndOverlongPathsAreRefusedBeforeAnyProbe) {
@@ -316,24 +302,12 @@ TEST_F(OstrelaDlgTest, DvdFilesAndOverlongPathsAreRefusedBeforeAnyProbe) {
         dlg->AddFile(path);
     ASSERT_EQ(boxes.boxes.size(), 4u);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(boxes.boxes[i].text, kDvdText);
+        EXPECT_EQ(boxes.boxes[i].text, "You're trying to open a DVD (*.vob/*.ifo) file. Ostrela "
+                                       "doesn't support DVD format.  You need Tamsel to do this.");
     EXPECT_EQ(boxes.boxes[0].owner, nullptr);
     EXPECT_TRUE(boxes.boxes[3].text.contains(longPath));
     EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
     EXPECT_EQ(FakeTrace(), "");
-}
-
-TEST_F(OstrelaDlgTest, MissingOrIncompleteLibraryAddsFilesWithZeroTimeAndNoMessage) {
-    const QString file = Answering("clip.avi", "5432");
-    for (const QString& library :
-         {Path("libmediainfo-missing.so.0"), QString(FAKE_MEDIAINFO_PARTIAL_PATH)}) {
-        SetMediaInfoLibraryName(library);
-        dlg->AddFile(file);
-        EXPECT_EQ(Row(dlg->taskList->GetItemCount() - 1),
-                  QStringList({" clip.avi", "00:00:00", "00:00:00", "AVI", "MP3"}));
-    }
-    EXPECT_EQ(dlg->taskList->GetItemCount(), 2);
-    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(OstrelaDlgTest, TheHundredAndFirstFileIsRefusedOnceWithAMessage) {
@@ -358,29 +332,18 @@ TEST_F(OstrelaDlgTest, DropsAddFilesAndShortcutTargetsInDropOrderButNoFolders) {
     const QString b = Answering("b.mp4", "2000");
     const QString target = Answering("holiday.avi", "1000");
     ASSERT_TRUE(QFile::link(target, Path("link to video")));
-    const QString desktop = Path("holiday link.desktop");
-    ASSERT_TRUE(WriteFile(desktop, "[Desktop Entry]\nType=Link\nName=Holiday\nURL=" +
-                                       QUrl::fromLocalFile(target).toEncoded() + "\n"));
     ASSERT_TRUE(QDir(temp.path()).mkpath("videos.avi"));
-    Drop({b, Path("link to video"), Path("videos.avi"), b, desktop});
-    EXPECT_EQ(Row(), QStringList({" b.mp4", " holiday.avi", " b.mp4", " holiday.avi"}));
+    Drop({b, Path("link to video"), Path("videos.avi"), b});
+    EXPECT_EQ(Row(), QStringList({" b.mp4", " holiday.avi", " b.mp4"}));
     EXPECT_EQ(FixedText(taskTable[1].sourcePath), target);
-    EXPECT_EQ(FixedText(taskTable[3].sourcePath), target);
-    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(-1), 3);
+    EXPECT_EQ(dlg->taskList->GetNextSelectedItem(-1), 2);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
 // The other commands ---------------------------------------------------------------------
 
-TEST_F(OstrelaDlgTest, EachRadioRewritesTheOutputFormatOfEveryRowAndNewRowsFollow) {
+TEST_F(OstrelaDlgTest, NewRowsFollowTheRadioAndEnterBelongsToTheFocusedControl) {
     AddThree();
-    const std::pair<int, QString> radios[] = {
-        {IDC_TO_WAV, "WAV"}, {IDC_TO_AC3, "AC3"}, {IDC_TO_MP3, "MP3"}};
-    for (const auto& [id, name] : radios) {
-        QTest::mouseClick(Item<QRadioButton>(id), Qt::LeftButton);
-        for (int row = 0; row < 3; ++row)
-            EXPECT_EQ(dlg->taskList->GetItemText(row, 4), name) << "row " << row;
-    }
     // A fourth file added with Enter shows the chosen format.
     QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
     filesToAdd = {Answering("fourth.avi", "1000")};
@@ -397,7 +360,7 @@ TEST_F(OstrelaDlgTest, EachRadioRewritesTheOutputFormatOfEveryRowAndNewRowsFollo
     ASSERT_TRUE(WaitUntil([browse] { return browse->hasFocus(); }, 2000));
     edit->setText("/typed/by/hand");
     QTest::keyClick(browse, Qt::Key_Return);
-    EXPECT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(fileRequests, 1);
     EXPECT_EQ(folderRequests, 1);
     EXPECT_EQ(edit->text(), "/typed/by/hand");
     folderAnswer = 1;
@@ -436,7 +399,6 @@ TEST_F(OstrelaDlgTest, KeepOriginalShowsEachRowsContainerAndLeavesTheEncoderSett
 
     QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
     EXPECT_EQ(Row(0)[4], "WAV");
-    EXPECT_EQ(Row(4)[4], "WAV");
     for (QComboBox* list : {dlg->bitrateList, dlg->sampleRateList, dlg->channelList})
         EXPECT_TRUE(list->isEnabled());
     EXPECT_EQ(dlg->bitrateList->currentText(), "48");
@@ -476,7 +438,6 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
         {"-report:", home + "/-report:"},
         {"http://127.0.0.1:" + port + "/x", home + "/http:/127.0.0.1:" + port + "/x"},
         {"~/Music", home + "/Music"},
-        {"Music/", home + "/Music/"},
         {"Music", home + "/Music"},
         {"~", home},
     };
@@ -530,10 +491,9 @@ TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
         EXPECT_TRUE(dlg->OnCommand(id));
     Trigger(ID_TAMSEL_TRY);
     for (int id : {IDC_TASK_LIST, IDC_OUTPUT_PATH}) {
-        QWidget* control = Item(id);
-        control->setFocus();
-        ASSERT_TRUE(WaitUntil([control] { return control->hasFocus(); }, 2000)) << id;
-        QTest::keyClick(control, Qt::Key_F1);
+        Item(id)->setFocus();
+        ASSERT_TRUE(WaitUntil([&] { return Item(id)->hasFocus(); }, 2000)) << id;
+        QTest::keyClick(Item(id), Qt::Key_F1);
     }
     QTest::keyClicks(Item(IDC_OUTPUT_PATH), "abc");
     EXPECT_TRUE(GetDlgItemText(dlg, IDC_OUTPUT_PATH).endsWith("abc"));
@@ -550,28 +510,6 @@ TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// The About box starts afresh each time, its links unvisited.
-TEST_F(OstrelaDlgTest, AboutRunsAFreshModalAboutBoxEachTime) {
-    std::vector<bool> startedUnvisited;
-    QString labels;
-    for (int run = 0; run < 2; ++run) {
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<CAboutBox*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(box);
-            startedUnvisited.push_back(!box->firstLink->IsVisited() &&
-                                       !box->secondLink->IsVisited());
-            labels = box->firstLink->text() + "|" + box->secondLink->text();
-            QTest::mouseClick(box->secondLink, Qt::LeftButton, {}, QPoint(3, 3));
-            QTest::mouseClick(GetDlgItemAs<QPushButton>(box, IDC_OK), Qt::LeftButton);
-        });
-        Trigger(ID_SYSTEM_ABOUT);
-        ASSERT_TRUE(WaitUntil([&] { return int(startedUnvisited.size()) == run + 1; }, 5000));
-    }
-    EXPECT_EQ(startedUnvisited, std::vector<bool>({true, true}));
-    EXPECT_EQ(shell.requests.size(), 2u);
-    EXPECT_EQ(labels, "Brevik|Tamsel"); // the template's "Corvane" is replaced
-}
-
 TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) {
     for (int id : {IDC_BROWSE, IDC_OUTPUT_PATH, IDC_TASK_LIST, IDC_TO_WAV})
         PressAt(Item(id)->geometry().center());
@@ -580,7 +518,6 @@ TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) 
     // A label lets the press through to the window, and so does the group box.
     QLabel* label = Label("Output Path");
     ASSERT_TRUE(label);
-    EXPECT_EQ(dlg->childAt(label->geometry().center()), label);
     PressAt(label->geometry().center());
     EXPECT_EQ(moves.size(), 1u);
     const QRect box = dlg->findChild<QGroupBox*>()->geometry();
@@ -593,8 +530,6 @@ TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) 
     PressAt(onBox);
     ASSERT_EQ(moves.size(), 2u);
     EXPECT_EQ(moves[1], dlg->windowHandle());
-    QTest::mouseClick(dlg->windowHandle(), Qt::RightButton, {}, onBox);
-    EXPECT_EQ(moves.size(), 2u);
 
     // Without a system move the window follows the mouse.
     moveHandled = false;
