@@ -439,6 +439,7 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
         {"http://127.0.0.1:" + port + "/x", home + "/http:/127.0.0.1:" + port + "/x"},
         {"~/Music", home + "/Music"},
         {"Music", home + "/Music"},
+        {"Music/", home + "/Music/"}, // the separator typed stays
         {"~", home},
     };
     for (const auto& [typed, folder] : cases) {
