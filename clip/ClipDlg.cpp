@@ -6,6 +6,7 @@
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "res/Templates.h"
+#include "tasks/DisplayText.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -17,8 +18,10 @@ CClipDlg::CClipDlg(const ClipTask& task, QWidget* parent) : QDialog(parent), tas
     BuildDialog(this, choosesTrack ? ClipDialogWithTrackTemplate() : ClipDialogTemplate());
     rangeSlider = GetDlgItemAs<CRangeSlider>(this, IDC_RANGE_SLIDER);
     Q_ASSERT(rangeSlider);
-    if (choosesTrack)
+    if (choosesTrack) {
         trackList = GetDlgItemAs<QComboBox>(this, IDC_SOUND_TRACK);
+        connect(trackList, &QComboBox::activated, this, [this] { trackChosen = true; });
+    }
     if (auto* ok = GetDlgItemAs<QPushButton>(this, IDC_OK))
         connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     if (auto* cancel = GetDlgItemAs<QPushButton>(this, IDC_CANCEL))
@@ -61,7 +64,7 @@ bool CClipDlg::OnInitDialog() {
     if (trackList) {
         trackList->clear();
         for (int k = 0; k < task.tracks.tracks.size(); ++k)
-            trackList->addItem(DescribeSoundTrack(task.tracks.tracks[k], k));
+            trackList->addItem(DisplayText(DescribeSoundTrack(task.tracks.tracks[k], k)));
         trackList->setCurrentIndex(task.tracks.TrackToShow());
     }
     UpdateData(false);
@@ -99,8 +102,9 @@ void CClipDlg::OnOK() {
     task.record.clipStart = start;
     task.record.clipLength = clipEnd - start;
     task.record.clipSet = 1;
-    // The track the list shows is the one converted: OK makes it the task's.
-    if (trackList && trackList->currentIndex() >= 0)
+    // Only the user's own pick is a choice: an untouched list leaves the
+    // command line as it was.
+    if (trackList && trackChosen && trackList->currentIndex() >= 0)
         task.tracks.chosenTrack = trackList->currentIndex();
     UpdateData(true);
     QDialog::accept();

@@ -36,8 +36,8 @@ public:
     // its tracks in the list. Runs once, before the dialog is shown.
     bool OnInitDialog();
 
-    // The task; OK stores the clip (in order, clipSet 1) and, when the list
-    // is shown, the chosen track here.
+    // The task; OK stores the clip (in order, clipSet 1) and, when the user
+    // picked an item of the track list, that track here.
     ClipTask task;
     double clipEnd = 0; // the end OK stored, for the row's "End" column
 
@@ -51,6 +51,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    bool trackChosen = false; // the user picked an item of the track list
+
     // Moves the texts into the controls (false) or back into the members (true).
     void UpdateData(bool saveAndValidate);
     // Follows the slider: start, end and the length rounded half up.

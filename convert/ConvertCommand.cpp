@@ -44,16 +44,24 @@ bool ReadCount(const QString& text, int& value) {
     return ok;
 }
 
-// The output folder of --out: a shell has already expanded "~" in most
-// places, but not inside quotes or after "=", so "~" and "~/..." are taken
-// as the home folder here; anything else relative lies in the current folder.
-// The result is absolute, so the encoder never reads it as an option or an
-// address.
+// The path in `folder` when it is relative. Only a leading "/" makes a path
+// absolute: Qt would take ":x.avi" for one of its resources.
+QString AbsoluteIn(const QString& folder, const QString& path) {
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    return folder.endsWith(QLatin1Char('/')) ? folder + path : folder + QLatin1Char('/') + path;
+}
+
+// The output folder of --out, without the blanks around it: a shell has
+// already expanded "~" in most places, but not inside quotes or after "=", so
+// "~" and "~/..." are taken as the home folder here; anything else relative
+// lies in the current folder. The result is absolute, so the encoder never
+// reads it as an option or an address.
 QString ResolveShellFolder(const QString& typed, const QString& currentFolder) {
-    QString path = typed;
+    QString path = typed.trimmed();
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
         path = QDir::homePath() + path.mid(1);
-    return QDir::cleanPath(QDir(currentFolder).absoluteFilePath(path));
+    return QDir::cleanPath(AbsoluteIn(currentFolder, path));
 }
 
 } // namespace
@@ -169,7 +177,7 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
     for (const QString& file : parser.positionalArguments()) {
         if (file.isEmpty())
             return fail(QStringLiteral("an empty file name was given"));
-        o.files << QDir(currentFolder).absoluteFilePath(file);
+        o.files << AbsoluteIn(currentFolder, file);
     }
     if (o.files.isEmpty())
         return fail(QStringLiteral("no video file was given"));

@@ -52,7 +52,8 @@ QString ConvertUsageText(const ConvertOptions& defaults);
 QString ConvertVersionText();
 
 // Converts the files: one progress line a second and a summary on `out`,
-// each file that failed as "<path>: <reason>" on `err`. Runs an event loop
+// each file not converted as "<path>: <reason>" on `err` (after an interrupt
+// "stopped" or "not started"). Runs an event loop
 // until every file has ended; an interrupt or termination signal stops the
 // encoders as STOP does, so nothing unfinished is left. Returns 0 when every
 // file was converted, else 1.

@@ -192,6 +192,11 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     });
     loop.exec();
     progress.stop();
+    // Stopped, the files never started are not converted either.
+    for (int job = 0; job < engine.JobCount(); ++job)
+        if (engine.ResultOf(job) == JobResult::Pending)
+            failed(FixedText(engine.Snapshot().jobs[job].task.sourcePath),
+                   QStringLiteral("not started"));
     return summary(engine.SucceededCount());
 }
 

@@ -77,7 +77,9 @@ QString LocalFilePath(const QUrl& url) {
     if (!url.isLocalFile())
         return QString();
     const QString path = url.toLocalFile();
-    if (!QDir::isAbsolutePath(path) || path.contains(QChar(0)))
+    // Only a leading "/" makes a path absolute: "file::clip.avi" gives ":clip.avi",
+    // which Qt would take for one of its resources.
+    if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(0)))
         return QString();
     return path;
 }

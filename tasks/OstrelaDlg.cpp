@@ -16,6 +16,7 @@
 #include "res/Resource.h"
 #include "res/Templates.h"
 #include "res/WebPages.h"
+#include "tasks/DisplayText.h"
 #include "tasks/Ini.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/Settings.h"
@@ -81,20 +82,24 @@ const char kMediaFilter[] =
     "Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
     "*.3gp)|*.mp4;*.3gp|All Files (*.*)|*.*||";
 
-// The output folder for the text of the path box: "~" stands for the home
-// folder and any other relative path lies below it, so the encoder is always
-// given an absolute local path, never an option or an address. Empty when the
-// box holds nothing but blanks. A trailing "/" stays, so a folder typed (or
-// proposed) that way gives the same output paths and stored text as before.
+// The output folder for the text of the path box, without the blanks around
+// it: "~" stands for the home folder and any other relative path lies below
+// it, so the encoder is always given an absolute local path, never an option
+// or an address. Empty when the box holds nothing but blanks. A trailing "/" stays, so a folder
+// typed (or proposed) that way gives the same output paths and stored text as before.
 QString ResolveOutputFolder(QString typed) {
-    if (typed.trimmed().isEmpty())
+    typed = typed.trimmed();
+    if (typed.isEmpty())
         return QString();
     if (typed.startsWith(QLatin1Char('~'))) {
         typed.remove(0, 1);
         while (typed.startsWith(QLatin1Char('/')))
             typed.remove(0, 1);
     }
-    QString folder = QDir::cleanPath(QDir(QDir::homePath()).absoluteFilePath(typed));
+    // Only a leading "/" makes a path absolute: Qt would take ":x" for one
+    // of its resources.
+    QString folder = QDir::cleanPath(
+        typed.startsWith(QLatin1Char('/')) ? typed : QDir::homePath() + QLatin1Char('/') + typed);
     if (typed.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return folder;
@@ -269,7 +274,9 @@ bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack>
     SetFixedText(r.title, GetTitle(path));
     taskTracks[n] = TaskTracks{std::move(tracks), -1};
 
-    const int row = taskList->InsertItem(n, GetDisplayName(path), TaskImageVideoFile);
+    // A file name may carry direction marks; any name the table keeps shows whole.
+    const int row =
+        taskList->InsertItem(n, DisplayText(GetDisplayName(path), MAX_PATH), TaskImageVideoFile);
     taskList->SetItemText(row, 1, QStringLiteral("00:00:00"));
     taskList->SetItemText(row, 2, FormatTimeText(seconds));
     ShowTracks(row);
@@ -281,7 +288,7 @@ void COstrelaDlg::ShowTracks(int row) {
     taskList->SetItemText(row, 3,
                           SourceFormatText(FixedText(taskTable[row].sourcePath), taskTracks[row]));
     taskList->SetItemText(row, 4, GetTaskOutputExtension(row).toUpper());
-    taskList->SetItemToolTip(row, TracksToolTip(taskTracks[row]));
+    taskList->SetItemToolTip(row, DisplayToolTip(TracksToolTip(taskTracks[row])));
 }
 
 void COstrelaDlg::OnAddFiles() {
@@ -324,7 +331,7 @@ void COstrelaDlg::AddFile(QString path) {
         MessageBox(nullptr,
                    QStringLiteral("The path of the file %1 is too long. Ostrela accepts paths of "
                                   "at most %2 bytes.")
-                       .arg(path, QString::number(MAX_PATH - 1)),
+                       .arg(DisplayText(path, MAX_PATH), QString::number(MAX_PATH - 1)),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
@@ -333,7 +340,7 @@ void COstrelaDlg::AddFile(QString path) {
     CMediaInfoProbe probe; // its handle is deleted before the wait cursor ends
     MediaProbeResult media = probe.Probe(path);
     if (media.playTime.isEmpty()) {
-        MessageBox(nullptr, QStringLiteral("Fail to open the file ") + path,
+        MessageBox(nullptr, QStringLiteral("Fail to open the file ") + DisplayText(path, MAX_PATH),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
@@ -341,7 +348,8 @@ void COstrelaDlg::AddFile(QString path) {
     // Without the library nothing is known, and the file is taken as before.
     if (media.tracksKnown && media.tracks.isEmpty()) {
         MessageBox(nullptr,
-                   path + QStringLiteral(" has no sound track, so there is nothing to extract."),
+                   DisplayText(path, MAX_PATH) +
+                       QStringLiteral(" has no sound track, so there is nothing to extract."),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
@@ -536,7 +544,7 @@ void COstrelaDlg::OnConvert() {
     // Every row starts afresh and then shows what became of its task.
     for (int i = 0; i < taskList->GetItemCount(); ++i) {
         taskList->SetItemImage(i, TaskImageVideoFile);
-        taskList->SetItemToolTip(i, TracksToolTip(taskTracks[i]));
+        taskList->SetItemToolTip(i, DisplayToolTip(TracksToolTip(taskTracks[i])));
     }
     CStatusDlg dlg(std::move(snapshot), this);
     dlg.exec();
@@ -554,7 +562,7 @@ void COstrelaDlg::OnConvert() {
                 const QString tracks = TracksToolTip(taskTracks[i]);
                 if (!tracks.isEmpty())
                     tip += QLatin1Char('\n') + tracks;
-                taskList->SetItemToolTip(i, tip);
+                taskList->SetItemToolTip(i, DisplayToolTip(tip));
             }
             break;
         case JobResult::Stopped:

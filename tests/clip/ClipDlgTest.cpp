@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTime>
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <gtest/gtest.h>
@@ -58,6 +59,11 @@ protected:
     static QStringList Texts(const CClipDlg& dlg) {
         return {GetDlgItemText(&dlg, IDC_START_TEXT), GetDlgItemText(&dlg, IDC_END_TEXT),
                 GetDlgItemText(&dlg, IDC_LENGTH_TEXT)};
+    }
+
+    // A time as the design shows it: whole seconds, truncated, as hh:mm:ss.
+    static QString Hms(double seconds) {
+        return QTime(0, 0).addSecs(static_cast<int>(seconds)).toString("hh:mm:ss");
     }
 
     static std::pair<double, double> Selection(const CClipDlg& dlg) {
@@ -103,7 +109,7 @@ TEST_F(ClipDialogTest, MovingTheSpanRoundsTheLengthHalfUp) {
 
     const auto [s, e] = Selection(dlg);
     EXPECT_NEAR(e - s, 59.7, 1e-9);
-    EXPECT_EQ(Texts(dlg), QStringList({FormatTimeText(s), FormatTimeText(e), "00:01:00"}));
+    EXPECT_EQ(Texts(dlg), QStringList({Hms(s), Hms(e), "00:01:00"}));
 }
 
 TEST_F(ClipDialogTest, OkWithoutTouchingStoresTheCorrectedClip) {
@@ -154,7 +160,7 @@ TEST_F(ClipDialogTest, CrossedSelectionIsStoredInOrder) {
     ASSERT_LT(e, s); // the slider lets the ends cross
     EXPECT_DOUBLE_EQ(Task().clipStart, e);
     EXPECT_DOUBLE_EQ(Task().clipLength, s - e);
-    EXPECT_EQ(Cell(2), FormatTimeText(s));
+    EXPECT_EQ(Cell(2), Hms(s));
 }
 
 // Real videos probed by the real library: the two-track MKV (row 2) and the
@@ -200,14 +206,23 @@ TEST_F(ClipTrackTest, OneTrackShowsTheDialogAsDesignedSeveralAddATrackLine) {
     EXPECT_LT(two.trackList->geometry().bottom(), GetDlgItem(&two, IDC_OK)->y());
 }
 
-TEST_F(ClipTrackTest, OkStoresTheShownTrackCancelNothingAndItOpensOnTheChoice) {
+// Only the user's pick is a choice; OK after it stores it, Cancel nothing.
+TEST_F(ClipTrackTest, OkStoresAPickedTrackCancelNothingAndItOpensOnTheChoice) {
     main.taskList->SelectItem(2);
     const QString tracks =
         QString::fromUtf8("1: AAC Stereo English\n2: AC-3 5.1 German \u2013 Commentary");
     EXPECT_EQ(ToolTip(2), tracks);
+    const auto pickSecond = [](CClipDlg& dlg) {
+        dlg.trackList->setFocus();
+        QTest::keyClick(dlg.trackList, Qt::Key_Down);
+        ASSERT_EQ(dlg.trackList->currentIndex(), 1);
+    };
 
-    RunMovieClip([](CClipDlg& dlg) {
-        dlg.trackList->setCurrentIndex(1);
+    // The list untouched, OK stores the clip but no track.
+    RunMovieClip([](CClipDlg& dlg) { Click(dlg, IDC_OK); });
+    EXPECT_EQ(taskTable[2].clipSet, 1);
+    RunMovieClip([&](CClipDlg& dlg) {
+        pickSecond(dlg);
         Click(dlg, IDC_CANCEL);
     });
     EXPECT_EQ(taskTracks[2].chosenTrack, -1);
@@ -216,8 +231,8 @@ TEST_F(ClipTrackTest, OkStoresTheShownTrackCancelNothingAndItOpensOnTheChoice) {
     // With Keep Original the row's container follows the chosen track.
     main.OnCommand(IDC_KEEP_ORIGINAL);
     EXPECT_EQ(main.taskList->GetItemText(2, 4), "M4A");
-    RunMovieClip([](CClipDlg& dlg) {
-        dlg.trackList->setCurrentIndex(1);
+    RunMovieClip([&](CClipDlg& dlg) {
+        pickSecond(dlg);
         Click(dlg, IDC_OK);
     });
     EXPECT_EQ(taskTracks[2].chosenTrack, 1);
@@ -231,6 +246,7 @@ TEST_F(ClipTrackTest, OkStoresTheShownTrackCancelNothingAndItOpensOnTheChoice) {
         Click(dlg, IDC_OK);
     });
     EXPECT_EQ(shown, 1);
+    EXPECT_EQ(taskTracks[2].chosenTrack, 1);
 }
 
 // The main window's Movie Clip command, from the button and from the menu.
@@ -242,13 +258,13 @@ TEST_F(ClipDialogTest, MovieClipCommandRunsTheDialogOnTheSelectedRowOrAsksForOne
         EXPECT_EQ(boxes.boxes.size(), 1u); // its text is checked with Delete
 
         main.taskList->SelectItem(0);
-        const double start = command == IDC_MOVIE_CLIP ? 30 : 45;
+        const bool fresh = command == IDC_MOVIE_CLIP;
+        const double start = fresh ? 30 : 45;
         RunMovieClip(
-            [start, command](CClipDlg& dlg) {
+            [start, fresh](CClipDlg& dlg) {
                 EXPECT_EQ(GetDlgItemText(&dlg, IDC_TITLE_LINE),
                           "Movie Title: first take.avi       Duration:  00:05:00");
                 // A fresh task opens on the whole file, the next time on its clip.
-                const bool fresh = command == IDC_MOVIE_CLIP;
                 EXPECT_EQ(Selection(dlg), std::make_pair(fresh ? 0.0 : 30.0, fresh ? 300.0 : 90.0));
                 EXPECT_EQ(Texts(dlg), fresh ? QStringList({"00:00:00", "00:05:00", "00:05:00"})
                                             : QStringList({"00:00:30", "00:01:30", "00:01:00"}));
@@ -257,7 +273,7 @@ TEST_F(ClipDialogTest, MovieClipCommandRunsTheDialogOnTheSelectedRowOrAsksForOne
             },
             command);
         EXPECT_EQ(taskTable[0].clipLength, 60.0);
-        EXPECT_EQ(main.taskList->GetItemText(0, 1), FormatTimeText(start));
+        EXPECT_EQ(main.taskList->GetItemText(0, 1), fresh ? "00:00:30" : "00:00:45");
     }
 }
 

@@ -104,6 +104,9 @@ TEST_F(ConvertCommandTest, PathsBecomeAbsoluteBelowTheCurrentFolderOrHome) {
         {{"--out", "http://host/x", "file:a.avi"},
          "/home/u/work/http:/host/x",
          "/home/u/work/file:a.avi"},
+        // Only a leading "/" makes a path absolute; blanks around --out go.
+        {{"--out", ":gm", ":x.avi"}, "/home/u/work/:gm", "/home/u/work/:x.avi"},
+        {{"--out", " /srv/x\t", "v.avi"}, "/srv/x", "/home/u/work/v.avi"},
     };
     for (const Case& c : cases) {
         const auto parsed = Parse(c.arguments);
@@ -130,6 +133,8 @@ TEST_F(ConvertCommandTest, UsageErrorsNameWhatIsWrong) {
         {{"--channels", "6", "--out", "o", "v.avi"}, "--channels must be 1"},
         {{"--jobs", "0", "--out", "o", "v.avi"}, "--jobs must be a number from 1 to 64"},
         {{"--jobs", "+2", "--out", "o", "v.avi"}, "--jobs must be"},
+        {{"--jobs", "65", "--out", "o", "v.avi"}, "--jobs must be"},
+        {{"--out", "  ", "v.avi"}, "--out FOLDER is needed"},
         {{"--track", "0", "--out", "o", "v.avi"}, "--track must be"},
         {{"--format", "ac3", "--rate", "22050", "--out", "o", "v.avi"},
          "AC3 does not support a sample rate of 22050 Hz"},

@@ -61,6 +61,7 @@ TEST_F(ShortcutTest, DesktopLinksToLocalFilesResolveAndEverythingElseToNothing) 
         Desktop("app.desktop", "Type=Application\nURL=" + url),
         Desktop("relative.desktop", "Type=Link\nURL=clip.avi"),
         Desktop("relative url.desktop", "Type=Link\nURL=file:clip%20one.avi"),
+        Desktop("colon url.desktop", "Type=Link\nURL=file::clip.avi"),
         Desktop("nul.desktop", "Type=Link\nURL=" + url + "%00.txt"),
         Desktop("second type.desktop", "Type=Application\nType=Link\nURL=" + url),
         Desktop("link.txt", "Type=Link\nURL=" + url),

@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -293,6 +294,72 @@ TEST_F(OstrelaDlgTest, AVideoWithoutSoundIsRefusedWithAMessageAndOthersKeepTheir
     EXPECT_EQ(Row(), QStringList({" two tracks.mkv", " mp3.avi"}));
     ASSERT_EQ(taskTracks[0].tracks.size(), 2);
     EXPECT_EQ(taskTracks[0].tracks[1].title, "Commentary");
+
+    // Without the library nothing is known, and the file is taken.
+    SetMediaInfoLibraryName(Path("missing/libmediainfo.so.0"));
+    dlg->AddFile(media.silentMp4);
+    EXPECT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(Row(), QStringList({" two tracks.mkv", " mp3.avi", " no sound.mp4"}));
+}
+
+// What a tooltip shows for `tip`, read as the tooltip reads it (as markup
+// when Qt guesses markup), and every resource that reading would load.
+struct ShownToolTip {
+    QStringList lines;
+    QStringList loaded;
+};
+ShownToolTip ShowToolTip(const QString& tip) {
+    class Document : public QTextDocument {
+    public:
+        QStringList loaded;
+
+    protected:
+        QVariant loadResource(int, const QUrl& name) override {
+            loaded << name.toString();
+            return {};
+        }
+    };
+    if (!Qt::mightBeRichText(tip))
+        return {tip.split('\n'), {}};
+    Document doc;
+    doc.setHtml(tip);
+    doc.setTextWidth(4000);
+    doc.size(); // laid out, as the tooltip is
+    return {doc.toPlainText().split('\n'), doc.loaded};
+}
+
+// A downloaded video's tags and name are shown as they are, never read as
+// markup, without direction marks, and cut to a bounded size.
+TEST_F(OstrelaDlgTest, TextFromTheFileIsShownPlainAndBounded) {
+    const QString markup = "<img src=\"/dev/zero\"><a href=\"x\">&amp;</a>";
+    const QString huge(10000, 'w');
+    std::vector<testing_support::TestSoundTrack> tracks;
+    for (const QString& title : {markup, huge, QString::fromUtf8("a\u202Eb\u2066c")})
+        tracks.push_back({"aac", 2, 44100, QString(), title});
+    const QString video = Path(QString::fromUtf8("&lt;i&gt; \u202Evia.mkv"));
+    QString error;
+    ASSERT_TRUE(testing_support::MakeVideo(video, 1.0, tracks, &error)) << error.toStdString();
+    SetMediaInfoLibraryName(realLibrary);
+    dlg->AddFile(video);
+    ASSERT_EQ(Row(), QStringList{" &lt;i&gt; via.mkv"});
+
+    // Alone, and below the reason of a failed task.
+    const auto check = [&](const QStringList& lines, const QStringList& loaded) {
+        EXPECT_TRUE(loaded.isEmpty()) << loaded.join(' ').toStdString();
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_EQ(lines[0], QString::fromUtf8("1: AAC Stereo \u2013 ") + markup);
+        EXPECT_TRUE(lines[1].startsWith(QString::fromUtf8("2: AAC Stereo \u2013 www")));
+        EXPECT_LE(lines[1].size(), 200);
+        EXPECT_EQ(lines[2], QString::fromUtf8("3: AAC Stereo \u2013 abc"));
+    };
+    ShownToolTip tip = ShowToolTip(dlg->taskList->GetItemToolTip(0));
+    check(tip.lines, tip.loaded);
+    Item<QLineEdit>(IDC_OUTPUT_PATH)->setText(Path("out"));
+    dlg->OnCommand(IDC_CONVERT); // no encoder beside the program
+    tip = ShowToolTip(dlg->taskList->GetItemToolTip(0));
+    ASSERT_FALSE(tip.lines.isEmpty());
+    EXPECT_TRUE(tip.lines.takeFirst().startsWith("Could not be converted: "));
+    check(tip.lines, tip.loaded);
 }
 
 TEST_F(OstrelaDlgTest, DvdFilesAndOverlongPathsAreRefusedBeforeAnyProbe) {
@@ -305,7 +372,10 @@ TEST_F(OstrelaDlgTest, DvdFilesAndOverlongPathsAreRefusedBeforeAnyProbe) {
         EXPECT_EQ(boxes.boxes[i].text, "You're trying to open a DVD (*.vob/*.ifo) file. Ostrela "
                                        "doesn't support DVD format.  You need Tamsel to do this.");
     EXPECT_EQ(boxes.boxes[0].owner, nullptr);
-    EXPECT_TRUE(boxes.boxes[3].text.contains(longPath));
+    // Its start and its file name, cut between them to fit a screen.
+    EXPECT_TRUE(boxes.boxes[3].text.contains("file /videos/%2/ddd"))
+        << boxes.boxes[3].text.toStdString();
+    EXPECT_TRUE(boxes.boxes[3].text.contains("nnn.avi is too long"));
     EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
     EXPECT_EQ(FakeTrace(), "");
 }
@@ -441,6 +511,9 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
         {"Music", home + "/Music"},
         {"Music/", home + "/Music/"}, // the separator typed stays
         {"~", home},
+        // Only a leading "/" makes a path absolute; blanks around it go.
+        {":gm", home + "/:gm"},
+        {" " + Path("typed") + "\t", Path("typed")},
     };
     for (const auto& [typed, folder] : cases) {
         SCOPED_TRACE(typed.toStdString());
