@@ -12,6 +12,7 @@
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "res/Templates.h"
+#include "tasks/DisplayText.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
@@ -189,7 +190,9 @@ void CStatusDlg::Finish() {
                                             "These files could not be converted:\n%4")
                                  .arg(QString::number(succeeded), QString::number(taskCount),
                                       folder, failures.join('\n'));
-        MessageBox(this, text, QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
+        // Paths and the encoder's words, bounded to fit a screen.
+        MessageBox(this, DisplayText(text, 2 * MAX_PATH), QStringLiteral("WARNING"),
+                   MB_ICONEXCLAMATION | MB_OK);
         openFolder = succeeded > 0;
     }
     if (openFolder)
