@@ -19,13 +19,14 @@
 
 namespace {
 // Turns what the user typed into an absolute path: "~" means the home folder,
-// a relative name lies below the highlighted folder.
+// a relative name lies below the highlighted folder. Only a leading "/" makes
+// a path absolute: Qt would take ":x" for one of its resources.
 QString ResolveTyped(const QString& typed, const QString& base) {
     QString path = typed;
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
         path = QDir::homePath() + path.mid(1);
-    else if (QDir::isRelativePath(path))
-        path = QDir(base.isEmpty() ? QStringLiteral("/") : base).filePath(path);
+    else if (!path.startsWith(QLatin1Char('/')))
+        path = (base.isEmpty() ? QString() : base) + QLatin1Char('/') + path;
     return QDir::cleanPath(path);
 }
 } // namespace

@@ -84,8 +84,10 @@ TEST_F(FolderDialogTest, OpensOnTheInitialFolderAndTheStatusLineFollowsTheSelect
 }
 
 TEST_F(FolderDialogTest, TypedFolderIsChosenAbsoluteOrBelowTheHighlightedOne) {
-    for (const auto& [typed, chosen] : {std::pair{Path("gamma"), Path("gamma")},
-                                        std::pair{QString("beta"), Path("alpha/beta")}}) {
+    ASSERT_TRUE(QDir().mkpath(Path("alpha/:gm")));
+    for (const auto& [typed, chosen] :
+         {std::pair{Path("gamma"), Path("gamma")}, std::pair{QString("beta"), Path("alpha/beta")},
+          std::pair{QString(":gm"), Path("alpha/:gm")}}) {
         CFolderDialog dialog("Pick one", Path("alpha"), nullptr, 0x51);
         EXPECT_EQ(Run(dialog, [&](CFolderBrowseWindow* w) { TypeAndConfirm(w, typed); }), 1);
         EXPECT_EQ(dialog.GetFolderPath(), chosen);
