@@ -16,7 +16,8 @@ QString BesideProgram() {
 
 QString UserSettingsFile() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
+    // A relative value is ignored; Qt would take ":x" for an absolute resource path.
+    if (!base.startsWith(QLatin1Char('/')))
         base = QDir::homePath() + QLatin1String("/.config");
     return QDir::cleanPath(base + '/' + QLatin1String(kUserSettingsFolder) + '/' +
                            QLatin1String(kSettingsFileName));

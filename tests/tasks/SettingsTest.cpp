@@ -163,7 +163,7 @@ TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileFollowsXdgConfigHome) {
     EXPECT_EQ(UserSettingsFile(), UserIni());
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", config.path().toUtf8());
-    for (const char* unusable : {"", "relative/config"}) {
+    for (const char* unusable : {"", "relative/config", ":config"}) {
         qputenv("XDG_CONFIG_HOME", unusable);
         EXPECT_EQ(UserSettingsFile(), config.path() + "/.config/Ostrela/option.ini") << unusable;
     }
