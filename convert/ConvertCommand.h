@@ -53,10 +53,9 @@ QString ConvertVersionText();
 
 // Converts the files: one progress line a second and a summary on `out`,
 // each file not converted as "<path>: <reason>" on `err` (after an interrupt
-// "stopped" or "not started"). Runs an event loop
-// until every file has ended; an interrupt or termination signal stops the
-// encoders as STOP does, so nothing unfinished is left. Returns 0 when every
-// file was converted, else 1.
+// "stopped" or "not started"). Runs an event loop until every file has ended;
+// an interrupt or termination signal stops the encoders as STOP does, so
+// nothing unfinished is left. Returns 0 when every file was converted, else 1.
 int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStream& err);
 
 // The whole program: parses, answers --help and --version on `out`, a usage

@@ -26,7 +26,7 @@ QString ResolveTyped(const QString& typed, const QString& base) {
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
         path = QDir::homePath() + path.mid(1);
     else if (!path.startsWith(QLatin1Char('/')))
-        path = (base.isEmpty() ? QString() : base) + QLatin1Char('/') + path;
+        path = base + QLatin1Char('/') + path;
     return QDir::cleanPath(path);
 }
 } // namespace

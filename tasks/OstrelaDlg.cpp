@@ -85,8 +85,9 @@ const char kMediaFilter[] =
 // The output folder for the text of the path box, without the blanks around
 // it: "~" stands for the home folder and any other relative path lies below
 // it, so the encoder is always given an absolute local path, never an option
-// or an address. Empty when the box holds nothing but blanks. A trailing "/" stays, so a folder
-// typed (or proposed) that way gives the same output paths and stored text as before.
+// or an address. Empty when the box holds nothing but blanks. A trailing "/"
+// stays, so a folder typed (or proposed) that way gives the same output paths
+// and stored text as before.
 QString ResolveOutputFolder(QString typed) {
     typed = typed.trimmed();
     if (typed.isEmpty())
