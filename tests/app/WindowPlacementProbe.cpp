@@ -2,6 +2,8 @@
 // DISPLAY (the xcb platform) and prints, one line each, where the window really
 // stands and where its pop-ups open next to where they belong:
 //   <what> <x> <y> <expected x> <expected y>
+// then whether the window manager allows minimising, the skin's Minimise
+// button iconified the window, and it was restored: "minimised 1 1 1".
 // The program folder is the first argument. WindowPlacementTest reads the lines.
 
 #include "app/Ostrela.h"
@@ -10,6 +12,7 @@
 #include "tasks/OstrelaDlg.h"
 #include "ui/FolderDlg.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
@@ -18,6 +21,8 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <xcb/xcb.h>
 
 namespace {
@@ -36,6 +41,51 @@ QPoint RealPosition(QWidget* window) {
     const QPoint p(reply->dst_x, reply->dst_y);
     free(reply);
     return p;
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+    auto* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return atom;
+}
+
+// A 32-bit list property of the window as the X server holds it.
+QList<uint32_t> Property(QWidget* window, const char* name) {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    QList<uint32_t> values;
+    if (!x11)
+        return values;
+    xcb_connection_t* c = x11->connection();
+    auto* reply = xcb_get_property_reply(
+        c,
+        xcb_get_property(c, 0, xcb_window_t(window->winId()), Atom(c, name), XCB_ATOM_ANY, 0, 64),
+        nullptr);
+    if (reply && reply->format == 32) {
+        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
+            values << data[i];
+    }
+    free(reply);
+    return values;
+}
+
+bool Has(QWidget* window, const char* property, const char* atom) {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 && Property(window, property).contains(Atom(x11->connection(), atom));
+}
+
+// Iconic as the window manager sees it: WM_STATE IconicState, or hidden.
+bool Iconic(QWidget* window) {
+    return Property(window, "WM_STATE").value(0) == 3 ||
+           Has(window, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN");
+}
+
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 100 && !condition(); ++i)
+        QTest::qWait(50);
+    return condition();
 }
 
 void Print(const char* what, const QPoint& at, const QPoint& expected) {
@@ -102,6 +152,16 @@ void Probe(COstrelaDlg* dlg) {
         }
     CFolderDialog::SetOnShow({});
     Print("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2));
+
+    // The skin's Minimise button iconifies the window, and it comes back.
+    const bool allowed = Has(dlg, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_MINIMIZE");
+    if (auto* minimise = dlg->findChild<QAbstractButton*>(QStringLiteral("skinMinimizeButton")))
+        minimise->click();
+    const bool iconic = WaitFor([dlg] { return Iconic(dlg); });
+    dlg->showNormal();
+    const bool restored = WaitFor([dlg] { return !Iconic(dlg) && dlg->isVisible(); });
+    std::printf("minimised %d %d %d\n", allowed, iconic, restored);
+    std::fflush(stdout);
 }
 
 } // namespace

@@ -3,8 +3,12 @@
 
 #include "TestSupport.h"
 #include "platform/FileDialog.h"
+#include "res/Resource.h"
+#include "tasks/OstrelaDlg.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QFileDialog>
 #include <gtest/gtest.h>
 
@@ -38,4 +42,34 @@ TEST(FileDialog, EachTypeShowsItsTextOnceAndFiltersByItsPatterns) {
               QStringList({"All supported media files (*.avi *.mpg *.dat *.dat)",
                            "AVI files (*.avi) (*.avi)", "MPEG files (*.mpeg; *.mpg) (*.mpg *.mpeg)",
                            "All Files (*.*) (*.*)"}));
+}
+
+// Add Files offers every container the encoder reads, in "All supported media
+// files" and as a type of their own; the designed types stay as they were.
+TEST(FileDialog, AddFilesOffersEveryVideoContainer) {
+    QTemporaryDir folder;
+    testing_support::ProgramFolderOverride program(folder.path());
+    COstrelaDlg dlg;
+    FileDialogRequest seen;
+    {
+        testing_support::SeamGuard seam(&SetFileDialogResponder,
+                                        [&](const FileDialogRequest& request) {
+                                            seen = request;
+                                            return QStringList();
+                                        });
+        dlg.OnCommand(IDC_ADD_FILES);
+    }
+    ASSERT_EQ(seen.nameFilters.size(), 10);
+    EXPECT_EQ(seen.nameFilters.mid(1, 7),
+              QStringList({"AVI files (*.avi)", "MPEG files (*.mpeg; *.mpg)", "VCD files (*.dat)",
+                           "Windows Media Files(*.asf; *.wmv)", "QuickTime Files(*.mov;*.qt)",
+                           "Flash Files(*.flv)", "MP4 / 3GP Files(*.mp4; *.3gp)"}));
+    EXPECT_EQ(seen.nameFilters.last(), "All Files (*.*)");
+    for (const char* name : {"a.mkv", "a.webm", "a.m4v", "a.MOV", "a.ts", "a.m2ts", "a.mts",
+                             "a.flv", "a.ogv", "a.3gp"}) {
+        EXPECT_TRUE(QDir::match(seen.patterns[0], name)) << name;
+        EXPECT_TRUE(QDir::match(seen.patterns[8], name)) << name;
+    }
+    for (const char* name : {"a.avi", "a.mpeg", "a.wmv", "a.dat", "a.qt", "a.mp4"})
+        EXPECT_TRUE(QDir::match(seen.patterns[0], name)) << name;
 }
