@@ -3,7 +3,8 @@
 // stands and where its pop-ups open next to where they belong:
 //   <what> <x> <y> <expected x> <expected y>
 // then whether the window manager allows minimising, the skin's Minimise
-// button iconified the window, and it was restored: "minimised 1 1 1".
+// button iconified the window, and the task bar's click restored it:
+// "minimised 1 1 1".
 // The program folder is the first argument. WindowPlacementTest reads the lines.
 
 #include "app/Ostrela.h"
@@ -82,6 +83,26 @@ bool Iconic(QWidget* window) {
            Has(window, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN");
 }
 
+// What a task bar sends when the user clicks the window's entry.
+void ActivateAsTaskBar(QWidget* window) {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return;
+    xcb_connection_t* c = x11->connection();
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window->winId());
+    event.type = Atom(c, "_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2; // from a pager or task bar
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+}
+
 bool WaitFor(const std::function<bool()>& condition) {
     for (int i = 0; i < 100 && !condition(); ++i)
         QTest::qWait(50);
@@ -158,7 +179,7 @@ void Probe(COstrelaDlg* dlg) {
     if (auto* minimise = dlg->findChild<QAbstractButton*>(QStringLiteral("skinMinimizeButton")))
         minimise->click();
     const bool iconic = WaitFor([dlg] { return Iconic(dlg); });
-    dlg->showNormal();
+    ActivateAsTaskBar(dlg);
     const bool restored = WaitFor([dlg] { return !Iconic(dlg) && dlg->isVisible(); });
     std::printf("minimised %d %d %d\n", allowed, iconic, restored);
     std::fflush(stdout);
