@@ -33,14 +33,15 @@ TEST_F(DispatchDriverTest, FailedCreationLeavesAnEmptyDriverAndNothingLoaded) {
     ASSERT_TRUE(RegisterComponentClass("Missing.Library", folder + "gone.dll"));
     ASSERT_TRUE(RegisterComponentClass("No.Factory", noFactory));
     ASSERT_TRUE(RegisterComponentClass("Refused.Class", component));
-    ASSERT_TRUE(RegisterComponentClass("Other.Folder", OSTRELA_TEST_SKIN_COMPONENT));
     for (const char* className :
-         {"Not.Registered", "Missing.Library", "No.Factory", "Refused.Class", "Other.Folder"}) {
+         {"Not.Registered", "Missing.Library", "No.Factory", "Refused.Class"}) {
         COleDispatchDriver driver;
         EXPECT_FALSE(driver.CreateDispatch(className)) << className;
         EXPECT_EQ(driver.InvokeHelper(17, {0}), OSTRELA_E_POINTER) << className;
         driver.ReleaseDispatch();
     }
+    ASSERT_TRUE(RegisterComponentClass(kSkinClass, OSTRELA_TEST_SKIN_COMPONENT));
+    EXPECT_FALSE(COleDispatchDriver().CreateDispatch(kSkinClass)) << "another copy's component";
     EXPECT_FALSE(IsLoaded(noFactory));
     EXPECT_FALSE(IsLoaded(component));
     EXPECT_FALSE(IsLoaded(OSTRELA_TEST_SKIN_COMPONENT));
