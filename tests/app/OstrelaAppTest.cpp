@@ -60,39 +60,25 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// Without the skin the window has the desktop's frame and title. Files named
-// at start become tasks as Add Files makes them: the same refusals and
-// messages, in order; a start without any adds nothing.
-TEST_F(AppTest, WithoutTheSkinTheWindowIsFramedAndStartFilesAreAdded) {
+// Files named at start become tasks as Add Files makes them: the same
+// refusals and messages, in order.
+TEST_F(AppTest, FilesNamedAtStartAreAddedAsAddFilesAddsThem) {
     const QString video = dir.filePath("clip one.mp4");
     QString error;
     ASSERT_TRUE(testing_support::MakeMedia(video, 2, &error)) << error.toStdString();
     const QString missing = dir.filePath("missing.avi");
-    for (const QStringList& files :
-         {QStringList{}, QStringList{dir.filePath("a.VOB"), missing, video}}) {
-        theApp.startFiles = files;
-        boxes.boxes.clear();
-        QStringList rows;
-        Qt::WindowFlags flags;
-        Run([&](COstrelaDlg* dlg) {
-            flags = dlg->windowFlags();
-            for (int i = 0; i < dlg->taskList->GetItemCount(); ++i)
-                rows << dlg->taskList->GetItemText(i, 0) + dlg->taskList->GetItemText(i, 2);
-        });
-        theApp.ExitInstance();
-        EXPECT_FALSE(flags & Qt::FramelessWindowHint);
-        EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-        if (files.isEmpty()) {
-            EXPECT_TRUE(rows.isEmpty());
-            EXPECT_TRUE(boxes.boxes.empty());
-            continue;
-        }
-        EXPECT_EQ(rows, QStringList{" clip one.mp400:00:02"});
-        ASSERT_EQ(boxes.boxes.size(), 2u);
-        EXPECT_TRUE(boxes.boxes[0].text.startsWith("You're trying to open a DVD"));
-        EXPECT_EQ(boxes.boxes[1].text, "Fail to open the file " + missing);
-    }
+    theApp.startFiles = {dir.filePath("a.VOB"), missing, video};
+    QStringList rows;
+    Run([&](COstrelaDlg* dlg) {
+        for (int i = 0; i < dlg->taskList->GetItemCount(); ++i)
+            rows << dlg->taskList->GetItemText(i, 0) + dlg->taskList->GetItemText(i, 2);
+    });
+    theApp.ExitInstance();
     theApp.startFiles.clear();
+    EXPECT_EQ(rows, QStringList{" clip one.mp400:00:02"});
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith("You're trying to open a DVD"));
+    EXPECT_EQ(boxes.boxes[1].text, "Fail to open the file " + missing);
 }
 
 TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
