@@ -44,63 +44,46 @@ QPoint RealPosition(QWidget* window) {
     return p;
 }
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    auto* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
+// The X connection: the probe runs on the xcb platform.
+xcb_connection_t* X() {
+    return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+xcb_atom_t Atom(const char* name) {
+    auto* r =
+        xcb_intern_atom_reply(X(), xcb_intern_atom(X(), 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(r);
     return atom;
 }
 
-// A 32-bit list property of the window as the X server holds it.
+// A property of 32-bit values of the window, as the X server holds it.
 QList<uint32_t> Property(QWidget* window, const char* name) {
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    QList<uint32_t> values;
-    if (!x11)
-        return values;
-    xcb_connection_t* c = x11->connection();
-    auto* reply = xcb_get_property_reply(
-        c,
-        xcb_get_property(c, 0, xcb_window_t(window->winId()), Atom(c, name), XCB_ATOM_ANY, 0, 64),
+    auto* r = xcb_get_property_reply(
+        X(),
+        xcb_get_property(X(), 0, xcb_window_t(window->winId()), Atom(name), XCB_ATOM_ANY, 0, 64),
         nullptr);
-    if (reply && reply->format == 32) {
-        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
-        for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-            values << data[i];
-    }
-    free(reply);
+    QList<uint32_t> values;
+    const auto* data = r ? static_cast<const uint32_t*>(xcb_get_property_value(r)) : nullptr;
+    for (int i = 0; r && r->format == 32 && i < xcb_get_property_value_length(r) / 4; ++i)
+        values << data[i];
+    free(r);
     return values;
-}
-
-bool Has(QWidget* window, const char* property, const char* atom) {
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 && Property(window, property).contains(Atom(x11->connection(), atom));
-}
-
-// Iconic as the window manager sees it: WM_STATE IconicState, or hidden.
-bool Iconic(QWidget* window) {
-    return Property(window, "WM_STATE").value(0) == 3 ||
-           Has(window, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN");
 }
 
 // What a task bar sends when the user clicks the window's entry.
 void ActivateAsTaskBar(QWidget* window) {
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
-        return;
-    xcb_connection_t* c = x11->connection();
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = xcb_window_t(window->winId());
-    event.type = Atom(c, "_NET_ACTIVE_WINDOW");
+    event.type = Atom("_NET_ACTIVE_WINDOW");
     event.data.data32[0] = 2; // from a pager or task bar
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_send_event(c, 0, root,
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(X())).data->root;
+    xcb_send_event(X(), 0, root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
-    xcb_flush(c);
+    xcb_flush(X());
 }
 
 bool WaitFor(const std::function<bool()>& condition) {
@@ -174,14 +157,17 @@ void Probe(COstrelaDlg* dlg) {
     CFolderDialog::SetOnShow({});
     Print("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2));
 
-    // The skin's Minimise button iconifies the window, and it comes back.
-    const bool allowed = Has(dlg, "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_ACTION_MINIMIZE");
+    // The skin's Minimise button iconifies the window (WM_STATE IconicState),
+    // and the task bar brings it back.
+    const bool allowed =
+        Property(dlg, "_NET_WM_ALLOWED_ACTIONS").contains(Atom("_NET_WM_ACTION_MINIMIZE"));
+    const auto iconic = [dlg] { return Property(dlg, "WM_STATE").value(0) == 3; };
     if (auto* minimise = dlg->findChild<QAbstractButton*>(QStringLiteral("skinMinimizeButton")))
         minimise->click();
-    const bool iconic = WaitFor([dlg] { return Iconic(dlg); });
+    const bool minimised = WaitFor(iconic);
     ActivateAsTaskBar(dlg);
-    const bool restored = WaitFor([dlg] { return !Iconic(dlg) && dlg->isVisible(); });
-    std::printf("minimised %d %d %d\n", allowed, iconic, restored);
+    const bool restored = WaitFor([&] { return !iconic() && dlg->isVisible(); });
+    std::printf("minimised %d %d %d\n", allowed, minimised, restored);
     std::fflush(stdout);
 }
 

@@ -6,7 +6,6 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QPoint>
 #include <QProcess>
@@ -24,24 +23,18 @@ public:
         const QString xvfb = QStandardPaths::findExecutable("Xvfb");
         if (xvfb.isEmpty())
             return false;
-        for (int n = 140; n < 200; ++n) {
-            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
-                QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            server.start(
-                xvfb, {QString(":%1").arg(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-            if (!server.waitForStarted())
-                return false;
-            // A display taken meanwhile ends the server at once; try the next.
-            for (int i = 0; i < 100 && !server.waitForFinished(50); ++i)
-                if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))) {
-                    display = QString(":%1").arg(n);
-                    return true;
-                }
-            server.kill();
-            server.waitForFinished();
+        // The server takes the first free display itself and names it on
+        // standard output, so tests running at once never share one.
+        server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (!server.waitForStarted())
+            return false;
+        while (!server.canReadLine() && server.waitForReadyRead(10000)) {
         }
-        return false;
+        const QByteArray number = server.readLine().trimmed();
+        if (number.isEmpty())
+            return false;
+        display = ":" + QString::fromLatin1(number);
+        return true;
     }
     ~XServer() {
         server.kill();
@@ -86,7 +79,12 @@ TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
         if (!managed)
             QThread::msleep(100);
     }
-    ASSERT_TRUE(managed) << GetParam() << " did not take the screen";
+    if (!managed) {
+        manager.kill();
+        manager.waitForFinished();
+        FAIL() << GetParam()
+               << " did not take the screen: " << manager.readAllStandardError().toStdString();
+    }
     QThread::msleep(300); // and has set up the rest of its state
 
     QTemporaryDir config;
