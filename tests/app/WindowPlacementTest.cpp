@@ -72,20 +72,13 @@ TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
     QProcess xprop;
     xprop.setProcessEnvironment(env);
     bool managed = false;
-    for (int i = 0; i < 150 && !managed; ++i) {
+    for (int i = 0; i < 150 && !managed; ++i, QThread::msleep(100)) {
         xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
         xprop.waitForFinished();
         managed = xprop.readAllStandardOutput().contains("window id");
-        if (!managed)
-            QThread::msleep(100);
     }
-    if (!managed) {
-        manager.kill();
-        manager.waitForFinished();
-        FAIL() << GetParam()
-               << " did not take the screen: " << manager.readAllStandardError().toStdString();
-    }
-    QThread::msleep(300); // and has set up the rest of its state
+    ASSERT_TRUE(managed) << GetParam() << " did not take the screen";
+    QThread::msleep(200); // and has set up the rest of its state
 
     QTemporaryDir config;
     env.insert("XDG_CONFIG_HOME", config.path());
