@@ -29,7 +29,7 @@ packages=(
   dpkg-dev lintian appstream                  # builds the package (dpkg-shlibdeps) and checks it
   dbus-daemon                                 # a private session bus for the notification test
   fonts-dejavu-core                           # a font for the windows
-  xvfb openbox metacity x11-utils             # the skinned window under real window managers
+  xvfb openbox metacity mutter x11-utils      # the skinned window under real window managers
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "platform/DispatchInterface.h"
 #include "tasks/OstrelaDlg.h"
 
+#include <QEventLoop>
 #include <QLibrary>
 
 COstrelaApp theApp;
@@ -28,7 +29,14 @@ bool COstrelaApp::InitInstance() {
     {
         COstrelaDlg dlg;
         m_pMainWnd = &dlg;
-        dlg.exec();
+        // Shown as an ordinary window with a loop of its own rather than by
+        // exec(): window managers refuse to minimise a modal dialog.
+        QEventLoop loop;
+        QObject::connect(&dlg, &QDialog::finished, &loop, &QEventLoop::quit);
+        dlg.show();
+        dlg.AddFiles(startFiles);
+        if (dlg.isVisible())
+            loop.exec(QEventLoop::DialogExec);
         // Cleared before the window goes, so nothing reaches a half-destroyed one.
         m_pMainWnd = nullptr;
     }

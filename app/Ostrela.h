@@ -7,6 +7,7 @@
 #include "app/SkinCrafter.h"
 
 #include <QString>
+#include <QStringList>
 
 class COstrelaDlg;
 
@@ -27,6 +28,10 @@ public:
     // Loads the library, runs its "DllRegisterServer" and unloads it again;
     // true only when that export exists and returns 0.
     bool RegisterComServer(QString path);
+
+    // Files named on the command line, added to the task list as the main
+    // window opens, as Add Files adds them.
+    QStringList startFiles;
 
     // The skin component, for the whole run; empty when it cannot be created.
     CSkinDriver skin;

@@ -13,7 +13,7 @@ void CSkinDriver::OpenSkinFile(const QString& path) {
 }
 
 void CSkinDriver::ActivateSkin() {
-    InvokeHelper(kActivateSkin);
+    active = InvokeHelper(kActivateSkin) == OSTRELA_S_OK;
 }
 
 void CSkinDriver::AssignSkinElement(qint32 window, const QString& element, qint32 value) {
@@ -21,5 +21,6 @@ void CSkinDriver::AssignSkinElement(qint32 window, const QString& element, qint3
 }
 
 void CSkinDriver::CloseSkin() {
+    active = false;
     InvokeHelper(kCloseSkin);
 }

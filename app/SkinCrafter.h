@@ -14,6 +14,10 @@ public:
     void OpenSkinFile(const QString& path);
     // Applies the skin to every window created from now on.
     void ActivateSkin();
+    // True after the component took the skin on (a component and a readable
+    // skin file), until CloseSkin: only then does the skin draw the window's
+    // caption, and the main window leaves the desktop's frame off.
+    bool IsActive() const { return active; }
     // Draws the window (a handle from GetWindowHandle) as the skin's element.
     void AssignSkinElement(qint32 window, const QString& element, qint32 value);
     // Takes the skin off before the program ends.
@@ -25,4 +29,7 @@ public:
     static constexpr qint32 kActivateSkin = 18;
     static constexpr qint32 kAssignSkinElement = 21;
     static constexpr qint32 kCloseSkin = 7;
+
+private:
+    bool active = false;
 };

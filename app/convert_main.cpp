@@ -1,3 +1,4 @@
+#include "app/Utf8Locale.h"
 #include "convert/ConvertCommand.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     int qtArgc = argc > 0 ? 1 : 0;
     QCoreApplication app(qtArgc, argv);
+    UseUtf8CharacterType();
     QTextStream out(stdout);
     QTextStream err(stderr);
     return ConvertMain(arguments, out, err);

@@ -18,6 +18,7 @@
 #include "tasks/TaskTracks.h"
 
 #include <QApplication>
+#include <memory>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
@@ -172,8 +173,11 @@ void CStatusDlg::Finish() {
     // behind the final message until the folder has been opened.
     const QString folder = engine.Snapshot().settings.outputFolder;
     const int succeeded = engine.SucceededCount();
+    // A click on the notice while the final box shows opens the folder, and
+    // the box's OK then leaves it.
+    const auto opened = std::make_shared<bool>(false);
     if (!QApplication::activeWindow()) // the user works in another program
-        AnnounceConversion(succeeded, taskCount, folder);
+        AnnounceConversion(succeeded, taskCount, folder, opened);
     QStringList failures;
     for (int i = 0; i < engine.JobCount(); ++i)
         if (engine.ResultOf(i) == JobResult::Failed)
@@ -195,7 +199,7 @@ void CStatusDlg::Finish() {
                    MB_ICONEXCLAMATION | MB_OK);
         openFolder = succeeded > 0;
     }
-    if (openFolder)
+    if (openFolder && !*opened)
         ShellExecute(this, QStringLiteral("open"), folder, QString(), QString(), SW_SHOWNORMAL);
     done(QDialog::Accepted);
 }

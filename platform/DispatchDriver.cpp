@@ -1,7 +1,10 @@
 #include "platform/DispatchDriver.h"
 
 #include "platform/ComponentRegistry.h"
+#include "platform/FileSystem.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLibrary>
 #include <vector>
 
@@ -14,6 +17,20 @@ OstrelaVariant DispatchArgument::ToVariant() const {
         v.strVal = text.constData();
     return v;
 }
+
+namespace {
+// The registry is the user's, shared by every copy of the program: only a
+// library in this program's folder is this copy's. One of the recorded name
+// beside the program is taken whatever folder the entry names; an entry for
+// another folder, or for a file that is gone, is not loaded.
+QString TrustedLibrary(const QString& recorded) {
+    if (recorded.isEmpty())
+        return QString();
+    const QFileInfo program(GetModuleFileName());
+    const QString beside = program.dir().filePath(QFileInfo(recorded).fileName());
+    return QFileInfo(beside).isFile() ? beside : QString();
+}
+} // namespace
 
 COleDispatchDriver::COleDispatchDriver() = default;
 
@@ -28,7 +45,7 @@ bool COleDispatchDriver::CreateDispatch(const QString& className, QString* error
             *error = why;
         return false;
     };
-    const QString path = FindComponentLibrary(className);
+    const QString path = TrustedLibrary(FindComponentLibrary(className));
     if (path.isEmpty())
         return fail(QStringLiteral("class not registered: ") + className);
 

@@ -36,9 +36,10 @@ public:
     COleDispatchDriver(const COleDispatchDriver&) = delete;
     COleDispatchDriver& operator=(const COleDispatchDriver&) = delete;
 
-    // Loads the library recorded for the class and creates an object of it,
-    // releasing any object held before. False, with the driver left empty,
-    // when the class is not recorded, the library or its factory is missing,
+    // Loads the library recorded for the class, the one of that name in the
+    // program's folder, and creates an object of it, releasing any object held
+    // before. False, with the driver left empty, when the class is not
+    // recorded, no such library lies beside the program, its factory is missing,
     // or the factory makes nothing; `error` then says which.
     bool CreateDispatch(const QString& className, QString* error = nullptr);
 

@@ -54,7 +54,8 @@ CConversionNotifier::~CConversionNotifier() {
     QDBusConnection::disconnectFromBus(connectionName);
 }
 
-void CConversionNotifier::Announce(int converted, int total, const QString& folder) {
+void CConversionNotifier::Announce(int converted, int total, const QString& folder,
+                                   std::shared_ptr<bool> opened) {
     if (!bus.isConnected())
         return;
     // A folder name may hold "&" or "<", which a service that reads the body
@@ -63,18 +64,20 @@ void CConversionNotifier::Announce(int converted, int total, const QString& fold
     QDBusMessage ask = QDBusMessage::createMethodCall(kService, kPath, kInterface,
                                                       QStringLiteral("GetCapabilities"));
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(ask), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, summary, folder](QDBusPendingCallWatcher* w) {
-                w->deleteLater();
-                const QDBusPendingReply<QStringList> reply = *w;
-                // No service answers: nothing to show.
-                if (reply.isError())
-                    return;
-                Notify(summary, folder, reply.value().contains(QStringLiteral("body-markup")));
-            });
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this,
+        [this, summary, notice = Notice{folder, std::move(opened)}](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            const QDBusPendingReply<QStringList> reply = *w;
+            // No service answers: nothing to show.
+            if (reply.isError())
+                return;
+            Notify(summary, notice, reply.value().contains(QStringLiteral("body-markup")));
+        });
 }
 
-void CConversionNotifier::Notify(const QString& summary, const QString& folder, bool markup) {
+void CConversionNotifier::Notify(const QString& summary, const Notice& notice, bool markup) {
+    const QString& folder = notice.folder;
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("ostrela")}};
@@ -84,31 +87,35 @@ void CConversionNotifier::Notify(const QString& summary, const QString& folder, 
          << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, folder](QDBusPendingCallWatcher* w) {
+            [this, notice](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 const QDBusPendingReply<uint> reply = *w;
                 if (reply.isValid())
-                    folders.insert(reply.value(), folder);
+                    notices.insert(reply.value(), notice);
             });
 }
 
 void CConversionNotifier::OnActionInvoked(uint id, const QString& actionKey) {
     // The signal reaches every client of the service: only our own notices count.
-    const auto it = folders.constFind(id);
-    if (it == folders.constEnd() || actionKey != QLatin1String(kDefaultAction))
+    const auto it = notices.constFind(id);
+    if (it == notices.constEnd() || actionKey != QLatin1String(kDefaultAction))
         return;
-    const QString folder = *it;
-    folders.erase(it);
-    ShellExecute(nullptr, QStringLiteral("open"), folder, QString(), QString(), SW_SHOWNORMAL);
+    const Notice notice = *it;
+    notices.erase(it);
+    if (notice.opened)
+        *notice.opened = true;
+    ShellExecute(nullptr, QStringLiteral("open"), notice.folder, QString(), QString(),
+                 SW_SHOWNORMAL);
 }
 
 void CConversionNotifier::OnClosed(uint id, uint) {
-    folders.remove(id);
+    notices.remove(id);
 }
 
-void AnnounceConversion(int converted, int total, const QString& folder) {
+void AnnounceConversion(int converted, int total, const QString& folder,
+                        std::shared_ptr<bool> opened) {
     static QPointer<CConversionNotifier> notifier;
     if (!notifier)
         notifier = new CConversionNotifier(QCoreApplication::instance());
-    notifier->Announce(converted, total, folder);
+    notifier->Announce(converted, total, folder, std::move(opened));
 }

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <memory>
 
 // "Ostrela converted 12 files" when every task succeeded, otherwise
 // "Ostrela converted 10 of 12 files".
@@ -24,21 +25,29 @@ public:
     CConversionNotifier& operator=(const CConversionNotifier&) = delete;
 
     // Shows the notice without waiting for the service; clicking it opens
-    // the folder through the shell, even after the conversion dialog is gone.
-    void Announce(int converted, int total, const QString& folder);
+    // the folder through the shell, even after the conversion dialog is gone,
+    // and sets `opened` (when given), so the folder is not opened twice.
+    void Announce(int converted, int total, const QString& folder,
+                  std::shared_ptr<bool> opened = {});
 
 private slots:
     void OnActionInvoked(uint id, const QString& actionKey);
     void OnClosed(uint id, uint reason);
 
 private:
-    void Notify(const QString& summary, const QString& folder, bool markup);
+    // A notice on screen: the folder it opens, and who hears that it did.
+    struct Notice {
+        QString folder;
+        std::shared_ptr<bool> opened;
+    };
+    void Notify(const QString& summary, const Notice& notice, bool markup);
 
     QString connectionName;
     QDBusConnection bus;
-    QHash<uint, QString> folders; // notices on screen, and the folder each opens
+    QHash<uint, Notice> notices;
 };
 
 // The end of a conversion: the application's one notifier, made on first use
 // and owned by the application object, announces it.
-void AnnounceConversion(int converted, int total, const QString& folder);
+void AnnounceConversion(int converted, int total, const QString& folder,
+                        std::shared_ptr<bool> opened = {});

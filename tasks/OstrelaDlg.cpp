@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -74,13 +75,17 @@ QString TracksToolTip(const TaskTracks& tracks) {
     return lines.join(QLatin1Char('\n'));
 }
 
-// The source types the Add Files dialog offers.
+// The source types the Add Files dialog offers: the designed ones, and the
+// other containers the encoder reads, under "All supported media files" and
+// as a type of their own.
 const char kMediaFilter[] =
     "All supported media files|*.mpg;*.mpeg;*.avi;*.wmv;*.asf;*.flv;*.dat;*.qt;*.mp4;*.3gp;*.mov;"
-    "*.dat|AVI files (*.avi)|*.avi|MPEG files (*.mpeg; *.mpg)|*.mpg;*.mpeg|VCD files "
-    "(*.dat)|*.dat|Windows Media Files(*.asf; *.wmv)|*.asf;*.wmv|QuickTime "
-    "Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
-    "*.3gp)|*.mp4;*.3gp|All Files (*.*)|*.*||";
+    "*.dat;*.mkv;*.webm;*.m4v;*.ts;*.m2ts;*.mts;*.ogv|AVI files (*.avi)|*.avi|MPEG files (*.mpeg; "
+    "*.mpg)|*.mpg;*.mpeg|VCD files (*.dat)|*.dat|Windows Media Files(*.asf; *.wmv)|*.asf;*.wmv|"
+    "QuickTime Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
+    "*.3gp)|*.mp4;*.3gp|Other Video Files(*.mkv; *.webm; *.m4v; *.mov; *.ts; *.m2ts; *.mts; "
+    "*.flv; *.ogv; *.3gp)|*.mkv;*.webm;*.m4v;*.mov;*.ts;*.m2ts;*.mts;*.flv;*.ogv;*.3gp|All Files "
+    "(*.*)|*.*||";
 
 // The output folder for the text of the path box, without the blanks around
 // it: "~" stands for the home folder and any other relative path lies below
@@ -104,6 +109,36 @@ QString ResolveOutputFolder(QString typed) {
     if (typed.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return folder;
+}
+
+// A path for a message: a very long one is cut in the middle, so the box
+// still fits the screen.
+QString ShownPath(const QString& path) {
+    constexpr qsizetype kHalf = 100;
+    return path.size() <= 2 * kHalf
+               ? path
+               : path.left(kHalf) + QStringLiteral("\u2026") + path.right(kHalf);
+}
+
+// Why the output folder cannot take the sound files, Convert making only its
+// last level; empty when it can. Said before anything is written or started,
+// rather than as every task failing at the end.
+QString OutputFolderProblem(const QString& folder) {
+    const QFileInfo info(folder);
+    if (info.exists()) {
+        if (!info.isDir())
+            return QStringLiteral("a file of that name is in the way");
+        return IsWritableFolder(folder) ? QString() : QStringLiteral("you may not write in it");
+    }
+    const QString parent = QFileInfo(QDir::cleanPath(folder)).path();
+    const QFileInfo above(parent);
+    if (!above.exists())
+        return QStringLiteral("the folder %1 does not exist").arg(ShownPath(parent));
+    if (!above.isDir())
+        return QStringLiteral("%1 is a file, not a folder").arg(ShownPath(parent));
+    if (!IsWritableFolder(parent))
+        return QStringLiteral("you may not write in %1").arg(ShownPath(parent));
+    return QString();
 }
 
 COstrelaDlg::SystemMoveHandler& MoveHandler() {
@@ -166,8 +201,13 @@ void COstrelaDlg::OnInitDialog() {
 
     setWindowTitle(QStringLiteral("Ostrela"));
     setWindowIcon(LoadApplicationIcon());
-    // No title bar: the window is moved by dragging its body.
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    // An ordinary top-level window, so every window manager lets it be
+    // minimised. With the skin it has no title bar (the skin draws its
+    // caption, and the body drags it); without, the desktop's frame and title.
+    if (theApp.skin.IsActive())
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    else
+        setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     SetUpTaskList();
 
@@ -299,8 +339,14 @@ void COstrelaDlg::OnAddFiles() {
                        QString::fromLatin1(kMediaFilter), this);
     if (dialog.DoModal() != IDOK)
         return;
+    AddFiles(dialog.GetPathNames());
+}
+
+void COstrelaDlg::AddFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
     CWaitCursor wait;
-    for (const QString& path : dialog.GetPathNames()) {
+    for (const QString& path : paths) {
         // A full list refuses every further file: one message is enough.
         const bool full = taskList->GetItemCount() >= TASK_TABLE_SIZE;
         AddFile(path);
@@ -509,6 +555,13 @@ void COstrelaDlg::OnConvert() {
         return;
     }
     SetDlgItemText(this, IDC_OUTPUT_PATH, outputFolder);
+    if (const QString problem = OutputFolderProblem(outputFolder); !problem.isEmpty()) {
+        MessageBox(this,
+                   QStringLiteral("The output folder %1 cannot be used: %2.")
+                       .arg(ShownPath(outputFolder), problem),
+                   QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
 
     CIni ini;
     ini.SetPathName(SettingsFileToWrite());

@@ -34,6 +34,9 @@ public:
     // probes the playing time and the sound tracks and appends the entry and
     // the row (also from drops on the list).
     void AddFile(QString path);
+    // Adds the files in order through AddFile under one wait cursor, as the
+    // Add Files command does with the dialog's choice; a full list ends it.
+    void AddFiles(const QStringList& paths);
 
     // Checks "To MP3", "To WAV", "To AC3" or "Keep Original" for 1 to 4 and
     // unchecks the others; any other code changes nothing. The bitrate,

@@ -25,10 +25,12 @@ protected:
 
 using DispatchDriverTest = ComponentTest;
 
-// Each way creation can fail leaves an empty driver, no call and nothing loaded.
+// Each way creation can fail leaves an empty driver, no call and nothing loaded;
+// a library recorded in another folder (another copy of the program) is not
+// this program's.
 TEST_F(DispatchDriverTest, FailedCreationLeavesAnEmptyDriverAndNothingLoaded) {
     const QString noFactory = Install(QStringLiteral(OSTRELA_TEST_NOEXPORTS_LIBRARY), "x.dll");
-    ASSERT_TRUE(RegisterComponentClass("Missing.Library", dir.filePath("gone/x.dll")));
+    ASSERT_TRUE(RegisterComponentClass("Missing.Library", folder + "gone.dll"));
     ASSERT_TRUE(RegisterComponentClass("No.Factory", noFactory));
     ASSERT_TRUE(RegisterComponentClass("Refused.Class", component));
     for (const char* className :
@@ -38,13 +40,18 @@ TEST_F(DispatchDriverTest, FailedCreationLeavesAnEmptyDriverAndNothingLoaded) {
         EXPECT_EQ(driver.InvokeHelper(17, {0}), OSTRELA_E_POINTER) << className;
         driver.ReleaseDispatch();
     }
+    ASSERT_TRUE(RegisterComponentClass(kSkinClass, OSTRELA_TEST_SKIN_COMPONENT));
+    EXPECT_FALSE(COleDispatchDriver().CreateDispatch(kSkinClass)) << "another copy's component";
     EXPECT_FALSE(IsLoaded(noFactory));
     EXPECT_FALSE(IsLoaded(component));
+    EXPECT_FALSE(IsLoaded(OSTRELA_TEST_SKIN_COMPONENT));
     EXPECT_TRUE(Calls().isEmpty());
 }
 
+// The component beside the program is taken also while the registry names
+// another copy's.
 TEST_F(DispatchDriverTest, CallsArriveWithTheirTypesAndValuesInOrder) {
-    ASSERT_TRUE(RegisterComponentClass(kSkinClass, component));
+    ASSERT_TRUE(RegisterComponentClass(kSkinClass, dir.filePath("other/SkinCrafter.dll")));
     QWidget window;
     window.setObjectName("ctl1019");
     const qint32 handle = GetWindowHandle(&window);

@@ -30,7 +30,7 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
         EXPECT_FALSE(Run(
             [&](COstrelaDlg* dlg) {
                 convertHandle = GetWindowHandle(dlg->convertButton);
-                EXPECT_TRUE(dlg->isModal());
+                EXPECT_TRUE(dlg->windowFlags() & Qt::FramelessWindowHint) << "the skin's caption";
             },
             close));
         EXPECT_TRUE(shown);
@@ -58,6 +58,27 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
         qputenv("OSTRELA_TEST_REGISTER_RESULT", "1");
     }
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// Files named at start become tasks as Add Files makes them: the same
+// refusals and messages, in order.
+TEST_F(AppTest, FilesNamedAtStartAreAddedAsAddFilesAddsThem) {
+    const QString video = dir.filePath("clip one.mp4");
+    QString error;
+    ASSERT_TRUE(testing_support::MakeMedia(video, 2, &error)) << error.toStdString();
+    const QString missing = dir.filePath("missing.avi");
+    theApp.startFiles = {dir.filePath("a.VOB"), missing, video};
+    QStringList rows;
+    Run([&](COstrelaDlg* dlg) {
+        for (int i = 0; i < dlg->taskList->GetItemCount(); ++i)
+            rows << dlg->taskList->GetItemText(i, 0) + dlg->taskList->GetItemText(i, 2);
+    });
+    theApp.ExitInstance();
+    theApp.startFiles.clear();
+    EXPECT_EQ(rows, QStringList{" clip one.mp400:00:02"});
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith("You're trying to open a DVD"));
+    EXPECT_EQ(boxes.boxes[1].text, "Fail to open the file " + missing);
 }
 
 TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {

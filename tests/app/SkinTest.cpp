@@ -138,7 +138,7 @@ TEST_F(SkinTest, DialogsTakeTheSkinsColoursAndFontsUntilItCloses) {
 }
 
 // Every way the skin can be missing, one after the other: the program starts
-// with the default look and says nothing.
+// with the default look, in the desktop's own frame, and says nothing.
 TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessage) {
     QByteArray garbage = "[Colors]\nWindow = #000000\n";
     for (int i = 0; i < 4096; ++i)
@@ -155,14 +155,16 @@ TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessag
     for (const auto& [name, prepare] : cases) {
         prepare();
         QString label = "unset";
-        bool strip = true;
+        bool strip = true, frameless = true;
         EXPECT_FALSE(Run([&](COstrelaDlg* dlg) {
             label = dlg->convertButton->text();
             strip = Strip(dlg) != nullptr;
+            frameless = dlg->windowFlags() & Qt::FramelessWindowHint;
         }));
         EXPECT_EQ(theApp.ExitInstance(), 0);
         theApp.skin.ReleaseDispatch();
         EXPECT_FALSE(strip) << name;
+        EXPECT_FALSE(frameless) << name;
         EXPECT_EQ(label, "Start") << name; // no skin draws it: the button says it
         EXPECT_EQ(qApp->styleSheet(), styleSheetBefore) << name;
     }

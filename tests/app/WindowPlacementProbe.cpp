@@ -2,6 +2,9 @@
 // DISPLAY (the xcb platform) and prints, one line each, where the window really
 // stands and where its pop-ups open next to where they belong:
 //   <what> <x> <y> <expected x> <expected y>
+// then whether the window manager allows minimising, the skin's Minimise
+// button iconified the window, and the task bar's click restored it:
+// "minimised 1 1 1".
 // The program folder is the first argument. WindowPlacementTest reads the lines.
 
 #include "app/Ostrela.h"
@@ -10,6 +13,7 @@
 #include "tasks/OstrelaDlg.h"
 #include "ui/FolderDlg.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
@@ -18,6 +22,8 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <xcb/xcb.h>
 
 namespace {
@@ -36,6 +42,54 @@ QPoint RealPosition(QWidget* window) {
     const QPoint p(reply->dst_x, reply->dst_y);
     free(reply);
     return p;
+}
+
+// The X connection: the probe runs on the xcb platform.
+xcb_connection_t* X() {
+    return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+xcb_atom_t Atom(const char* name) {
+    auto* r =
+        xcb_intern_atom_reply(X(), xcb_intern_atom(X(), 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(r);
+    return atom;
+}
+
+// A property of 32-bit values of the window, as the X server holds it.
+QList<uint32_t> Property(QWidget* window, const char* name) {
+    auto* r = xcb_get_property_reply(
+        X(),
+        xcb_get_property(X(), 0, xcb_window_t(window->winId()), Atom(name), XCB_ATOM_ANY, 0, 64),
+        nullptr);
+    QList<uint32_t> values;
+    const auto* data = r ? static_cast<const uint32_t*>(xcb_get_property_value(r)) : nullptr;
+    for (int i = 0; r && r->format == 32 && i < xcb_get_property_value_length(r) / 4; ++i)
+        values << data[i];
+    free(r);
+    return values;
+}
+
+// What a task bar sends when the user clicks the window's entry.
+void ActivateAsTaskBar(QWidget* window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window->winId());
+    event.type = Atom("_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2; // from a pager or task bar
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(X())).data->root;
+    xcb_send_event(X(), 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(X());
+}
+
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 100 && !condition(); ++i)
+        QTest::qWait(50);
+    return condition();
 }
 
 void Print(const char* what, const QPoint& at, const QPoint& expected) {
@@ -102,6 +156,19 @@ void Probe(COstrelaDlg* dlg) {
         }
     CFolderDialog::SetOnShow({});
     Print("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2));
+
+    // The skin's Minimise button iconifies the window (WM_STATE IconicState),
+    // and the task bar brings it back.
+    const bool allowed =
+        Property(dlg, "_NET_WM_ALLOWED_ACTIONS").contains(Atom("_NET_WM_ACTION_MINIMIZE"));
+    const auto iconic = [dlg] { return Property(dlg, "WM_STATE").value(0) == 3; };
+    if (auto* minimise = dlg->findChild<QAbstractButton*>(QStringLiteral("skinMinimizeButton")))
+        minimise->click();
+    const bool minimised = WaitFor(iconic);
+    ActivateAsTaskBar(dlg);
+    const bool restored = WaitFor([&] { return !iconic() && dlg->isVisible(); });
+    std::printf("minimised %d %d %d\n", allowed, minimised, restored);
+    std::fflush(stdout);
 }
 
 } // namespace

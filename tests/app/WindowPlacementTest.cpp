@@ -1,11 +1,11 @@
-// The main window with the skin on a real X server (Xvfb) under Openbox and
-// under Metacity: the program knows where the window stands, so its menus, the
-// task list's context menu and the folder picker open at the window.
+// The main window with the skin on a real X server (Xvfb) under Openbox,
+// Metacity and Mutter: the program knows where the window stands, so its
+// menus, the task list's context menu and the folder picker open at the
+// window, and the skin's Minimise button minimises it.
 
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QPoint>
 #include <QProcess>
@@ -23,24 +23,18 @@ public:
         const QString xvfb = QStandardPaths::findExecutable("Xvfb");
         if (xvfb.isEmpty())
             return false;
-        for (int n = 140; n < 200; ++n) {
-            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
-                QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            server.start(
-                xvfb, {QString(":%1").arg(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-            if (!server.waitForStarted())
-                return false;
-            // A display taken meanwhile ends the server at once; try the next.
-            for (int i = 0; i < 100 && !server.waitForFinished(50); ++i)
-                if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n))) {
-                    display = QString(":%1").arg(n);
-                    return true;
-                }
-            server.kill();
-            server.waitForFinished();
+        // The server takes the first free display itself and names it on
+        // standard output, so tests running at once never share one.
+        server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (!server.waitForStarted())
+            return false;
+        while (!server.canReadLine() && server.waitForReadyRead(10000)) {
         }
-        return false;
+        const QByteArray number = server.readLine().trimmed();
+        if (number.isEmpty())
+            return false;
+        display = ":" + QString::fromLatin1(number);
+        return true;
     }
     ~XServer() {
         server.kill();
@@ -69,9 +63,22 @@ TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
     env.insert("QT_QPA_PLATFORM", "xcb");
     QProcess manager;
     manager.setProcessEnvironment(env);
-    manager.start(wm, QString(GetParam()) == "metacity" ? QStringList{"--replace"} : QStringList{});
+    const QString name = GetParam();
+    manager.start(wm, name == "metacity" ? QStringList{"--replace"}
+                      : name == "mutter" ? QStringList{"--x11", "--replace", "--sm-disable"}
+                                         : QStringList{});
     ASSERT_TRUE(manager.waitForStarted());
-    QThread::msleep(1000); // the manager takes the screen
+    // The manager has taken the screen once it names itself on the root window.
+    QProcess xprop;
+    xprop.setProcessEnvironment(env);
+    bool managed = false;
+    for (int i = 0; i < 150 && !managed; ++i, QThread::msleep(100)) {
+        xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+        xprop.waitForFinished();
+        managed = xprop.readAllStandardOutput().contains("window id");
+    }
+    ASSERT_TRUE(managed) << GetParam() << " did not take the screen";
+    QThread::msleep(200); // and has set up the rest of its state
 
     QTemporaryDir config;
     env.insert("XDG_CONFIG_HOME", config.path());
@@ -94,6 +101,8 @@ TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
             seen[f[0]] = {{f[1].toInt(), f[2].toInt()}, {f[3].toInt(), f[4].toInt()}};
     }
     EXPECT_TRUE(out.contains("skinned 1")) << "the caption strip is on";
+    EXPECT_TRUE(out.contains("minimised 1 1 1"))
+        << "minimising allowed, the skin's button iconifies, restored: " << out.toStdString();
     for (const char* what : {"window", "menu", "context"}) {
         ASSERT_TRUE(seen.contains(what)) << what;
         EXPECT_LE((seen[what].at - seen[what].expected).manhattanLength(), 4)
@@ -107,6 +116,6 @@ TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, WindowPlacementTest,
-                         ::testing::Values("openbox", "metacity"));
+                         ::testing::Values("openbox", "metacity", "mutter"));
 
 } // namespace

@@ -1,41 +1,57 @@
-// The file dialog's list of types, as a real dialog shows and applies it (the
-// dialog is set up, never shown).
+// The Add Files dialog's list of types, as a real dialog shows and applies it
+// (the dialog is set up, never shown).
 
 #include "TestSupport.h"
 #include "platform/FileDialog.h"
+#include "res/Resource.h"
+#include "tasks/OstrelaDlg.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(FileDialog, EachTypeShowsItsTextOnceAndFiltersByItsPatterns) {
-    const QString filter = "All supported media files|*.avi;*.mpg;*.dat;*.dat|AVI files "
-                           "(*.avi)|*.avi|MPEG files (*.mpeg; *.mpg)|*.mpg; *.mpeg|All Files "
-                           "(*.*)|*.*||ignored|*.x|";
-    CFileDialog files(true, QString(), QString(), OFN_ALLOWMULTISELECT, filter);
+// Each type shows its text once, as written, and filters by its own patterns;
+// every container the encoder reads is offered in "All supported media files"
+// and as a type of its own, and the designed types stay as they were.
+TEST(FileDialog, AddFilesShowsEachTypeOnceAndOffersEveryVideoContainer) {
+    QTemporaryDir folder;
+    testing_support::ProgramFolderOverride program(folder.path());
+    COstrelaDlg dlg;
     QFileDialog dialog;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    QStringList shown;
+    FileDialogRequest seen;
     {
         testing_support::SeamGuard seam(&SetFileDialogResponder,
                                         [&](const FileDialogRequest& request) {
+                                            seen = request;
                                             SetUpFileDialog(dialog, request);
                                             return QStringList();
                                         });
-        files.DoModal();
+        dlg.OnCommand(IDC_ADD_FILES);
     }
 
     auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
     ASSERT_TRUE(types);
+    QStringList shown;
     for (int i = 0; i < types->count(); ++i)
         shown << types->itemText(i);
-    EXPECT_EQ(shown, QStringList({"All supported media files", "AVI files (*.avi)",
-                                  "MPEG files (*.mpeg; *.mpg)", "All Files (*.*)"}));
+    EXPECT_EQ(shown,
+              QStringList({"All supported media files", "AVI files (*.avi)",
+                           "MPEG files (*.mpeg; *.mpg)", "VCD files (*.dat)",
+                           "Windows Media Files(*.asf; *.wmv)", "QuickTime Files(*.mov;*.qt)",
+                           "Flash Files(*.flv)", "MP4 / 3GP Files(*.mp4; *.3gp)",
+                           "Other Video Files(*.mkv; *.webm; *.m4v; *.mov; *.ts; *.m2ts; *.mts; "
+                           "*.flv; *.ogv; *.3gp)",
+                           "All Files (*.*)"}));
     EXPECT_EQ(types->currentIndex(), 0);
-    EXPECT_EQ(dialog.fileMode(), QFileDialog::AnyFile);
+    EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
     // What the dialog matches files against: each type's own patterns.
-    EXPECT_EQ(dialog.nameFilters(),
-              QStringList({"All supported media files (*.avi *.mpg *.dat *.dat)",
-                           "AVI files (*.avi) (*.avi)", "MPEG files (*.mpeg; *.mpg) (*.mpg *.mpeg)",
-                           "All Files (*.*) (*.*)"}));
+    EXPECT_EQ(dialog.nameFilters().value(2), "MPEG files (*.mpeg; *.mpg) (*.mpg *.mpeg)");
+    for (const char* name : {"a.mkv", "a.webm", "a.m4v", "a.MOV", "a.ts", "a.m2ts", "a.mts",
+                             "a.flv", "a.ogv", "a.3gp"}) {
+        EXPECT_TRUE(QDir::match(seen.patterns[0], name)) << name;
+        EXPECT_TRUE(QDir::match(seen.patterns[8], name)) << name;
+    }
 }

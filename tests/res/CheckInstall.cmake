@@ -67,14 +67,14 @@ foreach(size IN LISTS sizes)
 endforeach()
 expect_file("${PREFIX}/share/icons/hicolor/scalable/apps/ostrela.svg")
 
-# The desktop entry starts the installed program, quoted for the blank and
-# the "$" in the prefix.
+# The desktop entry starts the installed program with the files handed to it,
+# quoted for the blank and the "$" in the prefix.
 set(entry "${PREFIX}/share/applications/ostrela.desktop")
 expect_file("${entry}")
 file(STRINGS "${entry}" lines)
 set(exec "${dir}/ostrela")
 string(REPLACE "$" "\\\\$" exec "${exec}")
-foreach(line "Exec=\"${exec}\"" "Icon=ostrela" "Type=Application" "Name=Ostrela")
+foreach(line "Exec=\"${exec}\" %F" "Icon=ostrela" "Type=Application" "Name=Ostrela")
   list(FIND lines "${line}" at)
   if(at LESS 0)
     fail("ostrela.desktop lacks the line ${line}:\n${lines}")

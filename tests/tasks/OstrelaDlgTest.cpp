@@ -528,6 +528,25 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
     }
     EXPECT_FALSE(listener.waitForNewConnection(0));
     EXPECT_FALSE(listener.hasPendingConnections());
+
+    // A folder that cannot be made is refused at once, named with the reason.
+    ASSERT_TRUE(WriteFile(home + "/file", ""));
+    ASSERT_TRUE(QDir().mkpath(home + "/locked"));
+    testing_support::ReadOnlyFolder locked(home + "/locked");
+    const std::pair<QString, QString> refused[] = {
+        {"file/out", home + "/file is a file, not a folder"},
+        {"locked/out", "you may not write in " + home + "/locked"},
+        {"file", "a file of that name is in the way"},
+    };
+    for (const auto& [typed, why] : refused) {
+        boxes.boxes.clear();
+        Item<QLineEdit>(IDC_OUTPUT_PATH)->setText(typed);
+        dlg->OnCommand(IDC_CONVERT);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << typed.toStdString();
+        EXPECT_EQ(boxes.boxes[0].text,
+                  "The output folder " + home + "/" + typed + " cannot be used: " + why + ".");
+        EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+    }
 }
 
 TEST_F(OstrelaDlgTest, TabPassesTheFormatRadiosByAndTheArrowKeysMoveBetweenThem) {
