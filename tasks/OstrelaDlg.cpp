@@ -28,13 +28,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QRegularExpression>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
 #include <QTreeWidgetItem>
