@@ -2,6 +2,8 @@
 
 #include "platform/FileSystem.h"
 
+#include <QFileInfo>
+
 QString ProgramFolderOf(const QString& executablePath) {
     const qsizetype slash = executablePath.lastIndexOf('/');
     return slash < 0 ? QString() : executablePath.left(slash + 1);
@@ -9,4 +11,9 @@ QString ProgramFolderOf(const QString& executablePath) {
 
 QString GetProgramFolder() {
     return ProgramFolderOf(GetModuleFileName());
+}
+
+bool IsInstalledCopy() {
+    const QString folder = GetProgramFolder();
+    return !folder.isEmpty() && QFileInfo(folder + QLatin1String(kInstalledMarkerName)).isFile();
 }

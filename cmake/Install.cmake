@@ -7,7 +7,12 @@
 # application menu when <dir> is one of the data folders (~/.local, /usr/local).
 #
 # The program keeps option.ini in its own folder when the user may write
-# there, and in ~/.config/Ostrela otherwise.
+# there, and in ~/.config/Ostrela otherwise. A package build turns on
+# OSTRELA_INSTALLED_MARKER: the file "installed" in the program folder then
+# tells the program that the folder is the package's, never to be written,
+# whoever runs it (root too); /etc/ostrela/option.ini gives the defaults.
+
+option(OSTRELA_INSTALLED_MARKER "Mark the installed program folder as the package's" OFF)
 
 set(OSTRELA_INSTALL_PROGRAM_DIR lib/ostrela CACHE STRING
   "Program folder, relative to the install prefix")
@@ -17,6 +22,11 @@ install(TARGETS ostrela ostrela_core ostrela_widgets
   LIBRARY DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR})
 
 install(FILES ${OSTRELA_BIN_DIR}/help.chm DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR})
+if(OSTRELA_INSTALLED_MARKER)
+  file(WRITE ${CMAKE_BINARY_DIR}/installed
+    "Installed by the package: settings are kept in ~/.config/Ostrela/option.ini.\n")
+  install(FILES ${CMAKE_BINARY_DIR}/installed DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR})
+endif()
 install(DIRECTORY ${OSTRELA_PICTURE_DIR}/ DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR}/pictures
   FILES_MATCHING PATTERN "*.png")
 

@@ -66,10 +66,11 @@ QString ResolveShellFolder(const QString& typed, const QString& currentFolder) {
 
 } // namespace
 
-ConvertOptions ConvertDefaults(const QString& iniPath) {
+ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
     ConvertOptions options;
     CIni ini;
-    ini.SetPathName(iniPath);
+    ini.SetPathName(iniFiles.value(0));
+    ini.SetFallbackPathNames(iniFiles.mid(1));
     const auto position = [&ini](const char* key, int count, int defaultIndex) {
         return ValidListIndex(ini.GetInt(kSettingsSection, key, defaultIndex), count, defaultIndex);
     };

@@ -24,11 +24,12 @@ struct ConvertOptions {
     QStringList files;    // absolute paths, in the order given
 };
 
-// The designed defaults overlaid with what the settings file at `iniPath`
-// holds: the list positions Ostrela's window stores, mapped to values with
+// The designed defaults overlaid with what the settings files hold (the
+// first file that has a key gives its value, as SettingsFilesToRead orders
+// them): the list positions Ostrela's window stores, mapped to values with
 // the lists' own items, a position outside its list giving its default. The
 // output folder is never taken from the file.
-ConvertOptions ConvertDefaults(const QString& iniPath);
+ConvertOptions ConvertDefaults(const QStringList& iniFiles);
 
 enum class ConvertAction { Run, Help, Version, UsageError };
 
@@ -60,5 +61,5 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
 
 // The whole program: parses, answers --help and --version on `out`, a usage
 // error with its usage text on `err` (2), or runs. Defaults come from
-// SettingsFileToRead().
+// SettingsFilesToRead().
 int ConvertMain(const QStringList& arguments, QTextStream& out, QTextStream& err);

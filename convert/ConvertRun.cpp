@@ -201,7 +201,7 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
 }
 
 int ConvertMain(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    const ConvertOptions defaults = ConvertDefaults(SettingsFileToRead());
+    const ConvertOptions defaults = ConvertDefaults(SettingsFilesToRead());
     const ParsedConvertCommand parsed =
         ParseConvertCommand(arguments, defaults, QDir::currentPath());
     switch (parsed.action) {

@@ -39,7 +39,7 @@ bool UsableClassName(const QString& name) {
 bool ReadEntries(const QString& file, QList<Entry>& entries) {
     entries.clear();
     QFile f(file);
-    if (!f.exists())
+    if (!QFileInfo::exists(file))
         return true;
     if (!f.open(QIODevice::ReadOnly))
         return false;
@@ -61,14 +61,22 @@ bool ReadEntries(const QString& file, QList<Entry>& entries) {
 }
 
 bool WriteEntries(const QString& file, const QList<Entry>& entries) {
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        return false;
     QByteArray text = "# Ostrela components: class=library\n";
     for (const Entry& e : entries)
         text += (e.className + '=' + e.library + '\n').toUtf8();
     // Replaced whole, so a second program starting at the same moment never
     // reads half a file and a full disk keeps the old one.
     return ReplaceFileContents(file, text);
+}
+
+// Earlier versions kept the registry in a folder of its own, "ostrela" in
+// lower case: its classes count until the new file is written.
+QString RegistryFileToRead(const QString& file) {
+    if (!RegistryOverride().isEmpty() || QFileInfo::exists(file))
+        return file;
+    const QString old = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                        QStringLiteral("/ostrela/components.ini");
+    return QFileInfo::exists(old) ? old : file;
 }
 
 qsizetype IndexOf(const QList<Entry>& entries, const QString& className) {
@@ -85,7 +93,7 @@ QString ComponentRegistryPath() {
     if (!RegistryOverride().isEmpty())
         return RegistryOverride();
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/ostrela/components.ini");
+           QStringLiteral("/Ostrela/components.ini");
 }
 
 void SetComponentRegistryPathForTesting(const QString& path) {
@@ -99,8 +107,12 @@ bool RegisterComponentClass(const QString& className, const QString& libraryPath
         return false;
     const QString file = ComponentRegistryPath();
     QMutexLocker lock(&RegistryMutex());
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        return false;
+    // Two programs registering at once would otherwise lose one's class.
+    const CFileChangeLock fileLock(file);
     QList<Entry> entries;
-    if (!ReadEntries(file, entries))
+    if (!ReadEntries(RegistryFileToRead(file), entries))
         return false;
     const qsizetype at = IndexOf(entries, className);
     if (at >= 0) {
@@ -120,7 +132,7 @@ QString FindComponentLibrary(const QString& className) {
     const QString file = ComponentRegistryPath();
     QMutexLocker lock(&RegistryMutex());
     QList<Entry> entries;
-    ReadEntries(file, entries);
+    ReadEntries(RegistryFileToRead(file), entries);
     const qsizetype at = IndexOf(entries, className);
     return at < 0 ? QString() : entries[at].library;
 }

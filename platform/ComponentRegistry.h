@@ -7,8 +7,9 @@
 
 #include <QString>
 
-// The registry file: ostrela/components.ini under the user's configuration
-// folder, or the test override.
+// The registry file: Ostrela/components.ini under the user's configuration
+// folder (beside the user's option.ini), or the test override. Until it
+// exists, ostrela/components.ini of earlier versions is read in its place.
 QString ComponentRegistryPath();
 
 // Test-only: keep the registry in this file instead; an empty path restores the
@@ -16,7 +17,8 @@ QString ComponentRegistryPath();
 void SetComponentRegistryPathForTesting(const QString& path);
 
 // Records (or replaces) the library of a class; false when the name or path is
-// unusable or the file cannot be written.
+// unusable or the file cannot be written. Programs registering at once take
+// turns, so none loses another's class.
 bool RegisterComponentClass(const QString& className, const QString& libraryPath);
 
 // The library recorded for the class; empty when none is.

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,21 +56,34 @@ bool FolderRefusesNewFiles(int error) {
 enum class Outcome { Done, Failed, TryInPlace };
 
 // The target with its symbolic links followed, so that a link keeps pointing
-// at the settings rather than being replaced by a plain file.
+// at the settings rather than being replaced by a plain file. A link to a
+// file that does not exist yet leads to that file's name.
 QByteArray ResolvedTarget(const QString& fileName) {
-    const QByteArray path = QFile::encodeName(fileName);
+    QByteArray path = QFile::encodeName(fileName);
     char resolved[PATH_MAX];
-    if (::realpath(path.constData(), resolved))
-        return QByteArray(resolved);
+    for (int hop = 0; hop < 40; ++hop) {
+        if (::realpath(path.constData(), resolved))
+            return QByteArray(resolved);
+        char link[PATH_MAX];
+        const ssize_t length = ::readlink(path.constData(), link, sizeof link);
+        if (length <= 0 || size_t(length) >= sizeof link)
+            return path;
+        const QByteArray next(link, length);
+        const qsizetype slash = path.lastIndexOf('/');
+        path = next.startsWith('/') || slash < 0 ? next : path.left(slash + 1) + next;
+    }
     return path;
+}
+
+QByteArray FolderOf(const QByteArray& target) {
+    const qsizetype slash = target.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : target.left(std::max<qsizetype>(slash, 1));
 }
 
 Outcome ReplaceThroughNewFile(const QByteArray& target, const struct stat* old,
                               QByteArrayView content) {
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder =
-        slash < 0 ? QByteArray(".") : target.left(std::max<qsizetype>(slash, 1));
-    const QByteArray base = target.mid(slash + 1);
+    const QByteArray folder = FolderOf(target);
+    const QByteArray base = target.mid(target.lastIndexOf('/') + 1);
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -156,4 +170,20 @@ bool ReplaceFileContents(const QString& fileName, QByteArrayView content) {
         break;
     }
     return exists && ReplaceInPlace(target, content);
+}
+
+CFileChangeLock::CFileChangeLock(const QString& fileName) {
+    if (fileName.isEmpty())
+        return;
+    // The folder, not the file: every change puts a new file in its place, so
+    // a lock on the file would be left behind on the old one.
+    CFileDescriptor folder(
+        ::open(FolderOf(ResolvedTarget(fileName)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.IsOpen())
+        return;
+    while (::flock(folder.Get(), LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return;
+    }
+    held = std::move(folder);
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QFile>
+#include <QFileInfo>
 #include <cstring>
 #include <vector>
 
@@ -207,8 +208,9 @@ public:
 // Reads the whole file; a missing file reads as empty. False when it exists
 // but cannot be read.
 bool ReadProfile(const QString& fileName, QByteArray& data, bool& exists) {
+    // A dangling link is no file yet: writing follows it.
+    exists = QFileInfo::exists(fileName);
     QFile file(fileName);
-    exists = file.exists();
     if (!exists)
         return true;
     if (!file.open(QIODevice::ReadOnly))
@@ -223,18 +225,25 @@ bool HasLineEnd(QByteArrayView text) {
 
 } // namespace
 
+std::optional<QByteArray> FindPrivateProfileValue(const char* section, const char* key,
+                                                  const QString& fileName) {
+    if (!section || !key)
+        return std::nullopt;
+    QByteArray data;
+    bool exists = false;
+    if (!ReadProfile(fileName, data, exists) || !exists)
+        return std::nullopt;
+    Profile profile(data);
+    profile.Find(Trimmed(section), Trimmed(key));
+    if (profile.keyLine < 0)
+        return std::nullopt;
+    return profile.Value(profile.keyLine);
+}
+
 QByteArray GetPrivateProfileValue(const char* section, const char* key, const char* defaultValue,
                                   const QString& fileName) {
-    if (section && key) {
-        QByteArray data;
-        bool exists = false;
-        if (ReadProfile(fileName, data, exists) && exists) {
-            Profile profile(data);
-            profile.Find(Trimmed(section), Trimmed(key));
-            if (profile.keyLine >= 0)
-                return profile.Value(profile.keyLine);
-        }
-    }
+    if (std::optional<QByteArray> value = FindPrivateProfileValue(section, key, fileName))
+        return *value;
     QByteArrayView fallback(defaultValue ? defaultValue : "");
     while (!fallback.isEmpty() && IsBlank(fallback.back()))
         fallback.chop(1);
@@ -264,6 +273,8 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         keyName.startsWith('[') || HasLineEnd(text))
         return false;
 
+    // Another program's change between our read and our replace would be lost.
+    const CFileChangeLock lock(fileName);
     QByteArray data;
     bool exists = false;
     if (!ReadProfile(fileName, data, exists))

@@ -17,6 +17,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 // Copies the value of `key` in `section` of `fileName` into `buffer` of `size`
 // bytes, terminated, and returns the number of bytes copied without the
@@ -27,6 +28,11 @@
 uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                                  char* buffer, uint32_t size, const QString& fileName);
 
+// The value whole when the file has the key; nothing for a missing file,
+// section or key, or a null section or key.
+std::optional<QByteArray> FindPrivateProfileValue(const char* section, const char* key,
+                                                  const QString& fileName);
+
 // The same value (or default) whole, however long: one pass over the file.
 QByteArray GetPrivateProfileValue(const char* section, const char* key, const char* defaultValue,
                                   const QString& fileName);
@@ -36,6 +42,7 @@ QByteArray GetPrivateProfileValue(const char* section, const char* key, const ch
 // value, a name or value that would break the file's line structure (a line
 // end in any of them, "=" or a leading ";" or "[" in the key, "]" in the
 // section), or a file that cannot be read or written. A failed write, a full
-// disk included, leaves the file exactly as it was.
+// disk included, leaves the file exactly as it was. Programs writing the same
+// file at once take turns, so none loses another's key.
 bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const QString& fileName);

@@ -28,7 +28,12 @@ std::unique_ptr<char[]> CIni::ReadValue(const char* section, const char* key,
                                         const char* defaultValue) const {
     // The whole value in one read: growing a buffer and asking again would
     // read the file once more for every step of a long value.
-    const QByteArray value = GetPrivateProfileValue(section, key, defaultValue, pathName);
+    std::optional<QByteArray> found = FindPrivateProfileValue(section, key, pathName);
+    for (qsizetype i = 0; !found && i < fallbacks.size(); ++i)
+        found = FindPrivateProfileValue(section, key, fallbacks[i]);
+    // Found nowhere: the default, trimmed as a missing key's default is.
+    const QByteArray value =
+        found ? *found : GetPrivateProfileValue(section, key, defaultValue, QString());
     auto buffer = std::make_unique<char[]>(size_t(value.size()) + 1);
     std::memcpy(buffer.get(), value.constData(), size_t(value.size()));
     buffer[size_t(value.size())] = '\0';

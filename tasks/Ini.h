@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class CIni {
@@ -17,10 +18,14 @@ public:
     // Replaces the stored path; a null path empties it.
     void SetPathName(const QString& pathName);
     QString GetPathName() const { return pathName; }
+    // Files read after the own one, in order, for a key it does not have (an
+    // administrator's defaults); the first that has the key gives its value.
+    // Writing never touches them.
+    void SetFallbackPathNames(const QStringList& pathNames) { fallbacks = pathNames; }
 
     // The value text, or the default (a null default counts as empty) when
-    // the key is missing. A null section or key gives the default without
-    // looking at the file. This form hands the caller a heap copy.
+    // the key is missing from the file and its fallbacks. A null section or key gives the default
+    // without looking at the file. This form hands the caller a heap copy.
     std::unique_ptr<char[]> GetString(const char* section, const char* key,
                                       const char* defaultValue = nullptr) const;
     // The same into a string object.
@@ -52,4 +57,5 @@ private:
                                       const char* defaultValue) const;
 
     QString pathName;
+    QStringList fallbacks;
 };

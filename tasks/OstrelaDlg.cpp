@@ -36,6 +36,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
 #include <QTreeWidgetItem>
@@ -160,6 +161,21 @@ int AddDroppedFile(CFileDropListCtrl* list, const QString& path, unsigned*) {
     }
     dlg->AddFile(path);
     return 0;
+}
+
+// One box for all the values of one action; the conversion goes on, as the
+// settings only matter at the next start. The path is cut in its middle when
+// it would make the box wider than a screen.
+void WarnSettingsNotSaved(QWidget* owner, const QString& file) {
+    constexpr qsizetype kKept = 80;
+    QString shown = file;
+    // Direction marks would show the name in another order than it has.
+    shown.remove(QRegularExpression(QStringLiteral("[\\x{200E}\\x{200F}\\x{202A}-\\x{202E}"
+                                                   "\\x{2066}-\\x{2069}]")));
+    if (shown.size() > 2 * kKept + 1)
+        shown = shown.left(kKept) + QChar(0x2026) + shown.right(kKept);
+    MessageBox(owner, QStringLiteral("The settings could not be saved to %1.").arg(shown),
+               QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
 }
 } // namespace
 
@@ -436,7 +452,9 @@ QString COstrelaDlg::FindLargestDrive() {
 
 void COstrelaDlg::LoadSettings() {
     CIni ini;
-    ini.SetPathName(SettingsFileToRead());
+    const QStringList files = SettingsFilesToRead();
+    ini.SetPathName(files.first());
+    ini.SetFallbackPathNames(files.mid(1));
     SetOutputFormatRadios(ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat));
     // A position outside its list falls back to the key's default, so every
     // list has a selection when Convert reads it.
@@ -473,7 +491,8 @@ void COstrelaDlg::OnSeveralAtOnce() {
     ShowSeveralAtOnce(menuBar);
     CIni ini;
     ini.SetPathName(SettingsFileToWrite());
-    ini.WriteInt(kSettingsSection, kKeySimultaneous, SimultaneousEncoders());
+    if (!ini.WriteInt(kSettingsSection, kKeySimultaneous, SimultaneousEncoders()))
+        WarnSettingsNotSaved(this, ini.GetPathName());
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
@@ -565,22 +584,25 @@ void COstrelaDlg::OnConvert() {
 
     CIni ini;
     ini.SetPathName(SettingsFileToWrite());
+    bool saved = true;
 
     outputSettings.format = CheckedFormat(this);
-    ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);
+    saved &= ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);
 
     outputSettings.bitrate = bitrateList->currentText().toInt();
-    ini.WriteInt(kSettingsSection, kKeyAudioBitrate, bitrateList->currentIndex());
+    saved &= ini.WriteInt(kSettingsSection, kKeyAudioBitrate, bitrateList->currentIndex());
 
     outputSettings.sampleRate = sampleRateList->currentText().toInt();
-    ini.WriteInt(kSettingsSection, kKeySampleRate, sampleRateList->currentIndex());
+    saved &= ini.WriteInt(kSettingsSection, kKeySampleRate, sampleRateList->currentIndex());
 
     outputSettings.channels = channelList->currentIndex() + 1;
-    ini.WriteInt(kSettingsSection, kKeyChannel, channelList->currentIndex());
+    saved &= ini.WriteInt(kSettingsSection, kKeyChannel, channelList->currentIndex());
 
     outputSettings.outputFolder = outputFolder;
-    ini.WriteString(kSettingsSection, kKeyOutputPath,
-                    outputSettings.outputFolder.toUtf8().constData());
+    saved &= ini.WriteString(kSettingsSection, kKeyOutputPath,
+                             outputSettings.outputFolder.toUtf8().constData());
+    if (!saved)
+        WarnSettingsNotSaved(this, ini.GetPathName());
 
     CreateDirectory(outputSettings.outputFolder);
 

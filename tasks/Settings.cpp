@@ -8,11 +8,30 @@
 
 namespace {
 constexpr char kUserSettingsFolder[] = "Ostrela";
+constexpr char kAdminSettingsFile[] = "/etc/ostrela/option.ini";
+
+QString& AdminOverride() {
+    static QString path;
+    return path;
+}
 
 QString BesideProgram() {
     return GetProgramFolder() + QLatin1String(kSettingsFileName);
 }
+
+// Settings beside the program: the designed place, for a copy the user may write.
+bool KeptBesideProgram() {
+    return !IsInstalledCopy() && IsWritableFolder(GetProgramFolder());
+}
 } // namespace
+
+QString AdminSettingsFile() {
+    return AdminOverride().isEmpty() ? QString::fromLatin1(kAdminSettingsFile) : AdminOverride();
+}
+
+void SetAdminSettingsFileForTesting(const QString& path) {
+    AdminOverride() = path;
+}
 
 QString UserSettingsFile() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -23,15 +42,17 @@ QString UserSettingsFile() {
                            QLatin1String(kSettingsFileName));
 }
 
-QString SettingsFileToRead() {
-    if (IsWritableFolder(GetProgramFolder()))
-        return BesideProgram();
-    const QString user = UserSettingsFile();
-    return FileExists(user) ? user : BesideProgram();
+QStringList SettingsFilesToRead() {
+    if (KeptBesideProgram())
+        return {BesideProgram()};
+    QStringList files{UserSettingsFile()};
+    if (!IsInstalledCopy())
+        files << BesideProgram();
+    return files << AdminSettingsFile();
 }
 
 QString SettingsFileToWrite() {
-    if (IsWritableFolder(GetProgramFolder()))
+    if (KeptBesideProgram())
         return BesideProgram();
     const QString user = UserSettingsFile();
     QDir().mkpath(QFileInfo(user).path());

@@ -4,6 +4,7 @@
 // positions, so the order of the list items is part of the file format.
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 inline constexpr char kSettingsFileName[] = "option.ini";
@@ -38,15 +39,27 @@ inline constexpr std::array<const char*, 2> kChannelItems = {"Mono", "Stereo"};
 inline constexpr char kDefaultOutputFolderName[] = "MyAudio/";
 
 // Where the settings live. A program folder the user may write keeps its own
-// option.ini, as a portable copy or a build does. An installed program's
-// folder is the administrator's: then each user has
-// $XDG_CONFIG_HOME/Ostrela/option.ini (~/.config/Ostrela/option.ini), and
-// the file beside the program only supplies defaults until the user's exists.
-QString SettingsFileToRead();
+// option.ini, as a portable copy or a build does. Otherwise each user has
+// $XDG_CONFIG_HOME/Ostrela/option.ini (~/.config/Ostrela/option.ini), and so
+// does root for an installed copy (IsInstalledCopy), whose folder belongs to
+// the package.
+// The files whose values count, in order: the first that has a key gives its
+// value, and without any the designed defaults hold. The user's own file comes
+// first; then, for a folder the user may not write, an option.ini beside the
+// program (never for an installed copy); then the administrator's file.
+QStringList SettingsFilesToRead();
 
 // The file that Convert writes and Restore Default Settings deletes; when it
 // is the user's own, its folder is made here so the first write succeeds.
 QString SettingsFileToWrite();
+
+// An administrator's defaults for every user: /etc/ostrela/option.ini. Only
+// read, and only where the settings are the user's own.
+QString AdminSettingsFile();
+
+// Test-only: read the administrator's defaults from this file; an empty path
+// restores the real one. The program itself never calls it.
+void SetAdminSettingsFileForTesting(const QString& path);
 
 // $XDG_CONFIG_HOME/Ostrela/option.ini, or ~/.config/Ostrela/option.ini when
 // the variable is unset or not an absolute path.

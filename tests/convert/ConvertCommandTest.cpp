@@ -12,11 +12,11 @@ namespace {
 
 class ConvertCommandTest : public ::testing::Test {
 protected:
-    QString Ini(const QByteArray& text) {
+    QStringList Ini(const QByteArray& text) {
         QFile file(dir.filePath("option.ini"));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
-        return file.fileName();
+        return {file.fileName()};
     }
 
     ParsedConvertCommand Parse(const QStringList& arguments) {
@@ -57,7 +57,7 @@ TEST_F(ConvertCommandTest, DefaultsAreTheValuesAtTheStoredListPositions) {
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=4\n")).jobs, 4);
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=900\n")).jobs, 64);
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=0\n")).jobs, 1);
-    EXPECT_EQ(ConvertDefaults(dir.filePath("missing.ini")).bitrate, 128);
+    EXPECT_EQ(ConvertDefaults({dir.filePath("missing.ini")}).bitrate, 128);
     EXPECT_FALSE(QFile::exists(dir.filePath("missing.ini")));
 }
 

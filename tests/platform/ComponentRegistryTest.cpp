@@ -43,6 +43,40 @@ TEST_F(ComponentRegistryTest, RecordsAndReplacesClassesAndRefusesBadLines) {
     EXPECT_TRUE(FindComponentLibrary("A.B").isEmpty());
 }
 
+// Two programs starting at once each record their classes.
+TEST_F(ComponentRegistryTest, ProgramsRegisteringAtOnceLoseNoClass) {
+    constexpr int kClasses = 40;
+    const auto name = [](int program, int c) { return QString("P%1.C%2").arg(program).arg(c); };
+    ASSERT_TRUE(testing_support::RunInProcesses(3, [&](int program) {
+        for (int c = 0; c < kClasses; ++c)
+            if (!RegisterComponentClass(name(program, c), "/opt/x.so"))
+                return false;
+        return true;
+    }));
+    int lost = 0;
+    for (int program = 0; program < 3; ++program)
+        for (int c = 0; c < kClasses; ++c)
+            lost += FindComponentLibrary(name(program, c)).isEmpty();
+    EXPECT_EQ(lost, 0);
+}
+
+// The registry lies beside the user's option.ini; the one of earlier
+// versions counts until then, and its classes move along.
+TEST_F(ComponentRegistryTest, KeptInTheSettingsFolderAndTheOldOneIsStillRead) {
+    SetComponentRegistryPathForTesting(QString());
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.filePath("xdg").toUtf8());
+    const QString old = dir.filePath("xdg/ostrela/components.ini");
+    ASSERT_TRUE(testing_support::WriteFile(old, "Old.Class=/opt/old.so\n"));
+    EXPECT_EQ(ComponentRegistryPath(), dir.filePath("xdg/Ostrela/components.ini"));
+    EXPECT_EQ(FindComponentLibrary("Old.Class"), "/opt/old.so");
+    EXPECT_TRUE(RegisterComponentClass(kSkinClass, "/opt/a/SkinCrafter.dll"));
+    ASSERT_TRUE(QFile::remove(old));
+    EXPECT_EQ(FindComponentLibrary("Old.Class"), "/opt/old.so");
+    EXPECT_EQ(FindComponentLibrary(kSkinClass), "/opt/a/SkinCrafter.dll");
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
 TEST_F(ComponentRegistryTest, FullDiskKeepsTheRecordedClasses) {
     testing_support::SmallFileSystem disk(64 * 1024);
     if (!disk.Mounted())

@@ -140,14 +140,24 @@ TEST_F(PrivateProfileTest, LongValuesAreReadWhole) {
     EXPECT_EQ(GetPrivateProfileValue("s", "none", "d  ", Path()), "d");
 }
 
-TEST_F(PrivateProfileTest, ReplacingKeepsPermissionsAndFollowsLinks) {
+// Root rewriting a user's file (an administrator running the program) keeps
+// the file the user's.
+TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
     Put("[s]\nk=v\n");
     ASSERT_TRUE(
         QFile::setPermissions(Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QByteArray path = QFile::encodeName(Path());
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
+    }
     ASSERT_TRUE(Write("s", "k", "w"));
     struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(Path()).constData(), &info), 0);
+    ASSERT_EQ(::stat(path.constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 65534u);
+    }
     const QString link = dir.filePath("link.ini");
     ASSERT_TRUE(QFile::link(Path(), link));
     ASSERT_TRUE(WritePrivateProfileString("s", "k", "x", link));
@@ -155,6 +165,36 @@ TEST_F(PrivateProfileTest, ReplacingKeepsPermissionsAndFollowsLinks) {
     EXPECT_EQ(Contents(), "[s]\nk=x\n");
     EXPECT_EQ(FilesIn(dir.path()), QStringList({"link.ini", "option.ini"}))
         << "no temporary file stays behind";
+
+    // A link to a file not made yet makes that file; one into a missing
+    // folder cannot be written, and stays the link it was.
+    ASSERT_TRUE(QFile::remove(Path()));
+    ASSERT_TRUE(WritePrivateProfileString("s", "k", "y", link));
+    EXPECT_EQ(Contents(), "[s]\r\nk=y\r\n");
+    ASSERT_TRUE(QFile::remove(link) && QFile::link(dir.filePath("gone/option.ini"), link));
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "z", link));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+// Two windows, or a window and ostrela-convert, writing at once.
+TEST_F(PrivateProfileTest, ProgramsWritingAtOnceLoseNoKey) {
+    constexpr int kKeys = 30;
+    const QString path = Path();
+    ASSERT_TRUE(RunInProcesses(4, [&](int writer) {
+        for (int k = 0; k < kKeys; ++k) {
+            const QByteArray key = QByteArray::number(writer) + '.' + QByteArray::number(k);
+            if (!WritePrivateProfileString("s", key.constData(), "v", path))
+                return false;
+        }
+        return true;
+    }));
+    int lost = 0;
+    for (int writer = 0; writer < 4; ++writer)
+        for (int k = 0; k < kKeys; ++k)
+            lost +=
+                Read("s", (QByteArray::number(writer) + '.' + QByteArray::number(k)).constData()) !=
+                "v";
+    EXPECT_EQ(lost, 0);
 }
 
 TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {

@@ -10,6 +10,7 @@
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace testing_support {
 
@@ -93,6 +94,27 @@ bool RunWithoutPrivilege(const std::function<bool()>& action) {
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool RunInProcesses(int count, const std::function<bool(int)>& action) {
+    std::vector<pid_t> children;
+    bool ok = true;
+    for (int i = 0; i < count; ++i) {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(action(i) ? 0 : 1);
+        if (child < 0)
+            ok = false;
+        else
+            children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return ok;
 }
 
 } // namespace testing_support

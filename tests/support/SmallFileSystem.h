@@ -38,4 +38,8 @@ private:
 // the action's result; a child that cannot drop its rights fails the call.
 bool RunWithoutPrivilege(const std::function<bool()>& action);
 
+// Runs `action(0)` to `action(count - 1)` in as many child processes at once;
+// true when each returned true.
+bool RunInProcesses(int count, const std::function<bool(int)>& action);
+
 } // namespace testing_support

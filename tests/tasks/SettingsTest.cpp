@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"
+#include "convert/ConvertCommand.h"
 #include "platform/DialogManager.h"
 #include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
@@ -14,10 +15,13 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QStorageInfo>
+#include <QTextStream>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <sched.h>
 
 using testing_support::BinDir;
+using testing_support::FilesIn;
 using testing_support::MakeMedia;
 using testing_support::MessageBoxRecorder;
 using testing_support::ProgramFolderOverride;
@@ -57,7 +61,7 @@ protected:
 
 // Restoring the defaults deletes the file but leaves the controls as they are.
 TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndRestoreDefaultsDeletesIt) {
-    EXPECT_EQ(SettingsFileToRead(), IniPath());
+    EXPECT_EQ(SettingsFilesToRead(), QStringList(IniPath()));
     EXPECT_EQ(SettingsFileToWrite(), IniPath());
     const QStringList loaded = Start();
     EXPECT_EQ(loaded.mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
@@ -147,12 +151,18 @@ TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
 class ReadOnlyProgramSettingsTest : public SettingsTest {
 protected:
     // The test main sets a configuration folder for the whole run; each test gets its own.
+    // The administrator's file too, whatever the machine has in /etc.
     ReadOnlyProgramSettingsTest() : readOnly(dir.path()) {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        SetAdminSettingsFileForTesting(AdminIni());
     }
-    ~ReadOnlyProgramSettingsTest() override { qputenv("XDG_CONFIG_HOME", savedXdg); }
+    ~ReadOnlyProgramSettingsTest() override {
+        qputenv("XDG_CONFIG_HOME", savedXdg);
+        SetAdminSettingsFileForTesting(QString());
+    }
 
     QString UserIni() const { return config.path() + "/Ostrela/option.ini"; }
+    QString AdminIni() const { return config.path() + "/etc/option.ini"; }
 
     QTemporaryDir config;
     ReadOnlyFolder readOnly;
@@ -178,7 +188,8 @@ TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileWinsOverTheOneBesideTheProgram) 
     EXPECT_EQ(Start(), QStringList({"To WAV", "32", "48000", "Stereo", "/admin/"}));
     ASSERT_TRUE(
         WriteFile(UserIni(), "[TaskSetting]\nOutputFormat=3\nChannel=0\nOutputPath=/mine/\n"));
-    EXPECT_EQ(Start(), QStringList({"To AC3", "128", "48000", "Mono", "/mine/"}));
+    // Key by key: what the user's file lacks still comes from the other.
+    EXPECT_EQ(Start(), QStringList({"To AC3", "32", "48000", "Mono", "/mine/"}));
 
     // Restoring the defaults drops the user's file only: the administrator's
     // values come back at the next start.
@@ -214,6 +225,57 @@ TEST_F(ReadOnlyProgramSettingsTest, ConvertWritesTheUsersFileAndMakesItsFolder) 
                                            "Channel=0", "OutputPath=" + output.path() + "/"})
         EXPECT_TRUE(written.contains(line)) << written.toStdString();
     EXPECT_EQ(Start(), QStringList({"To WAV", "32", "48000", "Mono", output.path() + "/"}));
+
+    // A configuration folder that is a file: one box names the file, and the
+    // conversion goes on.
+    theApp.m_pMainWnd = dlg.get();
+    dlg->AddFile(media.filePath("one.avi"));
+    ASSERT_TRUE(WriteFile(config.filePath("file"), "x"));
+    qputenv("XDG_CONFIG_HOME", config.filePath("file").toUtf8());
+    boxes.boxes.clear();
+    dlg->OnCommand(IDC_CONVERT);
+    dlg->OnCommand(ID_OPERATION_SIMULTANEOUS);
+    theApp.m_pMainWnd = nullptr;
+    const QString warning =
+        "The settings could not be saved to " + config.filePath("file") + "/Ostrela/option.ini.";
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(boxes.boxes[0].text, warning);
+    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+    EXPECT_EQ(boxes.boxes[1].caption, "Congratulations!");
+    EXPECT_EQ(boxes.boxes[2].text, warning);
+}
+
+// A copy the package laid down (the marker in its folder) is never written,
+// even by root, who may write there: each user's own file holds the
+// settings, and the administrator's file gives the defaults below it, in the
+// window and in ostrela-convert alike.
+TEST_F(ReadOnlyProgramSettingsTest, AnInstalledCopyKeepsEveryUsersSettingsInTheirOwnFile) {
+    QTemporaryDir program;
+    ProgramFolderOverride installed(program.path());
+    ASSERT_TRUE(WriteFile(program.filePath("installed"), ""));
+    const QByteArray besideProgram = "[TaskSetting]\nOutputFormat=3\nChannel=0\n";
+    ASSERT_TRUE(WriteFile(program.filePath("option.ini"), besideProgram));
+    ASSERT_TRUE(
+        WriteFile(AdminIni(), "[TaskSetting]\nAudioBitrate=0\nSampleRate=1\nOutputPath=/srv/a/\n"));
+    ASSERT_TRUE(WriteFile(UserIni(), "[TaskSetting]\nSampleRate=3\n"));
+
+    EXPECT_EQ(Start(), QStringList({"To MP3", "32", "22050", "Stereo", "/srv/a/"}));
+    QString help;
+    QTextStream out(&help), err(stderr);
+    EXPECT_EQ(ConvertMain({"--help"}, out, err), 0);
+    out.flush();
+    for (const char* now : {"(now mp3)", "(now 32)", "(now 22050)", "(now 2)"})
+        EXPECT_TRUE(help.contains(now)) << now << "\n" << help.toStdString();
+
+    dlg->OnCommand(ID_OPERATION_SIMULTANEOUS);
+    EXPECT_TRUE(ReadFile(UserIni()).contains("Simultaneous="));
+    EXPECT_EQ(FilesIn(program.path()), QStringList({"installed", "option.ini"}));
+    EXPECT_EQ(ReadFile(program.filePath("option.ini")), besideProgram);
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // The same folder without the marker is the user's to write.
+    ASSERT_TRUE(QFile::remove(program.filePath("installed")));
+    EXPECT_EQ(SettingsFileToWrite(), program.filePath("option.ini"));
 }
 
 } // namespace
