@@ -16,7 +16,6 @@
 #include <QRadioButton>
 #include <QStorageInfo>
 #include <QTextStream>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <sched.h>
 
