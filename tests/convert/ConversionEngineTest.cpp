@@ -101,7 +101,8 @@ TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
 }
 
 // Jobs with one output name running side by side still write one file each,
-// and a user's file under that name is replaced only by a job that succeeded.
+// a user's file under that name is replaced only by a job that succeeded, and
+// an invented name never replaces a user's file.
 TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     ASSERT_NO_FATAL_FAILURE(Write("clip.mp3", "the user's own"));
     ASSERT_NO_FATAL_FAILURE(Write("clip (3).mp3", "the user's third"));
@@ -113,11 +114,13 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     QStringList paths;
     for (int i = 0; i < 4; ++i)
         paths << engine->OutputPathOf(i);
-    EXPECT_EQ(paths, QStringList({out + "/clip.mp3", out + "/clip (2).mp3", out + "/clip (3).mp3",
-                                  out + "/clip (4).mp3"}));
-    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip (3).mp3", "clip.mp3"}));
+    EXPECT_EQ(paths, QStringList({out + "/clip.mp3", out + "/clip (2).mp3", out + "/clip (4).mp3",
+                                  out + "/clip (5).mp3"}));
+    EXPECT_EQ(OutputFolder(),
+              QStringList({"clip (2).mp3", "clip (3).mp3", "clip (4).mp3", "clip.mp3"}));
     for (const QString& name : OutputFolder())
-        EXPECT_EQ(Read(name), "audio\n") << name.toStdString();
+        EXPECT_EQ(Read(name), name == "clip (3).mp3" ? "the user's third" : "audio\n")
+            << name.toStdString();
     EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
 }
 
@@ -173,6 +176,10 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
     snapshot.jobs.back().outputPath = out + "/missing/nofolder.mp3";
     snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " write " +
                                        QuoteArgument(out + "/missing/nofolder.mp3");
+    // A file the user made read-only is not replaced.
+    ASSERT_NO_FATAL_FAILURE(Write("protected.mp3", "the user's own"));
+    ASSERT_TRUE(QFile::setPermissions(out + "/protected.mp3", QFile::ReadOwner | QFile::ReadOther));
+    Add("protected", "");
     Run(3);
     const QStringList expected{"the disk is full",
                                "the source has no sound track",
@@ -182,12 +189,14 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                                "the encoder ended with code 3",
                                "the encoder wrote no output",
                                "the encoder was stopped by signal 9",
-                               "the output folder cannot be written"};
+                               "the output folder cannot be written",
+                               "the file protected.mp3 is write-protected"};
     for (int i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(engine->ResultOf(i), JobResult::Failed) << i;
         EXPECT_EQ(engine->ReasonOf(i), expected[i]) << i;
     }
-    EXPECT_TRUE(OutputFolder().isEmpty()) << OutputFolder().join(" ").toStdString();
+    EXPECT_EQ(OutputFolder(), QStringList({"protected.mp3"}));
+    EXPECT_EQ(Read("protected.mp3"), "the user's own");
 }
 
 TEST_F(ConversionEngineTest, AMissingEncoderIsNamedByItsPath) {
