@@ -199,6 +199,24 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
     EXPECT_EQ(Read("protected.mp3"), "the user's own");
 }
 
+// Another task's file that takes the output's place while the job runs: the
+// job has not succeeded though its encoder exits with 0, that file stays, and
+// the reason names where the user's file is kept.
+TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
+    ASSERT_NO_FATAL_FAILURE(Write("clip.mp3", "the user's own"));
+    Add("clip", "");
+    snapshot.jobs.back().commandLine =
+        "/bin/sh -c \"echo other > \\\"$0.new\\\"; mv \\\"$0.new\\\" \\\"$0\\\"\" " +
+        QuoteArgument(out + "/clip.mp3");
+    Run();
+    EXPECT_EQ(engine->ResultOf(0), JobResult::Failed);
+    const QString reason = engine->ReasonOf(0);
+    const QString kept = reason.mid(reason.indexOf("; the earlier file is kept as ") + 30);
+    EXPECT_TRUE(kept.startsWith(out + "/.clip.mp3.")) << reason.toStdString();
+    EXPECT_EQ(ReadFile(kept), "the user's own");
+    EXPECT_EQ(Read("clip.mp3"), "other\n");
+}
+
 TEST_F(ConversionEngineTest, AMissingEncoderIsNamedByItsPath) {
     for (const QString& path : {dir.filePath("no such encoder"), QString()}) {
         snapshot.jobs.clear();
