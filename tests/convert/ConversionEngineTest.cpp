@@ -124,6 +124,20 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
 }
 
+// A conversion whose output name another running conversion writes (another
+// window or script) takes a distinct name instead of setting that file aside.
+TEST_F(ConversionEngineTest, AnOutputAnotherConversionWritesGetsADistinctName) {
+    Add("clip", "sleep 500");
+    ConversionEngine other(snapshot);
+    other.Start();
+    ASSERT_TRUE(WaitUntil([&] { return other.RunningCount() == 1; }, 10000));
+    Run();
+    EXPECT_EQ(engine->OutputPathOf(0), out + "/clip (2).mp3");
+    ASSERT_TRUE(WaitUntil([&] { return other.IsFinished(); }, 10000));
+    EXPECT_EQ(other.SucceededCount(), 1);
+    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip.mp3"}));
+}
+
 // A distinct name goes before each job's own extension (keeping the original
 // sound gives jobs different ones).
 TEST_F(ConversionEngineTest, DistinctNamesKeepEachJobsExtension) {
