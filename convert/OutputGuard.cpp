@@ -75,8 +75,10 @@ struct Hidden {
 bool ParseHidden(const QByteArray& entry, Hidden& hidden) {
     static const QRegularExpression tail(QStringLiteral(
         "\\.([0-9a-f]+-[0-9a-f]+-[0-9a-f]{8})-[0-9a-f]+(\\.ostrela-(job|kept|part))$"));
+    if (!entry.startsWith('.') || !entry.contains(".ostrela-"))
+        return false;
     const QRegularExpressionMatch match = tail.match(QString::fromLatin1(entry));
-    if (!entry.startsWith('.') || !match.hasMatch())
+    if (!match.hasMatch())
         return false;
     hidden.owner = match.captured(1).toLatin1();
     hidden.kind = match.captured(2).toLatin1();
