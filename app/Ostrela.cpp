@@ -4,9 +4,9 @@
 #include "platform/DispatchInterface.h"
 #include "tasks/OstrelaDlg.h"
 
+#include <QLibrary>
 #include <QApplication>
 #include <QDialog>
-#include <QLibrary>
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -19,10 +19,10 @@ namespace {
 
 // SIGTERM, SIGINT and SIGHUP (the session ends) close the program by its
 // normal path instead of killing it mid-conversion: every open dialog is
-// closed as by Escape, innermost first, so a running conversion ends as on
-// STOP (encoders ended, unfinished outputs removed, users' files put back)
-// and the main window then closes. The first signal restores the default
-// action, so a second one ends the program at once should closing hang.
+// closed as by Escape, innermost first and the main window last, so a running
+// conversion ends as on STOP (encoders ended, unfinished outputs removed,
+// users' files put back). The first signal restores the default action, so a
+// second one ends the program at once should closing hang.
 class CloseOnSignal {
 public:
     CloseOnSignal() {
@@ -71,6 +71,9 @@ private:
             else
                 modal->close();
         }
+        // The main window, when it does not run modally.
+        if (COstrelaDlg* main = AfxGetMainDlg(); main && main->isVisible())
+            main->reject();
     }
 
     static constexpr int kCount = 3;

@@ -67,6 +67,22 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
+    EXPECT_FALSE(theApp.RegisterSkinLibrary()) << "missing library";
+    const QString noExports = Install(QStringLiteral(OSTRELA_TEST_NOEXPORTS_LIBRARY));
+    EXPECT_FALSE(theApp.RegisterSkinLibrary()) << "missing export";
+    EXPECT_FALSE(IsLoaded(noExports));
+
+    const QString lib = dir.filePath("SkinCrafter.dll");
+    ASSERT_TRUE(QFile::copy(kComponent, lib));
+    for (const char* result : {"1", "-2147467259", "0"}) {
+        qputenv("OSTRELA_TEST_REGISTER_RESULT", result);
+        EXPECT_EQ(theApp.RegisterComServer(lib), qstrcmp(result, "0") == 0) << result;
+        EXPECT_FALSE(IsLoaded(lib)) << result;
+        EXPECT_EQ(FindComponentLibrary("SkinCrafter.SCSkin").isEmpty(), qstrcmp(result, "0") != 0);
+    }
+}
+
 // SIGTERM during a conversion ends it as STOP does (the encoder ended, the
 // user's file under the output name back) and then closes the program.
 TEST_F(AppTest, SignalEndsARunningConversionAndTheProgram) {
@@ -95,22 +111,6 @@ echo partial > "$last"; echo $$ > "$(dirname "$0")/encoder.pid"; exec sleep 600
     EXPECT_EQ(testing_support::FilesIn(out), QStringList({"clip.mp3"}));
     EXPECT_EQ(testing_support::ReadFile(out + "clip.mp3"), "the user's own");
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
-    EXPECT_FALSE(theApp.RegisterSkinLibrary()) << "missing library";
-    const QString noExports = Install(QStringLiteral(OSTRELA_TEST_NOEXPORTS_LIBRARY));
-    EXPECT_FALSE(theApp.RegisterSkinLibrary()) << "missing export";
-    EXPECT_FALSE(IsLoaded(noExports));
-
-    const QString lib = dir.filePath("SkinCrafter.dll");
-    ASSERT_TRUE(QFile::copy(kComponent, lib));
-    for (const char* result : {"1", "-2147467259", "0"}) {
-        qputenv("OSTRELA_TEST_REGISTER_RESULT", result);
-        EXPECT_EQ(theApp.RegisterComServer(lib), qstrcmp(result, "0") == 0) << result;
-        EXPECT_FALSE(IsLoaded(lib)) << result;
-        EXPECT_EQ(FindComponentLibrary("SkinCrafter.SCSkin").isEmpty(), qstrcmp(result, "0") != 0);
-    }
 }
 
 } // namespace
