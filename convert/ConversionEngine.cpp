@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace {
@@ -32,6 +33,16 @@ bool FolderUnwritable(const QString& folder) {
     return !info.isDir() || !info.isWritable();
 }
 
+// A job's reason, followed by where the user's file stays when it could not
+// be put back under its name (the folder was renamed, or another task's file
+// took the place).
+QString WithKeptFile(const QString& reason, const QString& keptPath) {
+    if (keptPath.isEmpty())
+        return reason;
+    const QString kept = QStringLiteral("the earlier file is kept as %1").arg(keptPath);
+    return reason.isEmpty() ? kept : reason + QStringLiteral("; ") + kept;
+}
+
 bool FolderFull(const QString& folder) {
     struct statvfs st;
     return ::statvfs(QFile::encodeName(folder).constData(), &st) == 0 && st.f_bavail == 0;
@@ -45,7 +56,7 @@ struct ConversionEngine::JobState {
     int percent = 0;
     double fraction = 0; // of the clip reached, at most 1
     QByteArray output;   // the tail of what the encoder wrote
-    COutputGuard guard;
+    OutputGuard guard;
     std::unique_ptr<NoticeReceiver> receiver;
     // Declared last: the encoder is gone before its receiver and before the
     // guard puts back what it kept.
@@ -114,7 +125,9 @@ void ConversionEngine::RequestNextStarts() {
 
 QString ConversionEngine::DistinctOutputPath(int job) const {
     const QString path = snapshot.jobs[job].outputPath;
-    if (!usedOutputs.contains(path))
+    // A user's file under the designed name is set aside and replaced; an
+    // output another task is writing is not.
+    if (!usedOutputs.contains(path) && !OutputGuard::IsWrittenByRunningTask(path))
         return path;
     // Each job has its own extension (keeping the original sound picks one
     // per source): the name's last full stop starts it.
@@ -125,7 +138,10 @@ QString ConversionEngine::DistinctOutputPath(int job) const {
     QString candidate;
     for (int n = 2;; ++n) {
         candidate = stem + QStringLiteral(" (%1)").arg(n) + tail;
-        if (!usedOutputs.contains(candidate))
+        // An invented name never replaces anything: it skips whatever exists.
+        struct stat st;
+        if (!usedOutputs.contains(candidate) &&
+            ::lstat(QFile::encodeName(candidate).constData(), &st) != 0 && errno == ENOENT)
             return candidate;
     }
 }
@@ -149,12 +165,27 @@ void ConversionEngine::StartJob(int job) {
     if (!clock.isValid())
         clock.start();
     JobState& state = *states[job];
+    // What programs that died left in the folder is put right before anything
+    // there is named or set aside.
+    const QString folder = QFileInfo(snapshot.jobs[job].outputPath).absolutePath();
+    if (!recoveredFolders.contains(folder)) {
+        recoveredFolders.insert(folder);
+        OutputGuard::RecoverFolder(folder);
+    }
     state.outputPath = DistinctOutputPath(job);
     usedOutputs.insert(state.outputPath);
     // The encoder overwrites its output path: a file already there is kept
     // aside until the job has succeeded, and a job that cannot keep it does
     // not run.
-    if (!state.guard.SetAside(state.outputPath)) {
+    switch (state.guard.SetAside(state.outputPath)) {
+    case OutputGuard::SetAsideResult::Ready:
+        break;
+    case OutputGuard::SetAsideResult::WriteProtected:
+        EndJob(job, JobResult::Failed,
+               QStringLiteral("the file %1 is write-protected")
+                   .arg(QFileInfo(state.outputPath).fileName()));
+        return;
+    case OutputGuard::SetAsideResult::Failed:
         EndJob(job, JobResult::Failed, QStringLiteral("the output folder cannot be written"));
         return;
     }
@@ -212,20 +243,23 @@ void ConversionEngine::OnRunEnded(int job) {
         return;
     ReleaseRunner(job);
     if (stopped) {
-        state.guard.Restore();
-        EndJob(job, JobResult::Stopped, QString());
+        const QString kept = state.guard.Restore();
+        if (kept.isEmpty())
+            EndJob(job, JobResult::Stopped, QString());
+        else
+            EndJob(job, JobResult::Failed, WithKeptFile(QString(), kept));
         return;
     }
     // An encoder killed by a signal, ending with an error or leaving an empty
-    // file has failed, whatever it wrote.
+    // file has failed, whatever it wrote; so has a job whose own output is no
+    // longer at its path (success means this job's encoder wrote that file).
     if (state.runner->ExitCode() == 0 && state.guard.HasOutput()) {
         state.guard.Commit();
         EndJob(job, JobResult::Done, QString());
         return;
     }
     const QString reason = FailureReason(job);
-    state.guard.Restore();
-    EndJob(job, JobResult::Failed, reason);
+    EndJob(job, JobResult::Failed, WithKeptFile(reason, state.guard.Restore()));
 }
 
 QString ConversionEngine::FailureReason(int job) const {
@@ -301,8 +335,9 @@ void ConversionEngine::Abandon() {
         if (state->runner)
             state->runner->Close();
         if (state->result == JobResult::Running) {
-            state->guard.Restore();
-            state->result = JobResult::Stopped;
+            const QString kept = state->guard.Restore();
+            state->result = kept.isEmpty() ? JobResult::Stopped : JobResult::Failed;
+            state->reason = WithKeptFile(QString(), kept);
         }
     }
 }

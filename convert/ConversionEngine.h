@@ -61,11 +61,13 @@ public:
     // with n at once. Later starts are asked for as jobs end, until every job
     // has been started or the conversion is stopped.
     void Start();
-    // Runs job `job`'s encoder now (the handler of a start request). Keeps
-    // output names distinct (a second job with the same output path gets
-    // " (2)" etc. before the extension), sets an existing file at the output
-    // path aside, starts the runner. A job that cannot start ends Failed at
-    // once with its reason.
+    // Runs job `job`'s encoder now (the handler of a start request). First
+    // puts right what dead programs left in the output folder. Keeps output
+    // names distinct (a second job with the same output path, or one whose
+    // path another running task writes, gets " (2)" etc. before the
+    // extension, skipping names that exist), sets an existing file at the
+    // output path aside, starts the runner. A job that cannot start ends
+    // Failed at once with its reason.
     void StartJob(int job);
 
     // STOP: writes "q\r\n" to every running encoder and kills it at once,
@@ -126,9 +128,10 @@ private:
     ConversionSnapshot snapshot;
     StartRequest startRequest;
     std::vector<std::unique_ptr<JobState>> states;
-    QSet<QString> usedOutputs; // output files written by this conversion
-    int nextToStart = 0;       // the next job whose start has not been asked for
-    int requested = 0;         // starts asked for that have not yet been handled
+    QSet<QString> usedOutputs;      // output files written by this conversion
+    QSet<QString> recoveredFolders; // put right once per conversion
+    int nextToStart = 0;            // the next job whose start has not been asked for
+    int requested = 0;              // starts asked for that have not yet been handled
     bool stopped = false;
     bool abandoned = false;
     bool finishedSent = false;

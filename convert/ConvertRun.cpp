@@ -20,10 +20,10 @@
 
 namespace {
 
-// Turns SIGINT and SIGTERM into a call on the event loop for its life, so an
-// interrupted conversion stops its encoders and removes what they left
-// unfinished instead of dying with them. The previous handlers come back at
-// the end.
+// Turns SIGINT, SIGTERM and SIGHUP (the terminal closed) into a call on the
+// event loop for its life, so an interrupted conversion stops its encoders and
+// removes what they left unfinished instead of dying with them. The previous
+// handlers come back at the end.
 class StopOnSignal {
 public:
     explicit StopOnSignal(std::function<void()> onSignal) : onSignal(std::move(onSignal)) {
@@ -46,12 +46,14 @@ public:
         action.sa_flags = SA_RESTART;
         sigaction(SIGINT, &action, &previousInt);
         sigaction(SIGTERM, &action, &previousTerm);
+        sigaction(SIGHUP, &action, &previousHup);
     }
     ~StopOnSignal() {
         if (!notifier)
             return;
         sigaction(SIGINT, &previousInt, nullptr);
         sigaction(SIGTERM, &previousTerm, nullptr);
+        sigaction(SIGHUP, &previousHup, nullptr);
         notifier.reset();
         writeEnd = -1;
         close(fds[0]);
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier;
     struct sigaction previousInt {};
     struct sigaction previousTerm {};
+    struct sigaction previousHup {};
 };
 
 // Why a file cannot be converted, as Add Files would refuse it; empty when
@@ -167,6 +170,12 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
                      });
     QObject::connect(&engine, &ConversionEngine::finished, &loop, &QEventLoop::quit);
 
+    const auto stop = [&] {
+        engine.Stop();
+        // Stopped between two runs, nothing is left to end and report it.
+        if (engine.IsFinished())
+            loop.quit();
+    };
     QTimer progress;
     progress.setInterval(1000);
     QObject::connect(&progress, &QTimer::timeout, [&] {
@@ -178,14 +187,12 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
         if (!left.isEmpty())
             line += QStringLiteral(". ") + left;
         out << line << Qt::endl;
+        // Whoever read the progress has gone (`| head -n 1`): SIGPIPE is
+        // ignored, and a closed standard output ends the run like a signal.
+        if (out.status() != QTextStream::Ok)
+            stop();
     });
-
-    StopOnSignal stop([&] {
-        engine.Stop();
-        // Stopped between two runs, nothing is left to end and report it.
-        if (engine.IsFinished())
-            loop.quit();
-    });
+    StopOnSignal stopOnSignal(stop);
     QTimer::singleShot(0, &engine, [&] {
         engine.Start();
         progress.start();

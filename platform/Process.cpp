@@ -5,7 +5,13 @@
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <algorithm>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <sys/eventfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,21 +92,156 @@ int AboveStandardStreams(int fd, CFileDescriptor& copy) {
     return copy.Get();
 }
 
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attributes);
-    }
-    ~SpawnSetup() {
-        posix_spawnattr_destroy(&attributes);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
+// Everything the child needs, prepared before the fork: between fork and exec
+// the child may only make async-signal-safe calls.
+struct SpawnRequest {
+    char* const* argv = nullptr;
+    int sources[3] = {-1, -1, -1};
+    pid_t parent = 0;
+    int openMax = 1024;
+    // Filled by the spawn.
+    pid_t child = 0;
+    int error = 0;
+};
 
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
+[[noreturn]] void RunChild(const SpawnRequest& request, int errorPipe) {
+    // The child starts with no blocked signals and with default actions for
+    // everything this program may ignore, as a freshly started program expects.
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig)
+        ::sigaction(sig, &defaultAction, nullptr);
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+    ::sigprocmask(SIG_SETMASK, &noSignals, nullptr);
+    ::setsid();
+    // The encoder ends with this program, whatever ends it. Should the program
+    // have ended before the line above took effect, the child has a new parent
+    // already and ends itself.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != request.parent)
+        ::_exit(127);
+    for (int target = 0; target < 3; ++target) {
+        if (::dup2(request.sources[target], target) < 0) {
+            const int error = errno;
+            [[maybe_unused]] const auto written = ::write(errorPipe, &error, sizeof error);
+            ::_exit(127);
+        }
+    }
+    // Descriptors opened elsewhere without close-on-exec stay out of the child;
+    // the error pipe closes itself at exec.
+    if (::syscall(SYS_close_range, 3u, static_cast<unsigned>(errorPipe - 1), 0u) != 0 ||
+        ::syscall(SYS_close_range, static_cast<unsigned>(errorPipe + 1), ~0u, 0u) != 0) {
+        for (int fd = 3; fd < request.openMax; ++fd)
+            if (fd != errorPipe)
+                ::close(fd);
+    }
+    ::execve(request.argv[0], request.argv, environ);
+    const int error = errno;
+    [[maybe_unused]] const auto written = ::write(errorPipe, &error, sizeof error);
+    ::_exit(127);
+}
+
+// Forks and execs; the exec's failure comes back through a close-on-exec pipe.
+void Spawn(SpawnRequest& request) {
+    CPipe errors;
+    if (!CreatePipe(errors)) {
+        request.error = errno;
+        return;
+    }
+    // The child's standard streams must not land on the error pipe.
+    CFileDescriptor errorCopy;
+    const int errorPipe = AboveStandardStreams(errors.writeEnd.Get(), errorCopy);
+    if (errorPipe < 0) {
+        request.error = errno;
+        return;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        request.error = errno;
+        return;
+    }
+    if (child == 0)
+        RunChild(request, errorPipe);
+    errorCopy.Reset();
+    errors.writeEnd.Reset();
+    int error = 0;
+    ssize_t got;
+    while ((got = ::read(errors.readEnd.Get(), &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        request.error = error;
+        return;
+    }
+    request.child = child;
+}
+
+// The parent-death signal follows the thread that forked, not the process:
+// every child is forked on one thread that lives as long as the process, so
+// a child started from a worker that ends is not killed with it. Requests
+// come one at a time through a pipe; nothing here needs destroying at exit.
+class Spawner {
+public:
+    static void Run(SpawnRequest& request) {
+        static Spawner spawner;
+        spawner.Serve(request);
+    }
+
+private:
+    Spawner() {
+        int ends[2];
+        if (::pipe2(requests, O_CLOEXEC) != 0 || ::pipe2(ends, O_CLOEXEC) != 0)
+            return;
+        replies[0] = ends[0];
+        replies[1] = ends[1];
+        // The thread takes no signals: the program's handlers run elsewhere.
+        sigset_t all, previous;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &previous);
+        try {
+            std::thread(&Spawner::Loop, requests[0], replies[1]).detach();
+            ready = true;
+        } catch (const std::system_error&) {
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+
+    void Serve(SpawnRequest& request) {
+        if (!ready) {
+            Spawn(request);
+            return;
+        }
+        std::lock_guard lock(mutex);
+        SpawnRequest* sent = &request;
+        char done = 0;
+        if (!WriteAll(requests[1], reinterpret_cast<const char*>(&sent), sizeof sent)) {
+            Spawn(request);
+            return;
+        }
+        while (::read(replies[0], &done, 1) < 0 && errno == EINTR) {
+        }
+    }
+
+    static void Loop(int requestFd, int replyFd) {
+        for (;;) {
+            SpawnRequest* request = nullptr;
+            const ssize_t got = ::read(requestFd, &request, sizeof request);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got != static_cast<ssize_t>(sizeof request))
+                return;
+            Spawn(*request);
+            const char done = 1;
+            WriteAll(replyFd, &done, 1);
+        }
+    }
+
+    std::mutex mutex; // one request in flight
+    int requests[2] = {-1, -1};
+    int replies[2] = {-1, -1};
+    bool ready = false;
 };
 
 } // namespace
@@ -152,31 +293,20 @@ bool CChildProcess::Start(const QStringList& argv, int stdinFd, int stdoutFd, in
         }
     }
 
-    SpawnSetup setup;
+    SpawnRequest request;
+    request.argv = args.data();
     for (int target = 0; target < 3; ++target)
-        posix_spawn_file_actions_adddup2(&setup.actions, sources[target], target);
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    // Descriptors opened elsewhere without close-on-exec stay out of the child too.
-    posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
-#endif
-
-    // The child starts with no blocked signals and with default actions for
-    // everything this program may ignore, as a freshly started program expects.
-    sigset_t noSignals, allSignals;
-    sigemptyset(&noSignals);
-    sigfillset(&allSignals);
-    posix_spawnattr_setsigmask(&setup.attributes, &noSignals);
-    posix_spawnattr_setsigdefault(&setup.attributes, &allSignals);
-    posix_spawnattr_setflags(&setup.attributes,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t child = 0;
-    const int result =
-        ::posix_spawn(&child, args[0], &setup.actions, &setup.attributes, args.data(), environ);
-    if (result != 0) {
-        reason = result;
+        request.sources[target] = sources[target];
+    request.parent = ::getpid();
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        request.openMax = static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 1 << 20));
+    Spawner::Run(request);
+    if (request.child <= 0) {
+        reason = request.error ? request.error : ECHILD;
         return false;
     }
+    const pid_t child = request.child;
     std::lock_guard lock(mutex);
     pid = child;
     collected = false;

@@ -1,8 +1,8 @@
 #pragma once
 // Child processes with redirected standard streams, in place of CreateProcess
 // with inherited pipe handles: owned descriptors, pipes, a wake-up descriptor,
-// and a child started in a new session whose exit can be awaited on one thread
-// while another thread may kill it at any time.
+// and a child started in a new session that ends with this program, whose exit
+// can be awaited on one thread while another thread may kill it at any time.
 
 #include <QStringList>
 #include <cstddef>
@@ -59,8 +59,10 @@ bool WriteAll(int fd, const char* data, size_t size);
 
 // One child process. Start runs argv[0] as a path (no search of PATH) with the
 // three given descriptors as its standard input, output and error, in a new
-// session, with every other descriptor closed in the child. A program that
-// cannot be run makes Start fail at once.
+// session, with every other descriptor closed in the child. The child is
+// killed when this program ends, however it ends (kill -9 too), so no encoder
+// writes on for a program that is gone. A program that cannot be run makes
+// Start fail at once.
 //
 // One thread may block in WaitForExit while others call Kill: the child stays
 // a zombie until WaitForExit has collected it under the lock, so Kill never

@@ -1,12 +1,16 @@
 // The real application object, started offscreen: start-up order, the calls
-// that reach the skin component, the main window it runs, and the exit path.
+// that reach the skin component, the main window it runs, and the exit path,
+// also on a signal.
 
 #include "ProgramTest.h"
+#include "platform/DialogManager.h"
 #include "platform/WindowHandle.h"
 #include "res/Resource.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
+#include <csignal>
 
 namespace {
 
@@ -23,7 +27,10 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
     const std::function<void(COstrelaDlg*)> closers[] = {
         [](COstrelaDlg* d) { d->reject(); },
         [](COstrelaDlg* d) { QTest::keyClick(d, Qt::Key_Escape); },
-        [](COstrelaDlg* d) { d->OnCommand(ID_SYSTEM_EXIT); }, [](COstrelaDlg* d) { d->close(); }};
+        [](COstrelaDlg* d) { d->OnCommand(ID_SYSTEM_EXIT); },
+        [](COstrelaDlg* d) { d->close(); },
+        [](COstrelaDlg*) { std::raise(SIGINT); },
+        [](COstrelaDlg*) { std::raise(SIGHUP); }};
     for (const auto& close : closers) {
         const qsizetype before = Calls().size();
         qint32 convertHandle = 0;
@@ -95,6 +102,36 @@ TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
         EXPECT_FALSE(IsLoaded(lib)) << result;
         EXPECT_EQ(FindComponentLibrary("SkinCrafter.SCSkin").isEmpty(), qstrcmp(result, "0") != 0);
     }
+}
+
+// SIGTERM during a conversion ends it as STOP does (the encoder ended, the
+// user's file under the output name back) and then closes the program.
+TEST_F(AppTest, SignalEndsARunningConversionAndTheProgram) {
+    ASSERT_TRUE(testing_support::WriteFile(folder + "vexa.exe", R"(#!/bin/sh
+for last; do :; done
+echo partial > "$last"; echo $$ > "$(dirname "$0")/encoder.pid"; exec sleep 600
+)"));
+    ASSERT_TRUE(QFile::setPermissions(folder + "vexa.exe", QFile::ReadOwner | QFile::ExeOwner));
+    const QString out = dir.filePath("out/");
+    ASSERT_TRUE(testing_support::WriteFile(out + "clip.mp3", "the user's own"));
+    QByteArray encoder;
+    Run([&](COstrelaDlg* dlg) {
+        ASSERT_TRUE(dlg->AppendTask("/videos/clip.avi", 30));
+        GetDlgItemAs<QLineEdit>(dlg, IDC_OUTPUT_PATH)->setText(out);
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(testing_support::WaitUntil(
+                [&] { return testing_support::ReadFile(folder + "encoder.pid").endsWith('\n'); },
+                10000));
+            encoder = testing_support::ReadFile(folder + "encoder.pid").trimmed();
+            std::raise(SIGTERM);
+        });
+        dlg->OnCommand(IDC_CONVERT);
+    });
+    EXPECT_EQ(AfxGetMainDlg(), nullptr);
+    EXPECT_NE(::kill(encoder.toInt(), 0), 0);
+    EXPECT_EQ(testing_support::FilesIn(out), QStringList({"clip.mp3"}));
+    EXPECT_EQ(testing_support::ReadFile(out + "clip.mp3"), "the user's own");
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 } // namespace

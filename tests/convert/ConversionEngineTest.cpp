@@ -101,7 +101,8 @@ TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
 }
 
 // Jobs with one output name running side by side still write one file each,
-// and a user's file under that name is replaced only by a job that succeeded.
+// a user's file under that name is replaced only by a job that succeeded, and
+// an invented name never replaces a user's file.
 TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     ASSERT_NO_FATAL_FAILURE(Write("clip.mp3", "the user's own"));
     ASSERT_NO_FATAL_FAILURE(Write("clip (3).mp3", "the user's third"));
@@ -113,12 +114,28 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     QStringList paths;
     for (int i = 0; i < 4; ++i)
         paths << engine->OutputPathOf(i);
-    EXPECT_EQ(paths, QStringList({out + "/clip.mp3", out + "/clip (2).mp3", out + "/clip (3).mp3",
-                                  out + "/clip (4).mp3"}));
-    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip (3).mp3", "clip.mp3"}));
+    EXPECT_EQ(paths, QStringList({out + "/clip.mp3", out + "/clip (2).mp3", out + "/clip (4).mp3",
+                                  out + "/clip (5).mp3"}));
+    EXPECT_EQ(OutputFolder(),
+              QStringList({"clip (2).mp3", "clip (3).mp3", "clip (4).mp3", "clip.mp3"}));
     for (const QString& name : OutputFolder())
-        EXPECT_EQ(Read(name), "audio\n") << name.toStdString();
+        EXPECT_EQ(Read(name), name == "clip (3).mp3" ? "the user's third" : "audio\n")
+            << name.toStdString();
     EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
+}
+
+// A conversion whose output name another running conversion writes (another
+// window or script) takes a distinct name instead of setting that file aside.
+TEST_F(ConversionEngineTest, AnOutputAnotherConversionWritesGetsADistinctName) {
+    Add("clip", "sleep 500");
+    ConversionEngine other(snapshot);
+    other.Start();
+    ASSERT_TRUE(WaitUntil([&] { return other.RunningCount() == 1; }, 10000));
+    Run();
+    EXPECT_EQ(engine->OutputPathOf(0), out + "/clip (2).mp3");
+    ASSERT_TRUE(WaitUntil([&] { return other.IsFinished(); }, 10000));
+    EXPECT_EQ(other.SucceededCount(), 1);
+    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip.mp3"}));
 }
 
 // A distinct name goes before each job's own extension (keeping the original
@@ -173,6 +190,10 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
     snapshot.jobs.back().outputPath = out + "/missing/nofolder.mp3";
     snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " write " +
                                        QuoteArgument(out + "/missing/nofolder.mp3");
+    // A file the user made read-only is not replaced.
+    ASSERT_NO_FATAL_FAILURE(Write("protected.mp3", "the user's own"));
+    ASSERT_TRUE(QFile::setPermissions(out + "/protected.mp3", QFile::ReadOwner | QFile::ReadOther));
+    Add("protected", "");
     Run(3);
     const QStringList expected{"the disk is full",
                                "the source has no sound track",
@@ -182,12 +203,32 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                                "the encoder ended with code 3",
                                "the encoder wrote no output",
                                "the encoder was stopped by signal 9",
-                               "the output folder cannot be written"};
+                               "the output folder cannot be written",
+                               "the file protected.mp3 is write-protected"};
     for (int i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(engine->ResultOf(i), JobResult::Failed) << i;
         EXPECT_EQ(engine->ReasonOf(i), expected[i]) << i;
     }
-    EXPECT_TRUE(OutputFolder().isEmpty()) << OutputFolder().join(" ").toStdString();
+    EXPECT_EQ(OutputFolder(), QStringList({"protected.mp3"}));
+    EXPECT_EQ(Read("protected.mp3"), "the user's own");
+}
+
+// Another task's file that takes the output's place while the job runs: the
+// job has not succeeded though its encoder exits with 0, that file stays, and
+// the reason names where the user's file is kept.
+TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
+    ASSERT_NO_FATAL_FAILURE(Write("clip.mp3", "the user's own"));
+    Add("clip", "");
+    snapshot.jobs.back().commandLine =
+        "/bin/sh -c \"echo other > \\\"$0.new\\\"; mv \\\"$0.new\\\" \\\"$0\\\"\" " +
+        QuoteArgument(out + "/clip.mp3");
+    Run();
+    EXPECT_EQ(engine->ResultOf(0), JobResult::Failed);
+    const QString reason = engine->ReasonOf(0);
+    const QString kept = reason.mid(reason.indexOf("; the earlier file is kept as ") + 30);
+    EXPECT_TRUE(kept.startsWith(out + "/.clip.mp3.")) << reason.toStdString();
+    EXPECT_EQ(ReadFile(kept), "the user's own");
+    EXPECT_EQ(Read("clip.mp3"), "other\n");
 }
 
 TEST_F(ConversionEngineTest, AMissingEncoderIsNamedByItsPath) {

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -31,6 +32,23 @@ protected:
     }
 
     QByteArray IniBytes() { return ReadFile(program.filePath("option.ini")); }
+
+    // Puts a stand-in in place of the encoder: a source named "hang..." gets
+    // "partial" and an encoder that never ends (its process id in
+    // encoder.pid), any other "audio".
+    void UseStandInEncoder() {
+        ASSERT_TRUE(QFile::remove(program.filePath("vexa.exe")));
+        ASSERT_TRUE(WriteFile(program.filePath("vexa.exe"), R"(#!/bin/sh
+for last; do :; done
+case "$2" in *hang*)
+  echo partial > "$last"; echo $$ > "$(dirname "$0")/encoder.pid"; exec sleep 600 ;;
+esac
+echo audio > "$last"
+)"));
+        ASSERT_TRUE(QFile::setPermissions(program.filePath("vexa.exe"),
+                                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                              QFile::ExeOther));
+    }
 
     // Starts the program in the work folder; `started` runs while it does.
     ProgramRun Convert(const QStringList& arguments, int timeoutMs = 120000,
@@ -198,6 +216,77 @@ TEST_F(ConvertProgramTest, TerminationLeavesNothingUnfinished) {
         EXPECT_TRUE(facts.ok) << name.toStdString();
         EXPECT_NEAR(facts.duration, kSeconds, 0.2) << name.toStdString();
     }
+}
+
+// Whatever ends the program, its encoder ends too and the user's file under
+// the output name comes back: at once after SIGHUP or a closed standard
+// output (as after Ctrl+C), at the next conversion into the folder after
+// kill -9.
+TEST_F(ConvertProgramTest, EveryEndLeavesNoEncoderAndGivesTheUsersFileBack) {
+    ASSERT_NO_FATAL_FAILURE(UseStandInEncoder());
+    Video("hang.mp4", 1.0);
+    Video("next.mp4", 1.0);
+    const QString out = work.filePath("out/");
+    const QByteArray users("the user's own\n\0\xff", 17);
+    const QString pidFile = program.filePath("encoder.pid");
+    for (const QString way : {"hup", "pipe", "kill"}) {
+        SCOPED_TRACE(way.toStdString());
+        QFile::remove(pidFile);
+        ASSERT_TRUE(WriteFile(out + "hang.mp3", users));
+        QProcess p;
+        p.setWorkingDirectory(work.path());
+        const QStringList arguments{"--out", "out", "hang.mp4"};
+        if (way == "pipe")
+            p.start("/bin/bash",
+                    QStringList{"-c", "\"$0\" \"$@\" | head -n 1; exit ${PIPESTATUS[0]}",
+                                program.filePath("ostrela-convert")} +
+                        arguments);
+        else
+            p.start(program.filePath("ostrela-convert"), arguments);
+        ASSERT_TRUE(WaitUntil([&] { return ReadFile(pidFile).endsWith('\n'); }, 30000));
+        const QByteArray encoder = "/proc/" + ReadFile(pidFile).trimmed() + "/stat";
+        if (way != "pipe")
+            ::kill(static_cast<pid_t>(p.processId()), way == "hup" ? SIGHUP : SIGKILL);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        // Gone, or a zombie no one collects in this container.
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                const QByteArray stat = ReadFile(encoder);
+                return !stat.contains(')') || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+            },
+            10000));
+        if (way == "kill") {
+            EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+            EXPECT_EQ(Convert({"--out", "out", "next.mp4"}).exitCode, 0);
+        } else {
+            EXPECT_EQ(p.exitCode(), 1);
+            EXPECT_TRUE(p.readAllStandardError().contains("hang.mp4: stopped\n"));
+        }
+        EXPECT_EQ(ReadFile(out + "hang.mp3"), users);
+        EXPECT_EQ(FilesIn(out), way == "kill" ? QStringList({"hang.mp3", "next.mp3"})
+                                              : QStringList({"hang.mp3"}));
+    }
+}
+
+// A user's file that cannot be set aside (a folder this user may not change)
+// makes the task fail before its encoder runs, though the file is writable.
+TEST_F(ConvertProgramTest, AFileThatCannotBeSetAsideFailsTheTask) {
+    ASSERT_NO_FATAL_FAILURE(UseStandInEncoder());
+    const QString video = Video("clip.mp4", 1.0);
+    const QString out = work.filePath("out/");
+    ASSERT_TRUE(WriteFile(out + "clip.mp3", "user"));
+    const auto all =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    for (const QString& folder : {program.path(), work.path(), out})
+        ASSERT_TRUE(QFile::setPermissions(folder, all));
+    ASSERT_TRUE(QFile::setPermissions(out + "clip.mp3", all | QFile::WriteOther));
+    QProcess p;
+    p.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                        program.filePath("ostrela-convert"), "--out", out, video});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(p.readAllStandardError(), video + ": the output folder cannot be written\n");
+    EXPECT_EQ(ReadFile(out + "clip.mp3"), "user");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Child processes on redirected descriptors: start failures reported at once,
-// arguments, streams and exit code passed through, nothing else inherited, and
-// standard streams given from descriptors 0 to 2.
+// arguments, streams and exit code passed through, nothing else inherited,
+// standard streams given from descriptors 0 to 2, and a child that outlives
+// the thread that started it.
 
 #include "platform/Process.h"
 
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
+#include <thread>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -105,4 +108,29 @@ TEST(ChildProcess, StandardStreamsMayComeFromDescriptorsBelowThree) {
     ::close(savedInput);
     EXPECT_EQ(outcome.output, "abc");
     EXPECT_EQ(outcome.exitCode, 0);
+}
+
+// A child outlives the thread that started it (the parent-death signal must
+// follow the program, not that thread) and starts with default signal actions
+// even for signals this program ignores.
+TEST(ChildProcess, OutlivesTheStartingThreadWithDefaultSignalActions) {
+    CPipe in, output;
+    ASSERT_TRUE(CreatePipe(in) && CreatePipe(output));
+    CChildProcess child;
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &previous);
+    std::thread([&] {
+        EXPECT_TRUE(child.Start({"/bin/sh", "-c", "read x; grep ^SigIgn /proc/$$/status; exit 3"},
+                                in.readEnd.Get(), output.writeEnd.Get(), output.writeEnd.Get()));
+    }).join();
+    ::sigaction(SIGPIPE, &previous, nullptr);
+    in.readEnd.Reset();
+    output.writeEnd.Reset();
+    ASSERT_TRUE(WriteAll(in.writeEnd.Get(), "x\n", 2));
+    in.writeEnd.Reset();
+    EXPECT_EQ(ReadToEnd(output.readEnd.Get()), "SigIgn:\t0000000000000000\n");
+    EXPECT_EQ(child.WaitForExit(), 3);
+    EXPECT_EQ(child.TermSignal(), 0);
 }
