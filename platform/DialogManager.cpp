@@ -63,8 +63,8 @@ QWidget* MakeControl(QWidget* parent, const ControlTemplate& c, const BuildOptio
         return combo;
     }
     case ControlKind::AutoRadio: {
-        // Not a tab stop: Tab passes it by, a click gives it the focus, and
-        // from there the arrow keys move between the radios.
+        // One tab stop per group, set by GroupRadios; the arrow keys move
+        // between the radios of the group.
         auto* r = new QRadioButton(text, parent);
         r->setFocusPolicy(Qt::ClickFocus);
         return r;
@@ -99,6 +99,23 @@ QWidget* MakeControl(QWidget* parent, const ControlTemplate& c, const BuildOptio
     }
     }
     return new QWidget(parent);
+}
+// Radios that follow each other in the template form one group with one tab
+// stop: the checked radio, or the first while none is checked.
+void GroupRadios(const std::vector<QRadioButton*>& group) {
+    if (group.empty())
+        return;
+    const auto retab = [group] {
+        QRadioButton* stop = group.front();
+        for (QRadioButton* r : group)
+            if (r->isChecked())
+                stop = r;
+        for (QRadioButton* r : group)
+            r->setFocusPolicy(r == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton* r : group)
+        QObject::connect(r, &QAbstractButton::toggled, r, retab);
+    retab();
 }
 } // namespace
 
@@ -136,8 +153,15 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions
     dialog->setFixedSize(client.width(), client.height() + options.topOffset);
 
     std::vector<QWidget*> frames;
+    std::vector<QRadioButton*> radios;
     for (const ControlTemplate& c : tmpl.controls) {
         QWidget* w = MakeControl(dialog, c, options);
+        if (auto* r = qobject_cast<QRadioButton*>(w); r && c.kind == ControlKind::AutoRadio) {
+            radios.push_back(r);
+        } else {
+            GroupRadios(radios);
+            radios.clear();
+        }
         w->setProperty("controlId", c.id);
         if (c.id != IDC_STATIC)
             w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
@@ -154,6 +178,10 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions
             c.kind == ControlKind::BlackFrame)
             frames.push_back(w);
     }
+    GroupRadios(radios);
+    for (const auto& [id, name] : tmpl.names)
+        if (QWidget* w = GetDlgItem(dialog, id))
+            w->setAccessibleName(QString::fromUtf8(name));
     // Frames lie beneath the controls they surround.
     for (QWidget* f : frames)
         f->lower();

@@ -468,21 +468,25 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
     EXPECT_FALSE(listener.hasPendingConnections());
 }
 
-TEST_F(OstrelaDlgTest, TabPassesTheFormatRadiosByAndTheArrowKeysMoveBetweenThem) {
+// The format radios are one tab stop, the checked radio, between Browse and
+// the bitrate list; the arrow keys move and check within the group.
+TEST_F(OstrelaDlgTest, TabReachesTheCheckedFormatRadioAndTheArrowKeysMoveWithinTheGroup) {
     AddThree();
+    QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
     auto* browse = Item<QPushButton>(IDC_BROWSE);
     browse->setFocus();
     ASSERT_TRUE(WaitUntil([browse] { return browse->hasFocus(); }, 2000));
-    QTest::keyClick(browse, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_AUDIO_BITRATE));
-
-    auto* wav = Item<QRadioButton>(IDC_TO_WAV);
-    QTest::mouseClick(wav, Qt::LeftButton);
-    ASSERT_TRUE(wav->hasFocus());
-    QTest::keyClick(wav, Qt::Key_Right);
+    const auto key = [](int k, Qt::KeyboardModifiers m = {}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+        return QApplication::focusWidget();
+    };
+    EXPECT_EQ(key(Qt::Key_Tab), Item(IDC_TO_WAV));
+    EXPECT_EQ(key(Qt::Key_Right), Item(IDC_TO_AC3));
     EXPECT_TRUE(Item<QRadioButton>(IDC_TO_AC3)->isChecked());
-    EXPECT_TRUE(Item(IDC_TO_AC3)->hasFocus());
     EXPECT_EQ(Row(2)[4], "AC3");
+    EXPECT_EQ(key(Qt::Key_Tab), Item(IDC_AUDIO_BITRATE));
+    EXPECT_EQ(key(Qt::Key_Tab, Qt::ShiftModifier), Item(IDC_TO_AC3));
+    EXPECT_EQ(key(Qt::Key_Tab, Qt::ShiftModifier), browse);
 }
 
 // F1 opens help from any control, and the edit box still takes keys after it.
