@@ -1,6 +1,9 @@
 #include "platform/DialogManager.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
@@ -18,6 +21,58 @@ namespace {
 QHash<QString, ControlFactory>& ClassRegistry() {
     static QHash<QString, ControlFactory> registry;
     return registry;
+}
+
+// A drop-down list named by its label (its accessible name) rather than, as
+// the platform's own interface has it on this system, by its current value.
+class NamedComboAccessible : public QAccessibleWidget {
+public:
+    explicit NamedComboAccessible(QComboBox* combo)
+        : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        // Unnamed, the value is the best name there is.
+        if (t == QAccessible::Value ||
+            (t == QAccessible::Name && Combo()->accessibleName().isEmpty()))
+            return Combo()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(Combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == Combo()->view() ? 0 : -1;
+    }
+    QStringList actionNames() const override {
+        return QStringList(showMenuAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == showMenuAction() || action == pressAction())
+            Combo()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+// Installed once the application runs: the platform's own factory, installed
+// with the application, would otherwise be asked first.
+void InstallComboAccessible() {
+    static const bool installed = [] {
+        QAccessible::installFactory(
+            [](const QString& key, QObject* object) -> QAccessibleInterface* {
+                auto* combo =
+                    key == QLatin1String("QComboBox") ? qobject_cast<QComboBox*>(object) : nullptr;
+                if (combo && !combo->isEditable())
+                    return new NamedComboAccessible(combo);
+                return nullptr;
+            });
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 int MulDiv(int a, int b, int c) {
@@ -146,6 +201,7 @@ QRect MapDialogRect(const QFont& font, const QRect& du) {
 }
 
 void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions& options) {
+    InstallComboAccessible();
     const QFont font = DialogFont(tmpl);
     dialog->setFont(font);
     dialog->setWindowTitle(QString::fromUtf8(tmpl.caption));

@@ -246,6 +246,7 @@ TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderAndGivesBackTheUsersFile) {
         EXPECT_EQ(OutputFolder(), QStringList({"hang.mp3"}));
         EXPECT_EQ(ReadOutputFile("hang.mp3"), "the user's own file");
         EXPECT_TRUE(shell.requests.empty());
+        EXPECT_EQ(main.taskList->GetItemToolTip(0), "Stopped before it was finished.");
     }
 }
 

@@ -7,6 +7,9 @@
 #include "MainWindowRig.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
+#include "clip/ClipDlg.h"
+#include "clip/RangeSlider.h"
+#include "convert/StatusDlg.h"
 #include "platform/FileDialog.h"
 #include "platform/DialogManager.h"
 #include "res/Menus.h"
@@ -16,6 +19,7 @@
 #include "tasks/TaskTracks.h"
 #include "ui/FolderDlg.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
@@ -34,6 +38,7 @@
 #include <QUrl>
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -487,6 +492,50 @@ TEST_F(OstrelaDlgTest, TabReachesTheCheckedFormatRadioAndTheArrowKeysMoveWithinT
     EXPECT_EQ(key(Qt::Key_Tab), Item(IDC_AUDIO_BITRATE));
     EXPECT_EQ(key(Qt::Key_Tab, Qt::ShiftModifier), Item(IDC_TO_AC3));
     EXPECT_EQ(key(Qt::Key_Tab, Qt::ShiftModifier), browse);
+}
+
+// A screen reader finds every control of the three dialogs by a name of its
+// own, the label beside it rather than the value it shows; the slider and the
+// bars report their values.
+TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
+    AddThree();
+    CClipDlg clip({taskTable[2], Row(2)[0], taskTracks[2]}, dlg);
+    clip.OnInitDialog();
+    CStatusDlg status(ConversionSnapshot{}, dlg);
+    const std::map<int, QString> labels = {{IDC_TASK_LIST, "Tasks"},
+                                           {IDC_OUTPUT_PATH, "Output Path"},
+                                           {IDC_AUDIO_BITRATE, "Audio Bitrate"},
+                                           {IDC_SAMPLE_RATE, "Audio SampleRate"},
+                                           {IDC_CHANNEL, "Channel"},
+                                           {IDC_RANGE_SLIDER, "Clip"},
+                                           {IDC_TASK_BAR, "Current Task"},
+                                           {IDC_TOTAL_BAR, "Total Progress"}};
+    int checked = 0;
+    // The two dialogs are the main window's children.
+    for (QWidget* w : dlg->findChildren<QWidget*>()) {
+        const int id = GetDlgCtrlID(w);
+        // Static texts are read as what they show.
+        if (id == IDC_STATIC || w->isHidden() || qobject_cast<QLabel*>(w))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr) << id;
+        const QString name = a->text(QAccessible::Name);
+        EXPECT_FALSE(name.trimmed().isEmpty()) << id;
+        if (!a->tableInterface()) // a list's value is its name
+            EXPECT_NE(name, a->text(QAccessible::Value)) << id;
+        if (const auto label = labels.find(id); label != labels.end()) {
+            EXPECT_EQ(name, label->second);
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, int(labels.size()));
+    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(clip.rangeSlider);
+    ASSERT_NE(slider->valueInterface(), nullptr);
+    EXPECT_EQ(slider->text(QAccessible::Value), "00:00:00 to 00:00:30");
+    EXPECT_EQ(slider->valueInterface()->maximumValue().toDouble(), 30);
+    QAccessibleInterface* bar =
+        QAccessible::queryAccessibleInterface(GetDlgItem(&status, IDC_TOTAL_BAR));
+    ASSERT_NE(bar->valueInterface(), nullptr);
 }
 
 // F1 opens help from any control, and the edit box still takes keys after it.
