@@ -16,6 +16,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTimer>
 
 namespace {
 QHash<QString, ControlFactory>& ClassRegistry() {
@@ -74,6 +77,98 @@ void InstallComboAccessible() {
     }();
     Q_UNUSED(installed);
 }
+
+// The size a control needs to show its text whole in the font it has now,
+// with its own margins and indicator; empty for a control without text.
+QSize TextNeeds(QWidget* w) {
+    if (auto* b = qobject_cast<QPushButton*>(w)) {
+        if (b->text().isEmpty())
+            return {};
+        // Measured without the text, so the style's minimum button width,
+        // which is no part of the text, does not count.
+        QStyleOptionButton opt;
+        opt.initFrom(b);
+        if (b->isDefault())
+            opt.features |= QStyleOptionButton::DefaultButton;
+        if (b->autoDefault())
+            opt.features |= QStyleOptionButton::AutoDefaultButton;
+        const QFontMetrics fm(b->font());
+        const QSize text = fm.size(Qt::TextShowMnemonic, b->text());
+        const QSize frame =
+            b->style()->sizeFromContents(QStyle::CT_PushButton, &opt, QSize(0, 0), b);
+        return text + frame;
+    }
+    if (auto* r = qobject_cast<QRadioButton*>(w))
+        return r->text().isEmpty() ? QSize() : r->sizeHint();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text().isEmpty() || l->wordWrap() ? QSize() : l->sizeHint();
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title().isEmpty() ? QSize() : QSize(g->minimumSizeHint().width(), 0);
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->count() ? c->sizeHint() : QSize();
+    return {};
+}
+
+// Grows every control whose text does not fit, and the dialog with it, from
+// the sizes the template designed; where the text fits nothing changes. Runs
+// as the dialog is shown and whenever its font changes afterwards.
+class TextFitter : public QObject {
+public:
+    explicit TextFitter(QDialog* dialog) : QObject(dialog), dialog(dialog) {
+        dialog->installEventFilter(this);
+        for (QWidget* w : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->property("designedSize").isValid())
+                w->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (watched == dialog && type == QEvent::Show)
+            Fit();
+        // A style sheet gives the controls their fonts one by one, apart
+        // from the dialog's: one fit after the last of them.
+        else if ((type == QEvent::FontChange || type == QEvent::StyleChange) && !pending) {
+            pending = true;
+            QTimer::singleShot(0, this, [this] {
+                pending = false;
+                Fit();
+            });
+        }
+        return false;
+    }
+
+    void Fit() {
+        // How far the controls reach past the farthest designed edges: the
+        // dialog grows by as much, keeping its designed margins.
+        int right = 0, bottom = 0, designedRight = 0, designedBottom = 0;
+        for (QWidget* w : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QVariant designed = w->property("designedSize");
+            if (!designed.isValid() || w->isWindow())
+                continue;
+            const QSize size = designed.toSize();
+            const QSize needs = TextNeeds(w);
+            // A drop-down list keeps the height of its text.
+            const int height = qobject_cast<QComboBox*>(w) ? w->height() : size.height();
+            w->resize(qMax(size.width(), needs.width()), qMax(height, needs.height()));
+            if (w->isHidden())
+                continue;
+            designedRight = qMax(designedRight, w->x() + size.width());
+            designedBottom = qMax(designedBottom, w->y() + height);
+            right = qMax(right, w->geometry().right() + 1);
+            bottom = qMax(bottom, w->geometry().bottom() + 1);
+        }
+        const QSize grow(right - designedRight, bottom - designedBottom);
+        if (grow != grown) {
+            dialog->setFixedSize(dialog->size() - grown + grow);
+            grown = grow;
+        }
+    }
+
+private:
+    QDialog* dialog;
+    QSize grown{0, 0}; // what Fit added to the dialog's size
+    bool pending = false;
+};
 
 int MulDiv(int a, int b, int c) {
     return static_cast<int>((static_cast<long long>(a) * b + c / 2) / c);
@@ -228,6 +323,7 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions
         if (c.kind == ControlKind::DropList)
             geometry.setHeight(w->sizeHint().height());
         w->setGeometry(geometry);
+        w->setProperty("designedSize", geometry.size());
         if (!c.visible)
             w->hide();
         if (c.kind == ControlKind::GroupBox || c.kind == ControlKind::SunkenLine ||
@@ -235,6 +331,7 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions
             frames.push_back(w);
     }
     GroupRadios(radios);
+    new TextFitter(dialog);
     for (const auto& [id, name] : tmpl.names)
         if (QWidget* w = GetDlgItem(dialog, id))
             w->setAccessibleName(QString::fromUtf8(name));

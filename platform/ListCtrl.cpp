@@ -26,6 +26,8 @@ void CListCtrl::FollowFontInHeader() {
     // fills any of them in.
     f.setResolveMask(QFont::AllPropertiesResolved);
     header()->setFont(f);
+    for (int c = 0; c < designedWidths.size(); ++c)
+        setColumnWidth(c, qMax(designedWidths[c], header()->sectionSizeHint(c)));
 }
 
 void CListCtrl::changeEvent(QEvent* event) {
@@ -41,7 +43,8 @@ void CListCtrl::InsertColumn(int index, const QString& header, Qt::Alignment ali
     setColumnCount(alignments.size());
     headerItem()->setText(index, header);
     headerItem()->setTextAlignment(index, alignment | Qt::AlignVCenter);
-    setColumnWidth(index, width);
+    designedWidths.push_back(width);
+    setColumnWidth(index, qMax(width, QTreeWidget::header()->sectionSizeHint(index)));
 }
 
 void CListCtrl::SetImageList(const QPixmap& strip, int pictureSize, QColor transparent) {

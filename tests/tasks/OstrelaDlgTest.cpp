@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
@@ -32,6 +33,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -536,6 +538,53 @@ TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
     QAccessibleInterface* bar =
         QAccessible::queryAccessibleInterface(GetDlgItem(&status, IDC_TOTAL_BAR));
     ASSERT_NE(bar->valueInterface(), nullptr);
+}
+
+// With any desktop font every text of the three dialogs shows whole: a control
+// too small for its text grows, and the window with it; at the designed font
+// nothing changes.
+TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
+    CClipDlg clip({taskTable[0], "", {}}, dlg);
+    CStatusDlg status(ConversionSnapshot{}, dlg);
+    const QList<QWidget*> windows = {dlg, &clip, &status};
+    for (QWidget* w : dlg->findChildren<QWidget*>())
+        if (const QVariant designed = w->property("designedSize"); designed.isValid())
+            EXPECT_EQ(w->width(), designed.toSize().width())
+                << GetDlgItemText(dlg, GetDlgCtrlID(w)).toStdString();
+    const QSize designed = dlg->size();
+    QFont font(QStringLiteral("DejaVu Sans"), 12);
+    for (QWidget* window : windows)
+        window->setFont(font);
+    QCoreApplication::processEvents();
+    EXPECT_GT(dlg->width(), designed.width());
+    QStringList cut;
+    const QFontMetrics fm(font);
+    for (QWidget* w : dlg->findChildren<QWidget*>()) {
+        if (w->isHidden() || !windows.contains(w->parentWidget()))
+            continue;
+        QString text;
+        int margin = 0;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            text = b->text();
+            const bool radio = qobject_cast<QRadioButton*>(w);
+            margin = radio ? w->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                                 w->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing)
+                           : w->style()->pixelMetric(QStyle::PM_ButtonMargin) +
+                                 2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            text = l->text();
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            text = g->title();
+        }
+        if (!text.isEmpty() &&
+            (fm.horizontalAdvance(text) + margin > w->width() || fm.height() > w->height()))
+            cut << text;
+    }
+    QHeaderView* header = dlg->taskList->header();
+    for (int c = 0; c < header->count(); ++c)
+        if (header->sectionSizeHint(c) > header->sectionSize(c))
+            cut << dlg->taskList->headerItem()->text(c);
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }
 
 // F1 opens help from any control, and the edit box still takes keys after it.
