@@ -104,8 +104,10 @@ QSize TextNeeds(QWidget* w) {
         return l->text().isEmpty() || l->wordWrap() ? QSize() : l->sizeHint();
     if (auto* g = qobject_cast<QGroupBox*>(w))
         return g->title().isEmpty() ? QSize() : QSize(g->minimumSizeHint().width(), 0);
+    // A drop-down list keeps its designed width: an item may be longer than
+    // any width could hold (a sound track's title), and shows elided.
     if (auto* c = qobject_cast<QComboBox*>(w))
-        return c->count() ? c->sizeHint() : QSize();
+        return QSize(0, c->sizeHint().height());
     return {};
 }
 
@@ -146,10 +148,15 @@ public:
             if (!designed.isValid() || w->isWindow())
                 continue;
             const QSize size = designed.toSize();
-            const QSize needs = TextNeeds(w);
+            // Only controls the template gives a text: one without (the clip's
+            // title line) is filled later and may be of any length.
+            const QSize needs = w->property("fitsText").toBool() ? TextNeeds(w) : QSize();
             // A drop-down list keeps the height of its text.
             const int height = qobject_cast<QComboBox*>(w) ? w->height() : size.height();
-            w->resize(qMax(size.width(), needs.width()), qMax(height, needs.height()));
+            // A text the program sets later may name a file: no more than
+            // twice the designed width, so such a name cannot stretch the window.
+            w->resize(qBound(size.width(), needs.width(), 2 * size.width()),
+                      qMax(height, needs.height()));
             if (w->isHidden())
                 continue;
             designedRight = qMax(designedRight, w->x() + size.width());
@@ -324,6 +331,7 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& tmpl, const BuildOptions
             geometry.setHeight(w->sizeHint().height());
         w->setGeometry(geometry);
         w->setProperty("designedSize", geometry.size());
+        w->setProperty("fitsText", (c.text && *c.text) || c.kind == ControlKind::DropList);
         if (!c.visible)
             w->hide();
         if (c.kind == ControlKind::GroupBox || c.kind == ControlKind::SunkenLine ||

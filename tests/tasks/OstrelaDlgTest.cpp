@@ -547,6 +547,7 @@ TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
     CClipDlg clip({taskTable[0], "", {}}, dlg);
     CStatusDlg status(ConversionSnapshot{}, dlg);
     const QList<QWidget*> windows = {dlg, &clip, &status};
+    clip.show();
     for (QWidget* w : dlg->findChildren<QWidget*>())
         if (const QVariant designed = w->property("designedSize"); designed.isValid())
             EXPECT_EQ(w->width(), designed.toSize().width())
