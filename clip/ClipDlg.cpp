@@ -18,6 +18,7 @@ CClipDlg::CClipDlg(const ClipTask& task, QWidget* parent) : QDialog(parent), tas
     BuildDialog(this, choosesTrack ? ClipDialogWithTrackTemplate() : ClipDialogTemplate());
     rangeSlider = GetDlgItemAs<CRangeSlider>(this, IDC_RANGE_SLIDER);
     Q_ASSERT(rangeSlider);
+    rangeSlider->SetValueText([](double s) { return FormatTimeText(s); });
     if (choosesTrack) {
         trackList = GetDlgItemAs<QComboBox>(this, IDC_SOUND_TRACK);
         connect(trackList, &QComboBox::activated, this, [this] { trackChosen = true; });

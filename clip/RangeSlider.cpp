@@ -3,6 +3,8 @@
 #include "platform/WindowMessage.h"
 #include "platform/DialogManager.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QImage>
 #include <QKeyEvent>
@@ -22,6 +24,44 @@ namespace {
 [[maybe_unused]] const bool classRegistered = [] {
     RegisterControlClass(QString::fromLatin1(RANGE_SLIDER_CLASS),
                          [](QWidget* parent) { return new CRangeSlider(parent); });
+    return true;
+}();
+
+// What a screen reader finds: a slider named by its label whose value is the
+// selection; the current value is its start, the text names both ends.
+class RangeSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit RangeSliderAccessible(CRangeSlider* slider)
+        : QAccessibleWidget(slider, QAccessible::Slider) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Value ? Slider()->ValueText() : QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return Slider()->Fields().selStart; }
+    void setCurrentValue(const QVariant&) override {} // moved by its keys only
+    QVariant maximumValue() const override { return Slider()->Fields().upperLimit; }
+    QVariant minimumValue() const override { return Slider()->Fields().lowerLimit; }
+    QVariant minimumStepSize() const override {
+        const RangeSliderFields& f = Slider()->Fields();
+        return f.trackWidth > 0 ? (f.upperLimit - f.lowerLimit) / f.trackWidth : 0.0;
+    }
+
+private:
+    CRangeSlider* Slider() const { return static_cast<CRangeSlider*>(widget()); }
+};
+
+[[maybe_unused]] const bool accessibleInstalled = [] {
+    QAccessible::installFactory([](const QString& key, QObject* object) -> QAccessibleInterface* {
+        if (key == QLatin1String("CRangeSlider"))
+            if (auto* slider = qobject_cast<CRangeSlider*>(object))
+                return new RangeSliderAccessible(slider);
+        return nullptr;
+    });
     return true;
 }();
 
@@ -117,6 +157,7 @@ CRangeSlider::~CRangeSlider() = default;
 void CRangeSlider::SetLimits(double a, double b) {
     SetLimitValues(*this, a, b);
     ClampSelection();
+    ReportValue();
     update();
 }
 
@@ -124,7 +165,24 @@ void CRangeSlider::SetSelection(double start, double end) {
     selStart = start;
     selEnd = end;
     ClampSelection();
+    ReportValue();
     update();
+}
+
+void CRangeSlider::SetValueText(std::function<QString(double)> format) {
+    valueText = std::move(format);
+}
+
+QString CRangeSlider::ValueText() const {
+    const auto text = [this](double v) { return valueText ? valueText(v) : QString::number(v); };
+    return text(selStart) + QStringLiteral(" to ") + text(selEnd);
+}
+
+void CRangeSlider::ReportValue() {
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, selStart);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CRangeSlider::GetSelection(double& start, double& end) const {
@@ -138,6 +196,7 @@ void CRangeSlider::ClampSelection() {
 
 void CRangeSlider::Notify(int wParam) {
     SendMessage(parentWidget(), RANGE_CHANGED, static_cast<WPARAM>(wParam), 0);
+    ReportValue();
 }
 
 void CRangeSlider::paintEvent(QPaintEvent* event) {

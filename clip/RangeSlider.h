@@ -9,6 +9,7 @@
 #include "clip/RangeSliderMath.h"
 
 #include <QWidget>
+#include <functional>
 
 class QImage;
 
@@ -36,6 +37,11 @@ public:
     // The fields as they stand (the layout ones as of the last paint).
     const RangeSliderFields& Fields() const { return *this; }
 
+    // How a screen reader hears a value (a plain number unless set), and the
+    // selection read that way: "start to end".
+    void SetValueText(std::function<QString(double)> format);
+    QString ValueText() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -49,4 +55,7 @@ protected:
 private:
     void Notify(int wParam);
     void Draw(QImage& image, const QRect& clip);
+    void ReportValue();
+
+    std::function<QString(double)> valueText;
 };

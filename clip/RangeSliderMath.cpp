@@ -165,9 +165,16 @@ std::optional<int> MoveByKey(RangeSliderFields& f, SliderKey key, bool shift, bo
     long long iS = TruncToInt((f.selStart - f.lowerLimit) * (1 / step) + 0.5);
     long long iE = TruncToInt((f.selEnd - f.lowerLimit) * (1 / step) + 0.5);
     const int delta = key == SliderKey::Left ? -1 : 1;
-    if (!shift)
-        iS += delta;
-    iE += delta;
+    // With the whole track selected the pair cannot move as one, so a plain
+    // arrow moves the end that can: Left the end, Right the start.
+    const bool whole = iS == 0 && iE == f.trackWidth;
+    if (!shift && whole)
+        (delta < 0 ? iE : iS) += delta;
+    else {
+        if (!shift)
+            iS += delta;
+        iE += delta;
+    }
     // Both ends stay on the track: with the ends crossed by Shift, a check of
     // the start's lower and the end's upper bound alone would let the other
     // bound slip past a limit.

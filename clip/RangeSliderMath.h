@@ -95,6 +95,6 @@ enum class SliderKey { Left, Right, Other };
 
 // An arrow key: moves the selection one pixel step (only the end with Shift)
 // and returns the notification to send, also when the move was refused at a
-// limit; nothing (and no notification) for other keys, with Ctrl, or when the
-// limits are equal.
+// limit; from the whole track a plain arrow moves the one end that can move; nothing (and no
+// notification) for other keys, with Ctrl, or when the limits are equal.
 std::optional<int> MoveByKey(RangeSliderFields& f, SliderKey key, bool shift, bool ctrl);

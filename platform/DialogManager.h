@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 class QDialog;
@@ -31,7 +32,7 @@ enum class ControlKind {
     Edit,
     ListView,
     DropList,  // drop-down list: a combo box without editing
-    AutoRadio, // no group or tab-stop style of its own
+    AutoRadio, // radios in a row form one group with one tab stop, the checked one
     Progress,
     BlackFrame,
     SunkenLine, // a sunken frame one unit high: a separator
@@ -56,6 +57,9 @@ struct DialogTemplate {
     int pointSize;
     int cx, cy;
     std::vector<ControlTemplate> controls;
+    // What a screen reader calls a control whose own text does not say it:
+    // the label beside it, by control id.
+    std::vector<std::pair<int, const char*>> names{};
 };
 
 using ControlFactory = std::function<QWidget*(QWidget* parent)>;

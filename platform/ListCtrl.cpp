@@ -26,6 +26,8 @@ void CListCtrl::FollowFontInHeader() {
     // fills any of them in.
     f.setResolveMask(QFont::AllPropertiesResolved);
     header()->setFont(f);
+    for (int c = 0; c < designedWidths.size(); ++c)
+        setColumnWidth(c, qMax(designedWidths[c], header()->sectionSizeHint(c)));
 }
 
 void CListCtrl::changeEvent(QEvent* event) {
@@ -41,7 +43,8 @@ void CListCtrl::InsertColumn(int index, const QString& header, Qt::Alignment ali
     setColumnCount(alignments.size());
     headerItem()->setText(index, header);
     headerItem()->setTextAlignment(index, alignment | Qt::AlignVCenter);
-    setColumnWidth(index, width);
+    designedWidths.push_back(width);
+    setColumnWidth(index, qMax(width, QTreeWidget::header()->sectionSizeHint(index)));
 }
 
 void CListCtrl::SetImageList(const QPixmap& strip, int pictureSize, QColor transparent) {
@@ -50,8 +53,14 @@ void CListCtrl::SetImageList(const QPixmap& strip, int pictureSize, QColor trans
         return;
     QPixmap masked = strip;
     masked.setMask(strip.createMaskFromColor(transparent, Qt::MaskInColor));
-    for (int x = 0; x + pictureSize <= strip.width(); x += pictureSize)
-        images.push_back(QIcon(masked.copy(x, 0, pictureSize, pictureSize)));
+    for (int x = 0; x + pictureSize <= strip.width(); x += pictureSize) {
+        // A selected row shows the picture as it is: tinted by the selection
+        // colour, the done and stopped marks would fade into it.
+        const QPixmap picture = masked.copy(x, 0, pictureSize, pictureSize);
+        QIcon icon(picture);
+        icon.addPixmap(picture, QIcon::Selected);
+        images.push_back(icon);
+    }
     for (int row = 0; row < GetItemCount(); ++row)
         topLevelItem(row)->setIcon(0, GetImage(imageOfRow.value(row, -1)));
 }

@@ -54,9 +54,11 @@ protected:
 private:
     // The header is drawn in the list's font. Left to itself it stops
     // inheriting once a style sheet applies and takes the application's.
+    // A column too narrow for its title in that font grows to fit it.
     void FollowFontInHeader();
 
     QVector<QIcon> images;
     QVector<int> imageOfRow;
     QVector<Qt::Alignment> alignments;
+    QVector<int> designedWidths;
 };

@@ -85,7 +85,12 @@ const DialogTemplate& MainDialogTemplate() {
             {IDC_STATIC, K::GroupBox, "Output Options", 5, 113, 331, 105},
             {IDC_STATIC, K::StaticLeft, "kbps", 99, 163, 17, 9},
             {IDC_STATIC, K::SunkenLine, "", 9, 141, 325, 1},
-        }};
+        },
+        {{IDC_TASK_LIST, "Tasks"},
+         {IDC_OUTPUT_PATH, "Output Path"},
+         {IDC_AUDIO_BITRATE, "Audio Bitrate"},
+         {IDC_SAMPLE_RATE, "Audio SampleRate"},
+         {IDC_CHANNEL, "Channel"}}};
     return t;
 }
 
@@ -110,7 +115,8 @@ const DialogTemplate& ClipDialogTemplate() {
             {IDC_STATIC, K::GroupBox, "End Point", 86, 57, 58, 29},
             {IDC_STATIC, K::GroupBox, "Clip Time", 157, 57, 58, 29},
             {IDC_LENGTH_TEXT, K::StaticCenter, "", 162, 69, 47, 11},
-        }};
+        },
+        {{IDC_RANGE_SLIDER, "Clip"}}};
     return t;
 }
 
@@ -130,28 +136,31 @@ const DialogTemplate& ClipDialogWithTrackTemplate() {
         }
         controls.push_back({IDC_STATIC, K::StaticLeft, "Sound Track", 17, 96, 47, 9});
         tmpl.controls = std::move(controls);
+        tmpl.names.push_back({IDC_SOUND_TRACK, "Sound Track"});
         return tmpl;
     }();
     return t;
 }
 
 const DialogTemplate& StatusDialogTemplate() {
-    static const DialogTemplate t{IDD_STATUS_DIALOG,
-                                  "Converting ...",
-                                  "MS Sans Serif",
-                                  8,
-                                  309,
-                                  105,
-                                  {
-                                      {IDC_CURRENT_TEXT, K::StaticLeft, "Current", 17, 7, 279, 10},
-                                      {IDC_TASK_BAR, K::Progress, "", 17, 26, 279, 11},
-                                      {IDC_TOTAL_TEXT, K::StaticLeft, "Total", 17, 49, 277, 9},
-                                      {IDC_TOTAL_BAR, K::Progress, "", 17, 63, 278, 11},
-                                      {IDC_TIME_LEFT, K::StaticLeft, "", 17, 88, 210, 9},
-                                      {IDC_STOP, K::PushButton, "STOP", 235, 80, 58, 22},
-                                      {IDC_OK, K::DefPushButton, "OK", 69, 78, 55, 21, false},
-                                      {IDC_CANCEL, K::PushButton, "Cancel", 17, 80, 50, 18, false},
-                                      {IDC_STATUS_FRAME, K::BlackFrame, "", 151, 84, 12, 10, false},
-                                  }};
+    static const DialogTemplate t{
+        IDD_STATUS_DIALOG,
+        "Converting ...",
+        "MS Sans Serif",
+        8,
+        309,
+        105,
+        {
+            {IDC_CURRENT_TEXT, K::StaticLeft, "Current", 17, 7, 279, 10},
+            {IDC_TASK_BAR, K::Progress, "", 17, 26, 279, 11},
+            {IDC_TOTAL_TEXT, K::StaticLeft, "Total", 17, 49, 277, 9},
+            {IDC_TOTAL_BAR, K::Progress, "", 17, 63, 278, 11},
+            {IDC_TIME_LEFT, K::StaticLeft, "", 17, 88, 210, 9},
+            {IDC_STOP, K::PushButton, "STOP", 235, 80, 58, 22},
+            {IDC_OK, K::DefPushButton, "OK", 69, 78, 55, 21, false},
+            {IDC_CANCEL, K::PushButton, "Cancel", 17, 80, 50, 18, false},
+            {IDC_STATUS_FRAME, K::BlackFrame, "", 151, 84, 12, 10, false},
+        },
+        {{IDC_TASK_BAR, "Current Task"}, {IDC_TOTAL_BAR, "Total Progress"}}};
     return t;
 }

@@ -118,7 +118,13 @@ int SkinEngine::Activate() {
         savedStyleSheet = qApp->styleSheet();
         QApplication::setPalette(MakePalette(skin, savedPalette));
         QApplication::setFont(skin.defaultFont);
-        qApp->setStyleSheet(skin.styleSheet);
+        QString styleSheet = skin.styleSheet;
+        // Rules that colour a control's text in every state would make a
+        // disabled control look enabled: the skin's disabled colour comes
+        // last and, naming a state, outweighs them.
+        if (const QColor* disabled = FindName(skin.colors, QStringLiteral("Disabled")))
+            styleSheet += QStringLiteral("\n*:disabled { color: %1; }\n").arg(disabled->name());
+        qApp->setStyleSheet(styleSheet);
         appStyled = true;
     }
     // Windows are given their caption as they are first shown.

@@ -641,9 +641,14 @@ void COstrelaDlg::OnConvert() {
                 taskList->SetItemToolTip(i, DisplayToolTip(tip));
             }
             break;
-        case JobResult::Stopped:
+        case JobResult::Stopped: {
             taskList->SetItemImage(i, TaskImageStopped);
+            QString tip = QStringLiteral("Stopped before it was finished.");
+            if (const QString tracks = TracksToolTip(taskTracks[i]); !tracks.isEmpty())
+                tip += QLatin1Char('\n') + tracks;
+            taskList->SetItemToolTip(i, tip);
             break;
+        }
         default:
             break;
         }

@@ -1,6 +1,8 @@
 // The shipped skin component through the real library, driver and application.
 
 #include "ProgramTest.h"
+#include "platform/DialogManager.h"
+#include "res/Resource.h"
 #include "ui/AboutBox.h"
 
 #include <QApplication>
@@ -108,6 +110,31 @@ TEST_F(SkinTest, RenderedMainWindowShowsTheCaptionStripAndTheLabelledStartElemen
     EXPECT_GT(CountNear(image, start.adjusted(0, start.height() * 2 / 3, 0, -4), Qt::white, 40), 30)
         << "the label";
     EXPECT_EQ(label, "Start");
+}
+
+// Under Keep Original the three lists are disabled, and look it: their text
+// is drawn in the skin's disabled colour, not its dark text colour.
+TEST_F(SkinTest, DisabledControlsLookDisabled) {
+    InstallAll();
+    QImage enabled, disabled;
+    Run([&](COstrelaDlg* dlg) {
+        QWidget* list = GetDlgItem(dlg, IDC_AUDIO_BITRATE);
+        enabled = list->grab().toImage();
+        dlg->OnCommand(IDC_KEEP_ORIGINAL);
+        ASSERT_FALSE(list->isEnabled());
+        disabled = list->grab().toImage();
+    });
+    theApp.ExitInstance();
+    // Dark pixels where the text is, clear of the frame and the arrow.
+    const auto dark = [](const QImage& image) {
+        int n = 0;
+        for (int y = 2; y < image.height() - 2; ++y)
+            for (int x = 2; x < image.width() / 2; ++x)
+                n += image.pixelColor(x, y).lightness() < 100;
+        return n;
+    };
+    EXPECT_GT(dark(enabled), 20);
+    EXPECT_LT(dark(disabled), dark(enabled) / 4);
 }
 
 // Other dialogs take the skin's colours, and windows built with a font of their

@@ -62,6 +62,16 @@ TEST_F(RangeSliderMathTest, KeyMovesSnapToPixelStepsAndNeverLeaveTheTrack) {
     MoveByKey(f, SliderKey::Right, true, false);
     EXPECT_EQ(f.selEnd, 170);
 
+    // From the whole track a plain arrow moves the end that can move.
+    Place(0, 170, 0, 170);
+    EXPECT_EQ(MoveByKey(f, SliderKey::Left, false, false), NOTIFY_BOTH);
+    EXPECT_EQ(f.selStart, 0);
+    EXPECT_EQ(f.selEnd, 169);
+    Place(0, 170, 0, 170);
+    MoveByKey(f, SliderKey::Right, false, false);
+    EXPECT_EQ(f.selStart, 1);
+    EXPECT_EQ(f.selEnd, 170);
+
     Place(0, 170, 0, 0);
     EXPECT_EQ(MoveByKey(f, SliderKey::Left, true, false), NOTIFY_START);
     EXPECT_EQ(f.selEnd, 0);

@@ -247,6 +247,7 @@ TEST_F(StatusDlgTest, StopOrEscapeKillsTheEncoderAndGivesBackTheUsersFile) {
         EXPECT_EQ(OutputFolder(), QStringList({"hang.mp3"}));
         EXPECT_EQ(ReadOutputFile("hang.mp3"), "the user's own file");
         EXPECT_TRUE(shell.requests.empty());
+        EXPECT_EQ(main.taskList->GetItemToolTip(0), "Stopped before it was finished.");
     }
 }
 
@@ -298,6 +299,26 @@ TEST_F(StatusDlgTest, RowsShowTheResultAndTheReasonOfAFailure) {
     EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageFailed);
     EXPECT_EQ(main.taskList->GetItemToolTip(1),
               "Could not be converted: the encoder ended with code 1");
+    // A selected row shows its picture as it is, not tinted by the selection.
+    for (const int row : {0, 1}) {
+        main.taskList->SelectItem(row);
+        const QImage picture =
+            main.taskList->GetImage(main.taskList->GetItemImage(row)).pixmap(16).toImage();
+        const QImage shown =
+            main.taskList->viewport()
+                ->grab(main.taskList->visualItemRect(main.taskList->topLevelItem(row)))
+                .toImage();
+        bool found = false;
+        for (int dx = 0; dx + 16 <= shown.width() && dx < 40 && !found; ++dx)
+            for (int dy = 0; dy + 16 <= shown.height() && !found; ++dy) {
+                found = true;
+                for (int y = 0; y < 16 && found; ++y)
+                    for (int x = 0; x < 16 && found; ++x)
+                        found = qAlpha(picture.pixel(x, y)) < 255 ||
+                                shown.pixel(dx + x, dy + y) == picture.pixel(x, y);
+            }
+        EXPECT_TRUE(found) << row;
+    }
     Add("new.avi");
     QFile(folder + "vexa.exe").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     main.OnCommand(IDC_CONVERT);

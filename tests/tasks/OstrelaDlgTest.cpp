@@ -7,6 +7,9 @@
 #include "MainWindowRig.h"
 #include "TestSupport.h"
 #include "app/Ostrela.h"
+#include "clip/ClipDlg.h"
+#include "clip/RangeSlider.h"
+#include "convert/StatusDlg.h"
 #include "platform/FileDialog.h"
 #include "platform/DialogManager.h"
 #include "res/Menus.h"
@@ -16,10 +19,12 @@
 #include "tasks/TaskTracks.h"
 #include "ui/FolderDlg.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
@@ -28,6 +33,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTcpServer>
 #include <QTest>
 #include <QTextDocument>
@@ -35,6 +41,7 @@
 #include <QUrl>
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -549,21 +556,117 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
     }
 }
 
-TEST_F(OstrelaDlgTest, TabPassesTheFormatRadiosByAndTheArrowKeysMoveBetweenThem) {
+// The format radios are one tab stop, the checked radio, between Browse and
+// the bitrate list; the arrow keys move and check within the group.
+TEST_F(OstrelaDlgTest, TabReachesTheCheckedFormatRadioAndTheArrowKeysMoveWithinTheGroup) {
     AddThree();
+    QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
     auto* browse = Item<QPushButton>(IDC_BROWSE);
     browse->setFocus();
     ASSERT_TRUE(WaitUntil([browse] { return browse->hasFocus(); }, 2000));
-    QTest::keyClick(browse, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_AUDIO_BITRATE));
-
-    auto* wav = Item<QRadioButton>(IDC_TO_WAV);
-    QTest::mouseClick(wav, Qt::LeftButton);
-    ASSERT_TRUE(wav->hasFocus());
-    QTest::keyClick(wav, Qt::Key_Right);
+    const auto key = [](int k, Qt::KeyboardModifiers m = {}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+        return QApplication::focusWidget();
+    };
+    EXPECT_EQ(key(Qt::Key_Tab), Item(IDC_TO_WAV));
+    EXPECT_EQ(key(Qt::Key_Right), Item(IDC_TO_AC3));
     EXPECT_TRUE(Item<QRadioButton>(IDC_TO_AC3)->isChecked());
-    EXPECT_TRUE(Item(IDC_TO_AC3)->hasFocus());
     EXPECT_EQ(Row(2)[4], "AC3");
+    EXPECT_EQ(key(Qt::Key_Tab), Item(IDC_AUDIO_BITRATE));
+    EXPECT_EQ(key(Qt::Key_Tab, Qt::ShiftModifier), Item(IDC_TO_AC3));
+    EXPECT_EQ(key(Qt::Key_Tab, Qt::ShiftModifier), browse);
+}
+
+// A screen reader finds every control of the three dialogs by a name of its
+// own, the label beside it rather than the value it shows; the slider and the
+// bars report their values.
+TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
+    AddThree();
+    CClipDlg clip({taskTable[2], Row(2)[0], taskTracks[2]}, dlg);
+    clip.OnInitDialog();
+    CStatusDlg status(ConversionSnapshot{}, dlg);
+    const std::map<int, QString> labels = {{IDC_TASK_LIST, "Tasks"},
+                                           {IDC_OUTPUT_PATH, "Output Path"},
+                                           {IDC_AUDIO_BITRATE, "Audio Bitrate"},
+                                           {IDC_SAMPLE_RATE, "Audio SampleRate"},
+                                           {IDC_CHANNEL, "Channel"},
+                                           {IDC_RANGE_SLIDER, "Clip"},
+                                           {IDC_TASK_BAR, "Current Task"},
+                                           {IDC_TOTAL_BAR, "Total Progress"}};
+    int checked = 0;
+    // The two dialogs are the main window's children.
+    for (QWidget* w : dlg->findChildren<QWidget*>()) {
+        const int id = GetDlgCtrlID(w);
+        // Static texts are read as what they show.
+        if (id == IDC_STATIC || w->isHidden() || qobject_cast<QLabel*>(w))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr) << id;
+        const QString name = a->text(QAccessible::Name);
+        EXPECT_FALSE(name.trimmed().isEmpty()) << id;
+        if (!a->tableInterface()) // a list's value is its name
+            EXPECT_NE(name, a->text(QAccessible::Value)) << id;
+        if (const auto label = labels.find(id); label != labels.end()) {
+            EXPECT_EQ(name, label->second);
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, int(labels.size()));
+    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(clip.rangeSlider);
+    ASSERT_NE(slider->valueInterface(), nullptr);
+    EXPECT_EQ(slider->text(QAccessible::Value), "00:00:00 to 00:00:30");
+    EXPECT_EQ(slider->valueInterface()->maximumValue().toDouble(), 30);
+    QAccessibleInterface* bar =
+        QAccessible::queryAccessibleInterface(GetDlgItem(&status, IDC_TOTAL_BAR));
+    ASSERT_NE(bar->valueInterface(), nullptr);
+}
+
+// With any desktop font every text of the three dialogs shows whole: a control
+// too small for its text grows, and the window with it; at the designed font
+// nothing changes.
+TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
+    CClipDlg clip({taskTable[0], "", {}}, dlg);
+    CStatusDlg status(ConversionSnapshot{}, dlg);
+    const QList<QWidget*> windows = {dlg, &clip, &status};
+    clip.show();
+    for (QWidget* w : dlg->findChildren<QWidget*>())
+        if (const QVariant designed = w->property("designedSize"); designed.isValid())
+            EXPECT_EQ(w->width(), designed.toSize().width())
+                << GetDlgItemText(dlg, GetDlgCtrlID(w)).toStdString();
+    const QSize designed = dlg->size();
+    QFont font(QStringLiteral("DejaVu Sans"), 12);
+    for (QWidget* window : windows)
+        window->setFont(font);
+    QCoreApplication::processEvents();
+    EXPECT_GT(dlg->width(), designed.width());
+    QStringList cut;
+    const QFontMetrics fm(font);
+    for (QWidget* w : dlg->findChildren<QWidget*>()) {
+        if (w->isHidden() || !windows.contains(w->parentWidget()))
+            continue;
+        QString text;
+        int margin = 0;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            text = b->text();
+            const bool radio = qobject_cast<QRadioButton*>(w);
+            margin = radio ? w->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                                 w->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing)
+                           : w->style()->pixelMetric(QStyle::PM_ButtonMargin) +
+                                 2 * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            text = l->text();
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            text = g->title();
+        }
+        if (!text.isEmpty() &&
+            (fm.horizontalAdvance(text) + margin > w->width() || fm.height() > w->height()))
+            cut << text;
+    }
+    QHeaderView* header = dlg->taskList->header();
+    for (int c = 0; c < header->count(); ++c)
+        if (header->sectionSizeHint(c) > header->sectionSize(c))
+            cut << dlg->taskList->headerItem()->text(c);
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }
 
 // F1 opens help from any control, and the edit box still takes keys after it.
