@@ -604,8 +604,9 @@ TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
         ASSERT_NE(a, nullptr) << id;
         const QString name = a->text(QAccessible::Name);
         EXPECT_FALSE(name.trimmed().isEmpty()) << id;
-        if (!a->tableInterface()) // a list's value is its name
+        if (!a->tableInterface()) { // a list's value is its name
             EXPECT_NE(name, a->text(QAccessible::Value)) << id;
+        }
         if (const auto label = labels.find(id); label != labels.end()) {
             EXPECT_EQ(name, label->second);
             ++checked;
@@ -630,9 +631,10 @@ TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
     const QList<QWidget*> windows = {dlg, &clip, &status};
     clip.show();
     for (QWidget* w : dlg->findChildren<QWidget*>())
-        if (const QVariant designed = w->property("designedSize"); designed.isValid())
+        if (const QVariant designed = w->property("designedSize"); designed.isValid()) {
             EXPECT_EQ(w->width(), designed.toSize().width())
                 << GetDlgItemText(dlg, GetDlgCtrlID(w)).toStdString();
+        }
     const QSize designed = dlg->size();
     QFont font(QStringLiteral("DejaVu Sans"), 12);
     for (QWidget* window : windows)
