@@ -120,6 +120,8 @@ private:
     QString DistinctOutputPath(int job) const;
     QString CommandLineFor(int job, const QString& outputPath) const;
     QString FailureReason(int job) const;
+    // Why the encoder could not be started, from the errno of the start.
+    QString StartFailureReason(int error) const;
     // Closes a runner whose run has ended, once its last notice has been handled.
     void ReleaseRunner(int job);
 
