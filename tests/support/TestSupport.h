@@ -10,10 +10,16 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <ostream>
 #include <functional>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+// Test messages show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace testing_support {
 
