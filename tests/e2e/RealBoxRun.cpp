@@ -1,11 +1,11 @@
-// The program as a user runs it, on the X display that DISPLAY names (run
-// under xvfb-run), with the real encoder and real message boxes, whose own
-// event loops run while the conversion's runners end and are released. It
-// converts one task at a time (all converted; then with a source that has
-// gone), several at once, and once more with STOP pressed while an encoder
-// runs. Boxes are answered with their default button after a moment, as a
-// user would; the folder is never opened. Prints each box and exits with 0
-// when they were the expected ones (1 otherwise, 2 when it could not set up).
+// The program as a user runs it, on an X server of its own (Xvfb on a display
+// it picks), with the real encoder and real message boxes, whose own event
+// loops run while the conversion's runners end and are released. It converts
+// one task at a time (all converted; then with a source that has gone),
+// several at once, and once more with STOP pressed while an encoder runs.
+// Boxes are answered with their default button after a moment, as a user
+// would; the folder is never opened. Prints each box and exits with 0 when
+// they were the expected ones (1 otherwise, 2 when it could not set up).
 
 #include "app/Ostrela.h"
 #include "convert/StatusDlg.h"
@@ -48,6 +48,18 @@ struct Round {
 } // namespace
 
 int main(int argc, char** argv) {
+    struct XServer : QProcess {
+        ~XServer() override {
+            kill();
+            waitForFinished();
+        }
+    } xvfb; // ended after the application
+    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    if (!xvfb.waitForReadyRead(30000)) {
+        std::fprintf(stderr, "no X server\n");
+        return 2;
+    }
+    qputenv("DISPLAY", ":" + xvfb.readAllStandardOutput().trimmed());
     qputenv("QT_QPA_PLATFORM", "xcb");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
