@@ -186,7 +186,7 @@ void ConversionEngine::StartJob(int job) {
                    .arg(QFileInfo(state.outputPath).fileName()));
         return;
     case OutputGuard::SetAsideResult::Failed:
-        EndJob(job, JobResult::Failed, QStringLiteral("the output folder cannot be written"));
+        EndJob(job, JobResult::Failed, SetAsideFailureReason(job));
         return;
     }
     if (!state.receiver)
@@ -196,12 +196,10 @@ void ConversionEngine::StartJob(int job) {
                        : std::make_unique<CRedirect>(CRedirect::Independent{});
     state.result = JobResult::Running; // the Started notice arrives inside Start
     if (!state.runner->Start(CommandLineFor(job, state.outputPath), false, state.receiver.get())) {
+        const QString reason = StartFailureReason(state.runner->StartError());
         state.runner.reset();
         state.guard.Restore();
-        EndJob(job, JobResult::Failed,
-               snapshot.encoderPath.isEmpty()
-                   ? QStringLiteral("the encoder was not found")
-                   : QStringLiteral("the encoder was not found at %1").arg(snapshot.encoderPath));
+        EndJob(job, JobResult::Failed, reason);
     }
 }
 
@@ -262,6 +260,31 @@ void ConversionEngine::OnRunEnded(int job) {
     EndJob(job, JobResult::Failed, WithKeptFile(reason, state.guard.Restore()));
 }
 
+QString ConversionEngine::StartFailureReason(int error) const {
+    if (snapshot.encoderPath.isEmpty())
+        return QStringLiteral("the encoder was not found");
+    if ((error == ENOENT || error == ENOTDIR) && !QFileInfo::exists(snapshot.encoderPath))
+        return QStringLiteral("the encoder was not found at %1").arg(snapshot.encoderPath);
+    // Anything else is no missing file: too many open files, no memory, a
+    // program that may not be run. The system's words, as the other reasons read.
+    QString cause = QString::fromLocal8Bit(std::strerror(error));
+    if (!cause.isEmpty())
+        cause[0] = cause[0].toLower();
+    return QStringLiteral("the encoder could not be started: %1").arg(cause);
+}
+
+QString ConversionEngine::SetAsideFailureReason(int job) const {
+    const JobState& state = *states[job];
+    const int error = state.guard.SetAsideError();
+    if (error == ENOSPC || error == EDQUOT ||
+        FolderFull(QFileInfo(state.outputPath).absolutePath()))
+        return QStringLiteral("the disk is full");
+    // No descriptor or no memory left: the encoder cannot start either.
+    if (error == EMFILE || error == ENFILE || error == ENOMEM)
+        return StartFailureReason(error);
+    return QStringLiteral("the output folder cannot be written");
+}
+
 QString ConversionEngine::FailureReason(int job) const {
     const JobState& state = *states[job];
     const QString text = QString::fromUtf8(state.output);
@@ -288,8 +311,14 @@ QString ConversionEngine::FailureReason(int job) const {
     const int signal = state.runner ? state.runner->ExitSignal() : 0;
     if (signal != 0)
         return QStringLiteral("the encoder was stopped by signal %1").arg(signal);
-    if (!lines.isEmpty())
-        return lines.last();
+    if (!lines.isEmpty()) {
+        // The encoder names the source first ("/a/b.avi: No such file or
+        // directory"); the reason is shown after that path already.
+        const QString source = FixedText(snapshot.jobs[job].task.sourcePath) + QLatin1Char(':');
+        const QString& last = lines.last();
+        const QString cause = last.startsWith(source) ? last.mid(source.size()).trimmed() : last;
+        return cause.isEmpty() ? last : cause;
+    }
     if (code == 0)
         return QStringLiteral("the encoder wrote no output");
     return QStringLiteral("the encoder ended with code %1").arg(code);

@@ -122,6 +122,10 @@ private:
     QString DistinctOutputPath(int job) const;
     QString CommandLineFor(int job, const QString& outputPath) const;
     QString FailureReason(int job) const;
+    // Why a job's output could not be made ready before its start.
+    QString SetAsideFailureReason(int job) const;
+    // Why the encoder could not be started, from the errno of the start.
+    QString StartFailureReason(int error) const;
     // Closes a runner whose run has ended, once its last notice has been handled.
     void ReleaseRunner(int job);
 

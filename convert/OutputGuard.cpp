@@ -273,11 +273,12 @@ void OutputGuard::Clear() {
 OutputGuard::SetAsideResult OutputGuard::SetAside(const QString& path) {
     if (Holds())
         Restore();
+    setAsideError = 0;
     const QFileInfo info(path);
     CFileDescriptor dir = OpenFolder(info.path());
     const QByteArray encoded = QFile::encodeName(info.fileName());
     if (!dir.IsOpen() || encoded.isEmpty())
-        return SetAsideResult::Failed;
+        return Fail(dir.IsOpen() ? 0 : errno);
     const int fd = dir.Get();
     struct stat st;
     const bool occupied = ::fstatat(fd, encoded.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -301,10 +302,11 @@ OutputGuard::SetAsideResult OutputGuard::SetAside(const QString& path) {
         part.Reset(::openat(fd, (base + kPart).constData(),
                             O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666));
         if (!part.IsOpen() && errno != EEXIST)
-            return SetAsideResult::Failed;
+            return Fail(errno);
     }
     struct stat own;
     if (!part.IsOpen() || ::fstat(part.Get(), &own) != 0) {
+        setAsideError = part.IsOpen() ? errno : EEXIST;
         if (part.IsOpen())
             ::unlinkat(fd, (base + kPart).constData(), 0);
         return SetAsideResult::Failed;
@@ -316,10 +318,17 @@ OutputGuard::SetAsideResult OutputGuard::SetAside(const QString& path) {
         fd, record.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600));
     const bool recorded =
         recordFile.IsOpen() && WriteAll(recordFile.Get(), bytes.constData(), size_t(bytes.size()));
+    if (!recorded)
+        setAsideError = errno;
     recordFile.Reset();
     const QByteArray kept = base + kKept;
     const bool setAside = recorded && (!occupied || RenameNoReplace(fd, encoded, kept));
-    if (setAside && RenameNoReplace(fd, base + kPart, encoded)) {
+    if (recorded && !setAside)
+        setAsideError = errno;
+    const bool named = setAside && RenameNoReplace(fd, base + kPart, encoded);
+    if (setAside && !named)
+        setAsideError = errno;
+    if (named) {
         outputPath = path;
         folder = std::move(dir);
         name = encoded;
@@ -335,6 +344,11 @@ OutputGuard::SetAsideResult OutputGuard::SetAside(const QString& path) {
     if (setAside && occupied && !RenameNoReplace(fd, kept, encoded))
         return SetAsideResult::Failed;
     ::unlinkat(fd, record.constData(), 0);
+    return SetAsideResult::Failed;
+}
+
+OutputGuard::SetAsideResult OutputGuard::Fail(int error) {
+    setAsideError = error;
     return SetAsideResult::Failed;
 }
 

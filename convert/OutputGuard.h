@@ -72,15 +72,20 @@ public:
     QString Restore();
 
     bool Holds() const { return !outputPath.isEmpty(); }
+    // The system's error number of the step that made the last SetAside fail
+    // (0 when it did not fail, or failed without one).
+    int SetAsideError() const { return setAsideError; }
     // Where the set-aside file lies while the task runs; empty when the path
     // was free.
     QString KeptPath() const;
 
 private:
+    SetAsideResult Fail(int error);
     void Clear();
     QString FolderPath() const;
 
     QString outputPath;
+    int setAsideError = 0;
     CFileDescriptor folder;          // follows the folder should it be renamed meanwhile
     QByteArray name;                 // of the output in the folder
     QByteArray keptName, recordName; // empty when nothing was set aside / recorded

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <algorithm>
+#include <utility>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -32,6 +33,11 @@ struct NoticeChannel {
     std::mutex mutex;
     std::condition_variable handled;
     bool closed = false;
+    // Notices being handled on the owner's thread. An owner may open a modal
+    // box while it handles one, whose event loop may close the run and drop
+    // the relay; the relay then goes only once its outermost delivery returns.
+    int delivering = 0;
+    bool released = false;
 };
 
 struct PendingNotice {
@@ -85,34 +91,56 @@ public:
         : owner(owner), channel(std::move(channel)) {}
 
     bool event(QEvent* e) override {
-        // Qt hands a posted event over through its own locks; taking the
-        // channel's lock first (the sender took it after building the event)
-        // makes that hand-over visible to the thread sanitizer as well.
-        bool closed;
-        {
-            std::lock_guard lock(channel->mutex);
-            closed = channel->closed;
-        }
         if (e->type() != PostedNotice::Type())
             return QObject::event(e);
         auto* notice = static_cast<PostedNotice*>(e);
+        // Qt hands a posted event over through its own locks; taking the
+        // channel's lock first (the sender took it after building the event)
+        // makes that hand-over visible to the thread sanitizer as well.
+        bool open;
+        {
+            std::lock_guard lock(channel->mutex);
+            open = !channel->closed;
+            if (open)
+                ++channel->delivering;
+        }
         LRESULT result = 0;
-        if (!closed && owner && owner.data() == notice->target) {
+        if (open && owner && owner.data() == notice->target) {
             CRunnerNoticeEvent delivered(notice->kind,
                                          notice->text.isNull() ? nullptr : notice->text.constData(),
                                          notice->count);
-            ++delivering;
             QCoreApplication::sendEvent(owner.data(), &delivered);
-            --delivering;
             result = delivered.result;
         }
+        bool release = false;
+        if (open) {
+            std::lock_guard lock(channel->mutex);
+            release = --channel->delivering == 0 && channel->released;
+        }
         notice->Complete(result);
+        if (release)
+            deleteLater(); // no delivery of this relay is on the stack any more
         return true;
     }
 
-    // Notices being handled further up this thread's stack; the relay must
-    // not be deleted under them.
-    int delivering = 0;
+    // The run is over: frees the relay now, or, inside one of its deliveries,
+    // once the outermost has returned. Any thread; the run is closed already,
+    // so no new delivery begins.
+    void Release() {
+        bool now;
+        {
+            std::lock_guard lock(channel->mutex);
+            now = channel->delivering == 0;
+            channel->released = !now;
+        }
+        if (!now)
+            return;
+        // Deleting the relay drops its queued notices, which releases their senders.
+        if (thread() == QThread::currentThread())
+            delete this;
+        else
+            deleteLater();
+    }
 
 private:
     QPointer<QObject> owner;
@@ -145,11 +173,19 @@ int CRedirect::Start(const QString& commandLine, bool /*showWindow*/, QObject* n
     ownerThread = newOwner ? newOwner->thread() : QThread::currentThread();
 
     CPipe input, output, error;
+    CFileDescriptor wake;
     auto child = std::make_unique<CChildProcess>();
-    const bool started = CreatePipe(input) && CreatePipe(output) && CreatePipe(error) &&
-                         child->Start(CommandLineToArgv(commandLine), input.readEnd.Get(),
-                                      output.writeEnd.Get(), error.writeEnd.Get());
+    startError = 0;
+    bool started = CreatePipe(input) && CreatePipe(output) && CreatePipe(error) &&
+                   (wake = CreateWakeDescriptor()).IsOpen();
+    if (!started)
+        startError = errno;
+    else
+        started = child->Start(CommandLineToArgv(commandLine), input.readEnd.Get(),
+                               output.writeEnd.Get(), error.writeEnd.Get(), &startError);
     if (!started) {
+        if (startError == 0)
+            startError = EIO;
         process.reset();
         const QByteArray text = "Unable to start " + commandLine.toUtf8() + "\n";
         OnOutput(text.constData());
@@ -168,7 +204,7 @@ int CRedirect::Start(const QString& commandLine, bool /*showWindow*/, QObject* n
     SetNonBlocking(errorRead.Get());
     process = std::move(child);
 
-    stopEvent = CreateWakeDescriptor();
+    stopEvent = std::move(wake);
     stopping = false;
     childEnded = false;
     channel = std::make_shared<NoticeChannel>();
@@ -227,13 +263,7 @@ void CRedirect::Close() {
     }
 
     if (relay) {
-        // Deleting the relay drops its queued notices; inside one of its own
-        // deliveries it has to wait for the event loop.
-        if (relay->delivering == 0 && relay->thread() == QThread::currentThread())
-            delete relay;
-        else
-            relay->deleteLater();
-        relay = nullptr;
+        std::exchange(relay, nullptr)->Release();
     }
     channel.reset();
     inputWrite.Reset();

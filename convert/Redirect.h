@@ -97,6 +97,10 @@ public:
     // gone, or a run that has been closed, gives 0 and nothing is delivered.
     LRESULT SendNotice(QObject* owner, RunnerNotice kind, const char* text, int count);
 
+    // Why the last Start returned 0, as an errno value (ENOENT: no such
+    // program, EMFILE: too many open files, ...); 0 after a successful one.
+    int StartError() const { return startError; }
+
     // Exit code of the child of the last run that ended, or -1 when a signal
     // ended it or no run has ended yet. Valid once Ended has been sent.
     int ExitCode() const { return exitCode.load(); }
@@ -140,6 +144,7 @@ private:
     QObject* noticeOwner = nullptr; // the same object, as the workers address it
     QThread* ownerThread = nullptr;
     std::shared_ptr<redirect_detail::NoticeChannel> channel;
+    // Freed through its Release, never while it delivers a notice.
     redirect_detail::NoticeRelay* relay = nullptr;
 
     // The monitor sends Ended only after both readers have delivered their
@@ -148,6 +153,7 @@ private:
     std::condition_variable readersDone;
     int activeReaders = 0;
 
+    int startError = 0;
     std::atomic<int> exitCode{-1};
     std::atomic<int> exitSignal{0};
     const bool sharesRunningFlag = true;

@@ -153,8 +153,16 @@ void CStatusDlg::OnJobEnded(int job) {
 }
 
 void CStatusDlg::OnFinished() {
-    if (!stopped)
-        Finish();
+    // The end arrives inside a runner's notice. The final box runs an event
+    // loop of its own, which must not run inside that delivery: it opens
+    // from this dialog's loop once the notice has been handled.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!stopped)
+                Finish();
+        },
+        Qt::QueuedConnection);
 }
 
 void CStatusDlg::Finish() {

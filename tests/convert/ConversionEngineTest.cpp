@@ -1,5 +1,6 @@
 #include "convert/ConversionEngine.h"
 
+#include "SmallFileSystem.h"
 #include "TestSupport.h"
 #include "platform/CommandLine.h"
 
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <sys/resource.h>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -85,18 +87,38 @@ protected:
 };
 
 // Two at once: the total adds the percentages of both running jobs; the
-// third job starts only when one has ended.
+// third job starts only when one has ended. Each encoder waits for the go of
+// the test, given once the engine has seen what must come first, so the order
+// holds however slowly the encoders run.
 TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
-    Add("one", "progress 5 1 50 sleep 600");
-    Add("two", "progress 2 1 300 sleep 300");
-    Add("three", "progress 8 1 50");
-    Run(2);
+    const auto go = [this](const QString& name) {
+        return "await " + QuoteArgument(dir.filePath(name));
+    };
+    const auto give = [this](const QString& name) {
+        ASSERT_TRUE(WriteFile(dir.filePath(name), ""));
+    };
+    Add("one", "progress 5 1 1 " + go("one ends"));
+    Add("two", go("two reports") + " progress 2 1 1 " + go("two ends"));
+    Add("three", go("three reports") + " progress 8 1 1");
+    Run(2, [&](ConversionEngine& e) {
+        QObject::connect(&e, &ConversionEngine::jobProgress, [&](int job) {
+            if (job == 0)
+                give("two reports");
+            if (job == 1) {
+                give("one ends");
+                give("two ends");
+            }
+        });
+        QObject::connect(&e, &ConversionEngine::jobEnded, [&] {
+            if (e.FinishedCount() == 2)
+                give("three reports");
+        });
+    });
     EXPECT_EQ(maxRunning, 2);
     EXPECT_EQ(starts.mid(0, 2).size(), 2);
     EXPECT_EQ(starts.last(), 2);
-    // (50 + 20) / 3, then job three at 80 % after both others: (200 + 80) / 3.
-    EXPECT_TRUE(progress.contains("1:20:23")) << progress.join(" ").toStdString();
-    EXPECT_EQ(progress.last(), "2:80:93");
+    // 50 / 3, (50 + 20) / 3, then job three at 80 % after both others: (200 + 80) / 3.
+    EXPECT_EQ(progress, QStringList({"0:50:16", "1:20:23", "2:80:93"}));
     EXPECT_EQ(engine->SucceededCount(), 3);
 }
 
@@ -180,7 +202,11 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
     Add("silent", "err \"Output file #0 does not contain any stream\\n\" exit 1");
     Add("nomap", "err \"Stream map '0:a' matches no streams.\\n\" exit 1");
     Add("denied", "err \"" + out + "/denied.mp3: Permission denied\\n\" exit 1");
-    Add("lastline", "err \"Error while decoding stream #0:1\\n\" err " + progressLine + " exit 1");
+    // A source the user may not read: the encoder's line without its path.
+    Add("unreadable", "err \"/videos/unreadable.avi: Permission denied\\n\" exit 1");
+    Add("lastline", "err \"[mp3 @ 0x1] Header missing\\n\" err \"Error while decoding stream "
+                    "#0:1\\n\" err " +
+                        progressLine + " exit 1");
     Add("code", "exit 3");
     Add("nothing", "");
     snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " sleep 1";
@@ -194,17 +220,25 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
     ASSERT_NO_FATAL_FAILURE(Write("protected.mp3", "the user's own"));
     ASSERT_TRUE(QFile::setPermissions(out + "/protected.mp3", QFile::ReadOwner | QFile::ReadOther));
     Add("protected", "");
+    // A full disk, whatever the encoder makes of it.
+    SmallFileSystem disk(64 * 1024);
+    ASSERT_TRUE(disk.Mounted()) << disk.Reason().toStdString();
+    ASSERT_TRUE(disk.Fill());
+    Add("fulldisk", "err \"Error writing trailer: Invalid argument\\n\" exit 1");
+    snapshot.jobs.back().outputPath = disk.FilePath("fulldisk.mp3");
     Run(3);
     const QStringList expected{"the disk is full",
                                "the source has no sound track",
                                "the source has no sound track",
                                "the output folder cannot be written",
+                               "Permission denied",
                                "Error while decoding stream #0:1",
                                "the encoder ended with code 3",
                                "the encoder wrote no output",
                                "the encoder was stopped by signal 9",
                                "the output folder cannot be written",
-                               "the file protected.mp3 is write-protected"};
+                               "the file protected.mp3 is write-protected",
+                               "the disk is full"};
     for (int i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(engine->ResultOf(i), JobResult::Failed) << i;
         EXPECT_EQ(engine->ReasonOf(i), expected[i]) << i;
@@ -231,14 +265,30 @@ TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
     EXPECT_EQ(Read("clip.mp3"), "other\n");
 }
 
-TEST_F(ConversionEngineTest, AMissingEncoderIsNamedByItsPath) {
-    for (const QString& path : {dir.filePath("no such encoder"), QString()}) {
+// An encoder that cannot start is named by its path when it is missing, and
+// otherwise by the cause (here: no descriptor left for its pipes).
+TEST_F(ConversionEngineTest, AnEncoderThatCannotStartIsNamedWithTheCause) {
+    for (const QString& path : {dir.filePath("no such encoder"), QString(), QString("fds")}) {
         snapshot.jobs.clear();
-        snapshot.encoderPath = path;
+        snapshot.encoderPath = path == "fds" ? QString(OSTRELA_FAKE_ENCODER) : path;
         Add("one", "");
-        Run();
-        EXPECT_EQ(engine->ReasonOf(0), path.isEmpty() ? QString("the encoder was not found")
-                                                      : "the encoder was not found at " + path);
+        if (path != "fds") {
+            Run();
+        } else {
+            engine = std::make_unique<ConversionEngine>(snapshot);
+            rlimit limit{};
+            ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+            rlimit none = limit;
+            none.rlim_cur = 3; // no new descriptor above the standard streams
+            ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+            engine->StartJob(0);
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+        const QString expected = path.isEmpty() ? QString("the encoder was not found")
+                                 : path == "fds"
+                                     ? "the encoder could not be started: too many open files"
+                                     : "the encoder was not found at " + path;
+        EXPECT_EQ(engine->ReasonOf(0), expected);
     }
 }
 
@@ -261,4 +311,26 @@ TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
     }
     EXPECT_TRUE(any);
     EXPECT_EQ(engine->SecondsLeft(), 0);
+}
+
+// STOP ends an encoder that never reads its input. Meanwhile, between two
+// progress reports, the estimate counts down with the time that passes.
+TEST_F(ConversionEngineTest, StopEndsAnEncoderThatReadsNothingAndTimeLeftCountsDownMeanwhile) {
+    Add("one", "progress 3 1 2100 hang"); // 30 % after 2.1 s, then nothing
+    Run(1, [](ConversionEngine& e) {
+        ASSERT_TRUE(WaitUntil([&] { return e.PercentOf(0) == 30; }, 10000));
+        QElapsedTimer outer;
+        outer.start();
+        const double first = e.SecondsLeft();
+        const qint64 inner0 = outer.elapsed();
+        QTest::qWait(300);
+        const qint64 inner1 = outer.elapsed();
+        const double second = e.SecondsLeft();
+        const qint64 outer1 = outer.elapsed();
+        EXPECT_GT(second, 1.0); // far from the end, so nothing is cut at zero
+        EXPECT_GE(first - second, (inner1 - inner0) / 1000.0 - 0.002);
+        EXPECT_LE(first - second, outer1 / 1000.0 + 0.002);
+        e.Stop();
+    });
+    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
 }

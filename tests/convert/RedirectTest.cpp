@@ -9,9 +9,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -227,16 +229,24 @@ TEST_F(RedirectTest, WriteInputReachesTheChildAndAMissingProgramGivesNoNotice) {
 }
 
 // Going away while the child runs and workers wait for the owner's thread:
-// the owner first, the runner alone, or the runner from inside a notice.
+// the owner first, the runner alone, or the runner from inside a notice,
+// there also from an event loop that the owner runs (as a modal box does).
 TEST_F(RedirectTest, DestroyingTheRunnerWhileTheChildRunsKillsItWithoutDeadlock) {
-    for (const int way : {0, 1, 2}) {
+    for (const int way : {0, 1, 2, 3}) {
         owner = std::make_unique<NoticeOwner>();
         runner = std::make_unique<RecordingRunner>();
         qint64 pid = StartWithPid({"spam"});
         ASSERT_GT(pid, 0) << way;
         size_t before = owner->notices.size();
-        if (way == 2) {
-            owner->onNotice = [&](const CRunnerNoticeEvent&) { runner.reset(); };
+        if (way >= 2) {
+            owner->onNotice = [&, way](const CRunnerNoticeEvent&) {
+                if (way == 2 || !runner)
+                    return runner.reset();
+                QTimer::singleShot(0, [&] { runner.reset(); });
+                QEventLoop box;
+                QTimer::singleShot(50, &box, &QEventLoop::quit);
+                box.exec();
+            };
             ASSERT_TRUE(WaitUntil([&] { return !runner; }, 10000));
             before = owner->notices.size();
         } else {

@@ -324,8 +324,22 @@ TEST_F(StatusDlgTest, RowsShowTheResultAndTheReasonOfAFailure) {
     main.OnCommand(IDC_CONVERT);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(main.taskList->GetItemToolTip(row),
-                  "Could not be converted: the encoder was not found at " + folder + "vexa.exe")
+                  "Could not be converted: the encoder could not be started: permission denied")
             << row;
+}
+
+// Keep Original: each task is written in its own track's container, and an
+// encoder that wrote it there has converted it.
+TEST_F(StatusDlgTest, KeepOriginalCountsEachContainerAsConverted) {
+    SoundTrack aac;
+    aac.format = "AAC";
+    ASSERT_TRUE(main.AppendTask("/videos/a.mp4", 30, {aac}));
+    Add("b.flv"); // its track unknown
+    main.SetOutputFormatRadios(FormatKeepOriginal);
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_EQ(OutputFolder(), QStringList({"a.m4a", "b.mka"}));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
 }
 
 TEST(TimeLeftTextTest, ReadsAsTheProgramsOwnMessages) {

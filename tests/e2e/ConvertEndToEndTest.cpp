@@ -72,7 +72,14 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(ok) << error.toStdString();
-        ASSERT_TRUE(LinkEncoder());
+        // The encoder reads the sources at twice their speed, as it reads a
+        // long video: a few seconds are encoded at once otherwise, and their
+        // one progress line with a time can then come in one read with the
+        // first line (at 0 s), where it counts for nothing.
+        const QString encoder = program.filePath("vexa.exe");
+        ASSERT_TRUE(WriteFile(encoder, "#!/bin/sh\nexec \"" + BinDir().toUtf8() +
+                                           "vexa.exe\" -readrate 2 \"$@\"\n"));
+        ASSERT_TRUE(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::ExeOwner));
     }
 
     static inline std::unique_ptr<QTemporaryDir> media;

@@ -7,6 +7,7 @@
 //   bytes N STREAM   write N bytes (A to Z repeated) in one write; STREAM is out or err
 //   sleep MS         wait
 //   hang             wait until killed
+//   await PATH       wait until a file PATH exists
 //   spam             write a short line to standard output every millisecond, forever
 //   readq            read standard input until a 'q' arrives, then write "quit\n"
 //                    (or "eof\n" when the input ends first)
@@ -94,6 +95,10 @@ int main(int argc, char** argv) {
             WriteAll(fd, text);
         } else if (step == "sleep") {
             SleepMs(std::atol(next()));
+        } else if (step == "await") {
+            const char* path = next();
+            while (access(path, F_OK) != 0)
+                SleepMs(1);
         } else if (step == "hang") {
             for (;;)
                 pause();

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QThread>
+#include <gtest/gtest.h>
 
 namespace testing_support {
 
@@ -19,8 +22,24 @@ QString BinDir() {
     return QStringLiteral(OSTRELA_BIN_DIR "/");
 }
 
+int& NoticesBeingDelivered() {
+    static int depth = 0;
+    return depth;
+}
+
+bool MessageBoxRecorder::NestedBoxesByDefault() {
+    return qEnvironmentVariable("OSTRELA_TEST_NESTED_BOXES") != QLatin1String("0");
+}
+
 int MessageBoxRecorder::Answer(const MessageBoxRequest& request) {
     boxes.push_back(request);
+    EXPECT_EQ(NoticesBeingDelivered(), 0)
+        << "a box opened inside a runner's notice: " << request.caption.toStdString();
+    if (openMs >= 0) {
+        QEventLoop open;
+        QTimer::singleShot(openMs, &open, &QEventLoop::quit);
+        open.exec();
+    }
     if (onShow)
         onShow(request);
     if (!answers.empty()) {

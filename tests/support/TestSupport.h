@@ -10,10 +10,16 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <ostream>
 #include <functional>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+// Test messages show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace testing_support {
 
@@ -39,11 +45,18 @@ private:
 // Records every message box and answers it: the queued answers first, then
 // IDYES for Yes/No boxes and IDOK for the others. An optional hook runs for
 // each box before it is answered (to look at windows while a box is "open").
+// Like a real box, each one runs an event loop of its own while it is open
+// (for `openMs`), unless the test main was started with
+// OSTRELA_TEST_NESTED_BOXES=0. A box opened while a runner's notice is being
+// delivered is a fault: that loop could free the runner under the delivery.
 class MessageBoxRecorder {
 public:
     std::vector<MessageBoxRequest> boxes;
     std::deque<int> answers;
     std::function<void(const MessageBoxRequest&)> onShow;
+    int openMs = NestedBoxesByDefault() ? 20 : -1; // -1: answered at once, no event loop
+
+    static bool NestedBoxesByDefault();
 
 private:
     int Answer(const MessageBoxRequest& request);
@@ -52,6 +65,9 @@ private:
         &SetMessageBoxResponder,
         [this](const MessageBoxRequest& request) { return Answer(request); }};
 };
+
+// Runner notices being delivered on the main thread now (counted by the test main).
+int& NoticesBeingDelivered();
 
 // Records every shell request and launches nothing; answers `result`.
 class ShellRecorder {

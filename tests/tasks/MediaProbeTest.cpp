@@ -75,7 +75,7 @@ TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderAndKeepsTheLibraryLoaded) {
 // A failed load is tried again at the next probe.
 TEST_F(MediaProbeTest, MissingOrIncompleteLibraryGivesTheUnavailableTextAndIsNeverCalled) {
     const QString later = dir.filePath("libmediainfo-later.so");
-    for (const QString library : {QStringLiteral(FAKE_MEDIAINFO_PARTIAL_PATH), later}) {
+    for (const QString& library : {QStringLiteral(FAKE_MEDIAINFO_PARTIAL_PATH), later}) {
         SetMediaInfoLibraryName(library);
         CMediaInfoProbe probe;
         const MediaProbeResult media = probe.Probe("/any.avi");

@@ -1,0 +1,154 @@
+// The program as a user runs it, on an X server of its own (Xvfb on a display
+// it picks), with the real encoder and real message boxes, whose own event
+// loops run while the conversion's runners end and are released. It converts
+// one task at a time (all converted; then with a source that has gone),
+// several at once, and once more with STOP pressed while an encoder runs.
+// Boxes are answered with their default button after a moment, as a user
+// would; the folder is never opened. Prints each box and exits with 0 when
+// they were the expected ones (1 otherwise, 2 when it could not set up).
+
+#include "app/Ostrela.h"
+#include "convert/StatusDlg.h"
+#include "platform/DialogManager.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "res/Resource.h"
+#include "tasks/OstrelaDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+bool MakeVideo(const QString& path) {
+    QProcess p;
+    p.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                       "testsrc=size=160x120:rate=10:duration=3", "-f", "lavfi", "-i",
+                       "sine=frequency=440:sample_rate=44100:duration=3", "-shortest", "-c:v",
+                       "mpeg4", "-c:a", "mp3", path});
+    return p.waitForFinished(120000) && p.exitCode() == 0;
+}
+
+struct Round {
+    QStringList files;
+    bool severalAtOnce = false;
+    bool pressStop = false;
+    QStringList expected; // captions of the boxes, in order
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    struct XServer : QProcess {
+        ~XServer() override {
+            kill();
+            waitForFinished();
+        }
+    } xvfb; // ended after the application
+    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    if (!xvfb.waitForReadyRead(30000)) {
+        std::fprintf(stderr, "no X server\n");
+        return 2;
+    }
+    qputenv("DISPLAY", ":" + xvfb.readAllStandardOutput().trimmed());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QApplication app(argc, argv);
+
+    QTemporaryDir work;
+    const QString program = work.filePath("program");
+    const QString clip = work.filePath("clip one.avi");
+    const QString gone = work.filePath("gone.avi");
+    if (!config.isValid() || !work.isValid() || !QDir().mkpath(program) ||
+        !QFile::link(QStringLiteral(OSTRELA_BIN_DIR "/vexa.exe"), program + "/vexa.exe") ||
+        !MakeVideo(clip) || !QFile::copy(clip, gone)) {
+        std::fprintf(stderr, "could not set up\n");
+        return 2;
+    }
+    SetModuleFileNameForTesting(program + "/ostrela");
+    SetShellHandler([](const ShellRequest&) { return true; });
+
+    std::vector<Round> rounds{
+        {{clip, clip}, false, false, {"Congratulations!"}},
+        {{clip, gone}, false, false, {"WARNING"}},
+        {{clip, clip, clip}, true, false, {"Congratulations!"}},
+        {{clip, clip}, false, true, {"Question"}},
+    };
+    QStringList seen;
+    bool stopPending = false;
+    QPointer<QMessageBox> answering; // the box being answered, until it goes
+    // Runs in every event loop, the boxes' own included.
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal); box && box != answering) {
+            answering = box;
+            seen << box->windowTitle();
+            std::printf("box %s: %s\n", qPrintable(box->windowTitle()),
+                        qPrintable(box->text().section('\n', 0, 0)));
+            std::fflush(stdout);
+            QTimer::singleShot(300, box, [box] {
+                QAbstractButton* button = box->defaultButton();
+                (button ? button : box->buttons().value(0))->click();
+            });
+        }
+        auto* dlg = qobject_cast<CStatusDlg*>(modal);
+        if (stopPending && dlg && dlg->windowTitle().startsWith("Converting  ")) {
+            stopPending = false;
+            // From the loop, not from this watch, which must see the question.
+            QTimer::singleShot(0, dlg,
+                               [dlg] { GetDlgItemAs<QPushButton>(dlg, IDC_STOP)->click(); });
+        }
+    });
+    watch.start();
+
+    bool ok = true;
+    QTimer start;
+    start.setInterval(20);
+    QObject::connect(&start, &QTimer::timeout, [&] {
+        COstrelaDlg* dlg = AfxGetMainDlg();
+        if (!dlg || !dlg->isVisible())
+            return;
+        start.stop();
+        GetDlgItemAs<QLineEdit>(dlg, IDC_OUTPUT_PATH)->setText(work.filePath("out"));
+        for (const Round& round : rounds) {
+            dlg->OnCommand(ID_OPERATION_DELETE_ALL);
+            for (const QString& file : round.files)
+                dlg->AddFile(file);
+            if (round.files.contains(gone))
+                QFile::remove(gone); // after it was added
+            if (round.severalAtOnce != (dlg->SimultaneousEncoders() > 1))
+                dlg->OnCommand(ID_OPERATION_SIMULTANEOUS);
+            stopPending = round.pressStop;
+            seen.clear();
+            dlg->OnCommand(IDC_CONVERT);
+            // STOP may find the conversion ended under its question; then the
+            // end is announced after the answer.
+            QStringList expected = round.expected;
+            if (round.pressStop && seen.size() == 2)
+                expected << "Congratulations!";
+            if (seen != expected) {
+                std::printf("expected %s, saw %s\n", qPrintable(expected.join(", ")),
+                            qPrintable(seen.join(", ")));
+                ok = false;
+            }
+        }
+        dlg->reject();
+    });
+    start.start();
+    theApp.InitInstance();
+    theApp.ExitInstance();
+    std::printf("%s\n", ok ? "all boxes as expected" : "FAILED");
+    return ok ? 0 : 1;
+}
