@@ -69,7 +69,8 @@ protected:
         poll.setInterval(10);
         QObject::connect(&poll, &QTimer::timeout, [&] {
             COstrelaDlg* dlg = AfxGetMainDlg();
-            if (!dlg || !dlg->isVisible() || shown)
+            // As a user would: once no box of the window is open.
+            if (!dlg || !dlg->isVisible() || shown || boxes.open > 0)
                 return;
             shown = true;
             poll.stop();

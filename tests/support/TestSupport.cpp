@@ -36,9 +36,11 @@ int MessageBoxRecorder::Answer(const MessageBoxRequest& request) {
     EXPECT_EQ(NoticesBeingDelivered(), 0)
         << "a box opened inside a runner's notice: " << request.caption.toStdString();
     if (openMs >= 0) {
-        QEventLoop open;
-        QTimer::singleShot(openMs, &open, &QEventLoop::quit);
-        open.exec();
+        QEventLoop loop;
+        QTimer::singleShot(openMs, &loop, &QEventLoop::quit);
+        ++open;
+        loop.exec();
+        --open;
     }
     if (onShow)
         onShow(request);

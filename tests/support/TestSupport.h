@@ -55,6 +55,7 @@ public:
     std::deque<int> answers;
     std::function<void(const MessageBoxRequest&)> onShow;
     int openMs = NestedBoxesByDefault() ? 20 : -1; // -1: answered at once, no event loop
+    int open = 0;                                  // boxes whose event loop runs now
 
     static bool NestedBoxesByDefault();
 
