@@ -3,7 +3,7 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
+#include <QDir>
 #include <QUrl>
 
 // Every argument names a file to add at start ("Open With", `ostrela FILE...`);
@@ -15,8 +15,11 @@ int main(int argc, char** argv) {
         if (argument.isEmpty())
             continue;
         const QUrl url(argument);
-        theApp.startFiles
-            << QFileInfo(url.isLocalFile() ? url.toLocalFile() : argument).absoluteFilePath();
+        const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+        // Only a leading "/" makes a path absolute: Qt takes ":x.avi" for a resource.
+        theApp.startFiles << QDir::cleanPath(path.startsWith(QLatin1Char('/'))
+                                                 ? path
+                                                 : QDir::currentPath() + QLatin1Char('/') + path);
     }
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);
