@@ -8,23 +8,33 @@
 #
 # The program keeps option.ini in its own folder when the user may write
 # there, and in ~/.config/Ostrela otherwise.
+#
+# The package (OSTRELA_PACKAGE_LAYOUT) keeps what is the same on every
+# architecture (help.chm, the pictures, the skin file and its pictures) in
+# <prefix>/share/ostrela, as Debian wants, and links it from the program
+# folder, where the program looks for it.
 
 set(OSTRELA_INSTALL_PROGRAM_DIR lib/ostrela CACHE STRING
   "Program folder, relative to the install prefix")
+option(OSTRELA_PACKAGE_LAYOUT "Install as the Debian package does" OFF)
+if(OSTRELA_PACKAGE_LAYOUT)
+  set(OSTRELA_INSTALL_DATA_DIR share/ostrela)
+else()
+  set(OSTRELA_INSTALL_DATA_DIR ${OSTRELA_INSTALL_PROGRAM_DIR})
+endif()
 
 install(TARGETS ostrela ostrela_core ostrela_widgets
   RUNTIME DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR}
   LIBRARY DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR})
 
-install(FILES ${OSTRELA_BIN_DIR}/help.chm DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR})
-install(DIRECTORY ${OSTRELA_PICTURE_DIR}/ DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR}/pictures
+install(FILES ${OSTRELA_BIN_DIR}/help.chm DESTINATION ${OSTRELA_INSTALL_DATA_DIR})
+install(DIRECTORY ${OSTRELA_PICTURE_DIR}/ DESTINATION ${OSTRELA_INSTALL_DATA_DIR}/pictures
   FILES_MATCHING PATTERN "*.png")
 
 # The skin component and its skin file are optional: without them the program
 # starts with the default look.
 install(PROGRAMS ${OSTRELA_BIN_DIR}/SkinCrafter.dll DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR} OPTIONAL)
-install(FILES ${OSTRELA_BIN_DIR}/lumora.skf DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR} OPTIONAL)
-install(DIRECTORY ${OSTRELA_BIN_DIR}/lumora DESTINATION ${OSTRELA_INSTALL_PROGRAM_DIR} OPTIONAL)
+install(FILES ${OSTRELA_BIN_DIR}/lumora.skf DESTINATION ${OSTRELA_INSTALL_DATA_DIR} OPTIONAL)
 
 foreach(size IN LISTS OSTRELA_ICON_SIZES)
   install(FILES ${OSTRELA_PICTURE_DIR}/ostrela-${size}.png
@@ -38,7 +48,9 @@ install(CODE "
   set(OSTRELA_FFMPEG_PROGRAM \"${FFMPEG_PROGRAM}\")
   set(OSTRELA_INSTALL_PROGRAM_DIR \"${OSTRELA_INSTALL_PROGRAM_DIR}\")
   set(OSTRELA_DESKTOP_TEMPLATE \"${CMAKE_SOURCE_DIR}/res/ostrela.desktop.in\")
-  set(OSTRELA_STRIP \"${CMAKE_STRIP}\")")
+  set(OSTRELA_STRIP \"${CMAKE_STRIP}\")
+  set(OSTRELA_INSTALL_DATA_DIR \"${OSTRELA_INSTALL_DATA_DIR}\")
+  set(OSTRELA_BUILT_DIR \"${OSTRELA_BIN_DIR}\")")
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/InstallDesktop.cmake)
 
 # Building the program builds its help too, so F1 works in <build>/bin.
