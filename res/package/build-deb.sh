@@ -36,7 +36,9 @@ fi
 cmake -DOSTRELA_SOURCE_DIR="$copy" -DOUTPUT="$copy/debian/changelog" -P "$copy/res/package/Release.cmake"
 
 # Compilations are shared with other copies (paths made relative).
-export CCACHE_BASEDIR="$copy" CCACHE_NOHASHDIR=1
+# Each copy maps its own folder to "." (-ffile-prefix-map), so the mapping
+# itself is left out of the cache key.
+export CCACHE_BASEDIR="$copy" CCACHE_NOHASHDIR=1 CCACHE_IGNOREOPTIONS="-ffile-prefix-map=*"
 export DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
 cd "$copy"
 dpkg-buildpackage -us -uc
