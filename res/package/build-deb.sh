@@ -6,11 +6,11 @@
 # the changelog is written for the version in CMakeLists.txt and the date of
 # the last commit.
 #
-#   res/package/build-deb.sh <folder>
+#   res/package/build-deb.sh <folder> [dpkg-buildpackage options, e.g. -b]
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 <folder>" >&2
+if [ $# -lt 1 ]; then
+  echo "usage: $0 <folder> [dpkg-buildpackage options]" >&2
   exit 2
 fi
 src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -41,4 +41,4 @@ cmake -DOSTRELA_SOURCE_DIR="$copy" -DOUTPUT="$copy/debian/changelog" -P "$copy/r
 export CCACHE_BASEDIR="$copy" CCACHE_NOHASHDIR=1 CCACHE_IGNOREOPTIONS="-ffile-prefix-map=*"
 export DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
 cd "$copy"
-dpkg-buildpackage -us -uc
+dpkg-buildpackage -us -uc "${@:2}"
