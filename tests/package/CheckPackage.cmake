@@ -145,9 +145,11 @@ if(NOT rc EQUAL 124)
   fail("the unpacked program ended by itself (${rc}):\n${out}${err}")
 endif()
 
-# Used from there: the driver, copied into the unpacked program folder, runs
+# Used from there, with the encoder where the ffmpeg package puts it (the
+# link vexa.exe leads to ../../bin/ffmpeg): the driver, copied into the unpacked program folder, runs
 # the program with that folder's libraries and its vexa.exe link, converts
 # one video and quits through Exit.
+file(CREATE_LINK "${ffmpeg_PATH}" "${root}/usr/bin/ffmpeg" SYMBOLIC)
 file(COPY "${DRIVER}" DESTINATION "${dir}")
 get_filename_component(driver_name "${DRIVER}" NAME)
 set(video "${SCRATCH}/one video.avi")
