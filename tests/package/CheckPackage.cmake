@@ -145,10 +145,10 @@ if(NOT rc EQUAL 124)
   fail("the unpacked program ended by itself (${rc}):\n${out}${err}")
 endif()
 
-# Used from there, with the encoder where the ffmpeg package puts it (the
-# link vexa.exe leads to ../../bin/ffmpeg): the driver, copied into the unpacked program folder, runs
-# the program with that folder's libraries and its vexa.exe link, converts
-# one video and quits through Exit.
+# Used from there, with the encoder where the ffmpeg package puts it
+# (vexa.exe leads to ../../bin/ffmpeg): the driver, copied into the unpacked
+# program folder, runs the program with that folder's libraries and its
+# vexa.exe link, converts one video and quits through Exit.
 file(CREATE_LINK "${ffmpeg_PATH}" "${root}/usr/bin/ffmpeg" SYMBOLIC)
 file(COPY "${DRIVER}" DESTINATION "${dir}")
 get_filename_component(driver_name "${DRIVER}" NAME)
