@@ -5,7 +5,8 @@
 #   ./ostrela.sh run    install packages, build, start Ostrela
 #   ./ostrela.sh test   install packages, build, run all tests
 #   ./ostrela.sh build  install packages, build
-#   ./ostrela.sh package  install packages, build, make build/ostrela_<version>_amd64.deb
+#   ./ostrela.sh package  install packages, build build/ostrela_<version>_amd64.deb
+#                         with dpkg-buildpackage from a copy of the tree
 #
 # BUILD_DIR (default: build) and CMAKE_ARGS (extra configure options, e.g.
 # -DOSTRELA_ASAN=ON) may be set in the environment.
@@ -26,7 +27,7 @@ packages=(
   xchm                                        # a viewer that opens help.chm
   xdg-utils                                   # opening folders, pages and help
   desktop-file-utils                          # checks the desktop entry the install writes
-  dpkg-dev lintian appstream                  # builds the package (dpkg-shlibdeps) and checks it
+  dpkg-dev debhelper lintian appstream        # builds the package and checks it
   dbus-daemon                                 # a private session bus for the notification test
   fonts-dejavu-core                           # a font for the windows
   xvfb openbox metacity mutter x11-utils      # the skinned window under real window managers
@@ -46,6 +47,14 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+if [ "$mode" = package ]; then
+  "$here/res/package/build-deb.sh" "$build_dir/deb"
+  version="$(sed -n 's/^project(Ostrela VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")"
+  cp "$build_dir/deb/ostrela_${version}_amd64.deb" "$build_dir/"
+  echo "Built $build_dir/ostrela_${version}_amd64.deb"
+  exit 0
+fi
+
 # Cache compilations across checkouts of the project (paths made relative).
 export CCACHE_BASEDIR="$here" CCACHE_NOHASHDIR=1
 
@@ -59,8 +68,6 @@ case "$mode" in
   test)
     cd "$build_dir"
     exec ctest --output-on-failure -j2 ;;
-  package)
-    cmake --build "$build_dir" --target package ;;
   build) ;;
   *) echo "usage: $0 run|test|build|package" >&2; exit 2 ;;
 esac

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QUrl>
 
@@ -14,6 +15,17 @@ ShellHandler& Handler() {
 
 ShellHandler SetShellHandler(ShellHandler handler) {
     return std::exchange(Handler(), std::move(handler));
+}
+
+bool HasApplicationFor(const QString& path) {
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(5000) || query.exitStatus() != QProcess::NormalExit ||
+        query.exitCode() != 0)
+        return true;
+    return !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 bool ShellExecute(QWidget* owner, const QString& verb, const QString& file,
@@ -30,6 +42,9 @@ bool ShellExecute(QWidget* owner, const QString& verb, const QString& file,
     QUrl url = QFileInfo(file).isAbsolute() ? QUrl::fromLocalFile(file) : QUrl(file);
     if (url.scheme().isEmpty())
         url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
+    if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile() &&
+        !HasApplicationFor(url.toLocalFile()))
+        return false;
     return QDesktopServices::openUrl(url);
 }
 

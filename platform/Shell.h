@@ -26,10 +26,15 @@ struct ShellRequest {
 using ShellHandler = std::function<bool(const ShellRequest&)>;
 
 // Opens a URL, a document or a folder with its default handler. The file may be
-// a URL with a scheme or a local path. Returns whether it was handed over; the
-// program ignores the result, as failures show nothing.
+// a URL with a scheme or a local path. Returns whether it was handed over, false
+// also for a document no application is set to open; only help reports it.
 bool ShellExecute(QWidget* owner, const QString& verb, const QString& file,
                   const QString& parameters, const QString& directory, int showCommand);
+
+// Whether the desktop has an application set to open the document's type (asked
+// with xdg-mime). Without one xdg-open would fail after the hand-over, where
+// nobody sees it. True when it cannot be told, so the document is handed over.
+bool HasApplicationFor(const QString& document);
 
 // Starts a program as a new detached process.
 bool StartProgram(const QString& path, int showCommand);

@@ -683,8 +683,13 @@ void COstrelaDlg::OnTryTamsel() {
 }
 
 void COstrelaDlg::OnHelp() {
-    ShellExecute(this, QStringLiteral("open"), GetProgramFolder() + QStringLiteral("help.chm"),
-                 QString(), QString(), SW_SHOW);
+    // Without a CHM viewer nothing opens: name the package that brings one.
+    if (!ShellExecute(this, QStringLiteral("open"), GetProgramFolder() + QStringLiteral("help.chm"),
+                      QString(), QString(), SW_SHOW))
+        MessageBox(this,
+                   QStringLiteral("The help cannot be opened: no viewer for CHM files is "
+                                  "installed. Please install the package xchm."),
+                   QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
 }
 
 void COstrelaDlg::OnTaskListContextMenu(const QPoint& globalPos) {

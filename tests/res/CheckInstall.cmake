@@ -1,7 +1,7 @@
 # Installs the build into a fresh prefix and checks the program folder, the
 # links, the desktop entry and the icons. The package test validates the entry
 # and the libraries' lookup in the packaged layout.
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=lib/ostrela -DICON_SIZES=16,32 -P CheckInstall.cmake
+#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DPREFIX=... -DPROGRAM_DIR=lib/ostrela -DICON_SIZES=16,32 -P CheckInstall.cmake
 
 set(failures 0)
 macro(fail message)
@@ -80,6 +80,21 @@ foreach(line "Exec=\"${exec}\" %F" "Icon=ostrela" "Type=Application" "Name=Ostre
     fail("ostrela.desktop lacks the line ${line}:\n${lines}")
   endif()
 endforeach()
+
+# The entry is 0644 even from a group-writable template (a checkout made
+# under umask 002): the install script again, with such a copy.
+set(template "${PREFIX}/ostrela.desktop.in")
+file(COPY_FILE "${SOURCE_DIR}/res/ostrela.desktop.in" "${template}")
+file(CHMOD "${template}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ GROUP_WRITE WORLD_READ)
+file(READ_SYMLINK "${dir}/vexa.exe" ffmpeg)
+execute_process(COMMAND ${CMAKE_COMMAND} "-DCMAKE_INSTALL_PREFIX=${PREFIX}"
+  -DOSTRELA_INSTALL_PROGRAM_DIR=${PROGRAM_DIR} -DOSTRELA_FFMPEG_PROGRAM=${ffmpeg}
+  "-DOSTRELA_DESKTOP_TEMPLATE=${template}" -P "${SOURCE_DIR}/cmake/InstallDesktop.cmake"
+  OUTPUT_QUIET)
+execute_process(COMMAND stat -c %a "${entry}" OUTPUT_VARIABLE mode OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT mode STREQUAL "644")
+  fail("ostrela.desktop has mode ${mode}, not 644")
+endif()
 
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} install check(s) failed")

@@ -671,7 +671,8 @@ TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
     EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }
 
-// F1 opens help from any control, and the edit box still takes keys after it.
+// F1 opens help from any control, and the edit box still takes keys after it;
+// without a viewer it names the package to install.
 TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
     Trigger(ID_SYSTEM_WEBSITE);
     for (int id = ID_WEB_PAGE_FIRST; id <= ID_WEB_PAGE_LAST; ++id)
@@ -682,10 +683,12 @@ TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
         ASSERT_TRUE(WaitUntil([&] { return Item(id)->hasFocus(); }, 2000)) << id;
         QTest::keyClick(Item(id), Qt::Key_F1);
     }
+    shell.result = false;
+    QTest::keyClick(Item(IDC_OUTPUT_PATH), Qt::Key_F1);
     QTest::keyClicks(Item(IDC_OUTPUT_PATH), "abc");
     EXPECT_TRUE(GetDlgItemText(dlg, IDC_OUTPUT_PATH).endsWith("abc"));
 
-    ASSERT_EQ(shell.requests.size(), 10u);
+    ASSERT_EQ(shell.requests.size(), 11u);
     QSet<QString> pages;
     for (int i = 0; i < 7; ++i)
         pages << shell.requests[i].file;
@@ -694,7 +697,9 @@ TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
     EXPECT_EQ(shell.requests[7].file, temp.path() + "/Ostrela Varnel.exe");
     EXPECT_EQ(shell.requests[8].file, temp.path() + "/help.chm");
     EXPECT_EQ(shell.requests[9].file, temp.path() + "/help.chm");
-    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "WARNING");
+    EXPECT_TRUE(boxes.boxes[0].text.contains("install the package xchm"));
 }
 
 TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) {
