@@ -140,10 +140,10 @@ bool ReplaceInPlace(const QByteArray& target, QByteArrayView content) {
         WriteAt(file.Get(), content, 0) && ::ftruncate(file.Get(), off_t(content.size())) == 0 &&
         ::fsync(file.Get()) == 0 && ReadAt(file.Get(), check, content.size()) && check == content;
     if (!written) {
-        // The old bytes go back into blocks the file already holds.
-        WriteAt(file.Get(), old, 0);
-        ::ftruncate(file.Get(), off_t(old.size()));
-        ::fsync(file.Get());
+        // The old bytes go back into blocks the file already holds; nothing
+        // more can be done when even that fails.
+        if (WriteAt(file.Get(), old, 0) && ::ftruncate(file.Get(), off_t(old.size())) == 0)
+            ::fsync(file.Get());
         return false;
     }
     return CloseChecked(file);
