@@ -160,8 +160,15 @@ execute_process(COMMAND ${ffmpeg_PATH} -hide_banner -loglevel error -y
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "ffmpeg made no test video")
 endif()
-execute_process(COMMAND "${dir}/${driver_name}" "${video}" "${SCRATCH}/audio/"
+# Whoever runs it (CI runs as root, who may write the folder), the installed
+# copy keeps its settings in the user's folder, never beside the program.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "XDG_CONFIG_HOME=${SCRATCH}/config"
+  "${dir}/${driver_name}" "${video}" "${SCRATCH}/audio/"
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT EXISTS "${dir}/installed" OR EXISTS "${dir}/option.ini"
+   OR NOT EXISTS "${SCRATCH}/config/Ostrela/option.ini")
+  fail("the installed program kept its settings beside the program, not in the user's folder")
+endif()
 if(NOT rc EQUAL 0)
   fail("the unpacked program did not convert and quit cleanly (${rc}):\n${out}${err}")
 endif()
