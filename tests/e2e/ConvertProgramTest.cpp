@@ -158,14 +158,8 @@ TEST_F(ConvertProgramTest, FilesThatCannotBeConvertedAreNamedWithTheirReason) {
     EXPECT_EQ(QDir(work.filePath("out")).entryList(QDir::Files).size(), 2);
 }
 
-TEST_F(ConvertProgramTest, AMissingSoundTrackNumberIsNamed) {
-    const QString video = Video("one track.mp4", 1.0);
-    const ProgramRun run = Convert({"--track", "2", "--out", "out", video});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, video + ": the source has no sound track 2 (it has 1)\n");
-}
-
-// Keep Original puts each file's track into its own container; --track picks it.
+// Keep Original puts each file's track into its own container; --track picks
+// it, and a file without that track is named.
 TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
     TestMediaSet media;
     QString error;
@@ -175,8 +169,10 @@ TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
     EXPECT_EQ(ProbeMedia(work.filePath("kept/aac.m4a")).codec, "aac");
     EXPECT_EQ(ProbeMedia(work.filePath("kept/mp3.mp3")).codec, "mp3");
 
-    run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv,
+                   media.aacMp4});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, media.aacMp4 + ": the source has no sound track 2 (it has 1)\n");
     const MediaFacts second = ProbeMedia(work.filePath("second/two tracks.ac3"));
     EXPECT_EQ(second.codec, "ac3");
     EXPECT_EQ(second.channels, 6);
