@@ -61,7 +61,7 @@ bool InConversionDialog(QObject* object) {
 // Times when each encoder run was reported started and ended to the dialog.
 class RunClock : public QObject {
 public:
-    explicit RunClock(const QElapsedTimer& clock) : clock(clock) { qApp->installEventFilter(this); }
+    explicit RunClock(const QElapsedTimer& since) : clock(since) { qApp->installEventFilter(this); }
     ~RunClock() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == CRunnerNoticeEvent::EventType() && InConversionDialog(watched)) {

@@ -116,7 +116,7 @@ QSize TextNeeds(QWidget* w) {
 // as the dialog is shown and whenever its font changes afterwards.
 class TextFitter : public QObject {
 public:
-    explicit TextFitter(QDialog* dialog) : QObject(dialog), dialog(dialog) {
+    explicit TextFitter(QDialog* fitted) : QObject(fitted), dialog(fitted) {
         dialog->installEventFilter(this);
         for (QWidget* w : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (w->property("designedSize").isValid())

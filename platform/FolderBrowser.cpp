@@ -38,9 +38,9 @@ bool GetPathFromItem(const BrowseItem& item, QString* path) {
     return true;
 }
 
-CFolderBrowseWindow::CFolderBrowseWindow(QWidget* owner, const QString& title, std::uint32_t flags,
-                                         Callback callback)
-    : QDialog(owner), flags(flags), callback(std::move(callback)) {
+CFolderBrowseWindow::CFolderBrowseWindow(QWidget* owner, const QString& title,
+                                         std::uint32_t browseFlags, Callback onEvent)
+    : QDialog(owner), flags(browseFlags), callback(std::move(onEvent)) {
     setWindowTitle(QStringLiteral("Browse For Folder"));
     setSizeGripEnabled(true);
     resize(420, 460);

@@ -103,7 +103,7 @@ struct LineInfo {
 // The lines of a profile file and where the first match of a section and key lies.
 class Profile {
 public:
-    explicit Profile(const QByteArray& data) : data(data) {
+    explicit Profile(const QByteArray& bytes) : data(bytes) {
         qsizetype pos = QByteArrayView(data).startsWith(kUtf8Bom) ? kUtf8Bom.size() : 0;
         while (pos < data.size()) {
             Line line;

@@ -13,7 +13,7 @@
 class CFileDescriptor {
 public:
     CFileDescriptor() = default;
-    explicit CFileDescriptor(int fd) : fd(fd) {}
+    explicit CFileDescriptor(int owned) : fd(owned) {}
     ~CFileDescriptor() { Reset(); }
     CFileDescriptor(CFileDescriptor&& other) noexcept : fd(other.Release()) {}
     CFileDescriptor& operator=(CFileDescriptor&& other) noexcept {

@@ -18,8 +18,8 @@ int RegisterWindowMessage(const char* name);
 
 class CWindowMessage : public QEvent {
 public:
-    CWindowMessage(int message, WPARAM wParam, LPARAM lParam)
-        : QEvent(static_cast<QEvent::Type>(message)), wParam(wParam), lParam(lParam) {}
+    CWindowMessage(int message, WPARAM w, LPARAM l)
+        : QEvent(static_cast<QEvent::Type>(message)), wParam(w), lParam(l) {}
 
     const WPARAM wParam;
     const LPARAM lParam;

@@ -43,8 +43,8 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& tip, c
 
 } // namespace
 
-CaptionStrip::CaptionStrip(QWidget* window, const SkinCaption& caption)
-    : QWidget(window), caption(caption), target(window) {
+CaptionStrip::CaptionStrip(QWidget* window, const SkinCaption& look)
+    : QWidget(window), caption(look), target(window) {
     setObjectName(QStringLiteral("skinCaptionStrip"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     const int h = caption.height;

@@ -19,10 +19,10 @@ CFolderDialog::ShowHook& OnShowHook() {
 }
 } // namespace
 
-CFolderDialog::CFolderDialog(const QString& title, const QString& initialFolder, QWidget* parent,
-                             std::uint32_t flags)
-    : title(title), initialFolder(FitsMaxPath(initialFolder) ? initialFolder : QString()),
-      parent(parent), flags(flags) {}
+CFolderDialog::CFolderDialog(const QString& caption, const QString& folder, QWidget* owner,
+                             std::uint32_t browseFlags)
+    : title(caption), initialFolder(FitsMaxPath(folder) ? folder : QString()), parent(owner),
+      flags(browseFlags) {}
 
 CFolderDialog::~CFolderDialog() = default;
 

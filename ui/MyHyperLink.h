@@ -14,7 +14,7 @@ public:
     explicit CMyHyperLink(QWidget* parent = nullptr);
     ~CMyHyperLink() override;
 
-    void SetUrl(const QString& url) { this->url = url; }
+    void SetUrl(const QString& target) { url = target; }
     QString GetUrl() const { return url; }
 
     bool IsHovering() const { return hovering; }

@@ -3,6 +3,7 @@
 // also on a signal.
 
 #include "ProgramTest.h"
+#include "app/ProgramFolder.h"
 #include "platform/DialogManager.h"
 #include "platform/WindowHandle.h"
 #include "res/Resource.h"
@@ -15,6 +16,14 @@
 namespace {
 
 using AppTest = ProgramTest;
+
+// Where the program's own files are looked for.
+TEST(ProgramFolderTest, KeepsTheFinalSeparatorAndIsEmptyWithoutOne) {
+    EXPECT_EQ(ProgramFolderOf("/opt/my folder/x.y/ostrela"), "/opt/my folder/x.y/");
+    EXPECT_EQ(ProgramFolderOf("/ostrela"), "/");
+    EXPECT_EQ(ProgramFolderOf("ostrela"), "");
+    EXPECT_EQ(GetProgramFolder(), QCoreApplication::applicationDirPath() + "/");
+}
 
 const QString kComponent = QStringLiteral(OSTRELA_TEST_SKIN_COMPONENT);
 

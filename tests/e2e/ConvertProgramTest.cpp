@@ -158,14 +158,8 @@ TEST_F(ConvertProgramTest, FilesThatCannotBeConvertedAreNamedWithTheirReason) {
     EXPECT_EQ(QDir(work.filePath("out")).entryList(QDir::Files).size(), 2);
 }
 
-TEST_F(ConvertProgramTest, AMissingSoundTrackNumberIsNamed) {
-    const QString video = Video("one track.mp4", 1.0);
-    const ProgramRun run = Convert({"--track", "2", "--out", "out", video});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, video + ": the source has no sound track 2 (it has 1)\n");
-}
-
-// Keep Original puts each file's track into its own container; --track picks it.
+// Keep Original puts each file's track into its own container; --track picks
+// it, and a file without that track is named.
 TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
     TestMediaSet media;
     QString error;
@@ -175,67 +169,36 @@ TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
     EXPECT_EQ(ProbeMedia(work.filePath("kept/aac.m4a")).codec, "aac");
     EXPECT_EQ(ProbeMedia(work.filePath("kept/mp3.mp3")).codec, "mp3");
 
-    run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv,
+                   media.aacMp4});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, media.aacMp4 + ": the source has no sound track 2 (it has 1)\n");
     const MediaFacts second = ProbeMedia(work.filePath("second/two tracks.ac3"));
     EXPECT_EQ(second.codec, "ac3");
     EXPECT_EQ(second.channels, 6);
 }
 
-// Terminated while encoders run: nothing unfinished is left, and a file that
-// was in the way is either back or replaced by a whole conversion.
-TEST_F(ConvertProgramTest, TerminationLeavesNothingUnfinished) {
-    // Long enough that two encoders are still at work when the first
-    // progress line (after a second) arrives, however fast the machine.
-    constexpr double kSeconds = 300.0;
-    QStringList files{Video("a.mp4", kSeconds)};
-    for (const char* name : {"b.mp4", "c.mp4", "d.mp4"}) {
-        ASSERT_TRUE(QFile::copy(files.first(), work.filePath(name)));
-        files << work.filePath(name);
-    }
-    ASSERT_TRUE(WriteFile(work.filePath("out/a.mp3"), "an older file"));
-    const ProgramRun run = Convert(
-        QStringList{"--format", "mp3", "--bitrate", "320", "--jobs", "2", "--out", "out"} + files,
-        120000, [](QProcess& p) {
-            // The first progress line: the encoders are at work.
-            EXPECT_TRUE(p.waitForReadyRead(30000));
-            p.terminate();
-        });
-    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString() << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(": stopped\n")) << run.err.toStdString();
-    // Two encoders at work: the last two files were never started.
-    for (const QString& file : files.mid(2))
-        EXPECT_TRUE(run.err.contains(file + ": not started\n")) << run.err.toStdString();
-    for (const QString& name : QDir(work.filePath("out")).entryList(QDir::Files)) {
-        const QString path = work.filePath("out/" + name);
-        if (ReadFile(path) == "an older file") {
-            EXPECT_EQ(name, "a.mp3");
-            continue;
-        }
-        const MediaFacts facts = ProbeMedia(path);
-        EXPECT_TRUE(facts.ok) << name.toStdString();
-        EXPECT_NEAR(facts.duration, kSeconds, 0.2) << name.toStdString();
-    }
-}
-
 // Whatever ends the program, its encoder ends too and the user's file under
-// the output name comes back: at once after SIGHUP or a closed standard
-// output (as after Ctrl+C), at the next conversion into the folder after
-// kill -9.
+// the output name comes back: at once after SIGTERM, SIGHUP or a closed
+// standard output (as after Ctrl+C), at the next conversion into the folder
+// after kill -9. A file converted before stays; one not reached is named.
 TEST_F(ConvertProgramTest, EveryEndLeavesNoEncoderAndGivesTheUsersFileBack) {
     ASSERT_NO_FATAL_FAILURE(UseStandInEncoder());
+    Video("done.mp4", 1.0);
     Video("hang.mp4", 1.0);
     Video("next.mp4", 1.0);
     const QString out = work.filePath("out/");
     const QByteArray users("the user's own\n\0\xff", 17);
     const QString pidFile = program.filePath("encoder.pid");
-    for (const QString way : {"hup", "pipe", "kill"}) {
+    for (const QString way : {"term", "hup", "pipe", "kill"}) {
         SCOPED_TRACE(way.toStdString());
         QFile::remove(pidFile);
+        QFile::remove(out + "next.mp3");
         ASSERT_TRUE(WriteFile(out + "hang.mp3", users));
         QProcess p;
         p.setWorkingDirectory(work.path());
-        const QStringList arguments{"--out", "out", "hang.mp4"};
+        const QStringList arguments{"--jobs",   "1",        "--out",   "out",
+                                    "done.mp4", "hang.mp4", "next.mp4"};
         if (way == "pipe")
             p.start("/bin/bash",
                     QStringList{"-c", "\"$0\" \"$@\" | head -n 1; exit ${PIPESTATUS[0]}",
@@ -246,7 +209,9 @@ TEST_F(ConvertProgramTest, EveryEndLeavesNoEncoderAndGivesTheUsersFileBack) {
         ASSERT_TRUE(WaitUntil([&] { return ReadFile(pidFile).endsWith('\n'); }, 30000));
         const QByteArray encoder = "/proc/" + ReadFile(pidFile).trimmed() + "/stat";
         if (way != "pipe")
-            ::kill(static_cast<pid_t>(p.processId()), way == "hup" ? SIGHUP : SIGKILL);
+            ::kill(static_cast<pid_t>(p.processId()), way == "term"  ? SIGTERM
+                                                      : way == "hup" ? SIGHUP
+                                                                     : SIGKILL);
         ASSERT_TRUE(p.waitForFinished(30000));
         // Gone, or a zombie no one collects in this container.
         EXPECT_TRUE(WaitUntil(
@@ -260,16 +225,17 @@ TEST_F(ConvertProgramTest, EveryEndLeavesNoEncoderAndGivesTheUsersFileBack) {
             EXPECT_EQ(Convert({"--out", "out", "next.mp4"}).exitCode, 0);
         } else {
             EXPECT_EQ(p.exitCode(), 1);
-            EXPECT_TRUE(p.readAllStandardError().contains("hang.mp4: stopped\n"));
+            const QByteArray err = p.readAllStandardError();
+            EXPECT_TRUE(err.contains("hang.mp4: stopped\n")) << err.toStdString();
+            EXPECT_TRUE(err.contains("next.mp4: not started\n")) << err.toStdString();
         }
+        EXPECT_EQ(ReadFile(out + "done.mp3"), "audio\n");
         EXPECT_EQ(ReadFile(out + "hang.mp3"), users);
-        EXPECT_EQ(FilesIn(out), way == "kill" ? QStringList({"hang.mp3", "next.mp3"})
-                                              : QStringList({"hang.mp3"}));
+        EXPECT_EQ(FilesIn(out), way == "kill" ? QStringList({"done.mp3", "hang.mp3", "next.mp3"})
+                                              : QStringList({"done.mp3", "hang.mp3"}));
     }
 }
 
-// A user's file that cannot be set aside (a folder this user may not change)
-// makes the task fail before its encoder runs, though the file is writable.
 TEST_F(ConvertProgramTest, AFileThatCannotBeSetAsideFailsTheTask) {
     ASSERT_NO_FATAL_FAILURE(UseStandInEncoder());
     const QString video = Video("clip.mp4", 1.0);

@@ -31,8 +31,8 @@ QString BinDir();
 //   SeamGuard beep(&SetMessageBeepHandler, [&](unsigned type) { beeps.push_back(type); });
 template <class Handler> class SeamGuard {
 public:
-    SeamGuard(Handler (*set)(Handler), std::type_identity_t<Handler> handler)
-        : set(set), previous(set(std::move(handler))) {}
+    SeamGuard(Handler (*setter)(Handler), std::type_identity_t<Handler> handler)
+        : set(setter), previous(setter(std::move(handler))) {}
     ~SeamGuard() { set(std::move(previous)); }
     SeamGuard(const SeamGuard&) = delete;
     SeamGuard& operator=(const SeamGuard&) = delete;

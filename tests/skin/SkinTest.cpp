@@ -89,10 +89,12 @@ TEST_F(SkinTest, CaptionStripMovesMinimisesAndClosesAndExitTakesTheSkinOff) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// The rendered window shows the strip and the labelled Start element.
-TEST_F(SkinTest, RenderedMainWindowShowsTheCaptionStripAndTheLabelledStartElement) {
+// The rendered window shows the strip and the labelled Start element. Under
+// Keep Original the three lists are disabled, and look it: their text is drawn
+// in the skin's disabled colour, not its dark text colour.
+TEST_F(SkinTest, RenderedMainWindowShowsTheStripTheStartElementAndDisabledLists) {
     InstallAll();
-    QImage image;
+    QImage image, enabled, disabled;
     QRect strip, start;
     QString label;
     Run([&](COstrelaDlg* dlg) {
@@ -101,6 +103,11 @@ TEST_F(SkinTest, RenderedMainWindowShowsTheCaptionStripAndTheLabelledStartElemen
         strip = Strip(dlg)->geometry();
         start = dlg->convertButton->geometry();
         label = dlg->convertButton->text();
+        QWidget* list = GetDlgItem(dlg, IDC_AUDIO_BITRATE);
+        enabled = list->grab().toImage();
+        dlg->OnCommand(IDC_KEEP_ORIGINAL);
+        ASSERT_FALSE(list->isEnabled());
+        disabled = list->grab().toImage();
     });
     theApp.ExitInstance();
     ASSERT_GT(strip.height(), 10);
@@ -110,27 +117,12 @@ TEST_F(SkinTest, RenderedMainWindowShowsTheCaptionStripAndTheLabelledStartElemen
     EXPECT_GT(CountNear(image, start.adjusted(0, start.height() * 2 / 3, 0, -4), Qt::white, 40), 30)
         << "the label";
     EXPECT_EQ(label, "Start");
-}
-
-// Under Keep Original the three lists are disabled, and look it: their text
-// is drawn in the skin's disabled colour, not its dark text colour.
-TEST_F(SkinTest, DisabledControlsLookDisabled) {
-    InstallAll();
-    QImage enabled, disabled;
-    Run([&](COstrelaDlg* dlg) {
-        QWidget* list = GetDlgItem(dlg, IDC_AUDIO_BITRATE);
-        enabled = list->grab().toImage();
-        dlg->OnCommand(IDC_KEEP_ORIGINAL);
-        ASSERT_FALSE(list->isEnabled());
-        disabled = list->grab().toImage();
-    });
-    theApp.ExitInstance();
-    // Dark pixels where the text is, clear of the frame and the arrow.
-    const auto dark = [](const QImage& image) {
+    // Dark pixels where the list's text is, clear of the frame and the arrow.
+    const auto dark = [](const QImage& list) {
         int n = 0;
-        for (int y = 2; y < image.height() - 2; ++y)
-            for (int x = 2; x < image.width() / 2; ++x)
-                n += image.pixelColor(x, y).lightness() < 100;
+        for (int y = 2; y < list.height() - 2; ++y)
+            for (int x = 2; x < list.width() / 2; ++x)
+                n += list.pixelColor(x, y).lightness() < 100;
         return n;
     };
     EXPECT_GT(dark(enabled), 20);
