@@ -6,8 +6,7 @@
 // Everything runs on the thread that owns the engine; the runners' threads
 // reach it only through their notices.
 
-#include "convert/EncoderCommand.h" // OutputSettings, BuildEncoderCommandLine
-#include "tasks/TaskTable.h"        // TaskRecord (a plain struct, QtCore only)
+#include "convert/JobBuilder.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -19,13 +18,14 @@
 
 // One task of a conversion as it was when Convert was pressed.
 struct ConversionJob {
-    TaskRecord task;    // copy of the task's record
-    QString title;      // the text of the row's first column (" clip one")
-    QString outputPath; // output file as the designed command line names it
-    // That designed command line (BuildEncoderCommand for the task); it ends
-    // with the quoted output path, which a distinct name replaces.
-    QString commandLine;
+    Task task;     // copy of the task's record and tracks
+    QString title; // the text of the row's first column (" clip one")
 };
+
+// Makes a job's output path and command line; the engine asks again with a
+// higher `copy` for a distinct name. BuildJob unless a test scripts the encoder.
+using JobMaker = std::function<EncoderJob(const Task& task, const OutputSettings& settings,
+                                          const QString& encoderPath, int copy)>;
 
 // Everything a conversion needs; the engine reads nothing else.
 struct ConversionSnapshot {
@@ -33,6 +33,7 @@ struct ConversionSnapshot {
     OutputSettings settings;
     QString encoderPath;  // LocateEncoder() at Convert
     int simultaneous = 1; // encoders at once; 1 = the designed one-at-a-time run
+    JobMaker makeJob = BuildJob;
 };
 
 // SecondsLeft() as the conversion dialog and ostrela-convert show it: "About
@@ -119,8 +120,9 @@ private:
     void EndJob(int job, JobResult result, const QString& reason);
     void RequestStart(int job);
     void RequestNextStarts();
-    QString DistinctOutputPath(int job) const;
-    QString CommandLineFor(int job, const QString& outputPath) const;
+    EncoderJob MakeJob(int job, int copy) const;
+    // The job with the first name no other job of this run takes.
+    EncoderJob DistinctJob(int job) const;
     QString FailureReason(int job) const;
     // Why a job's output could not be made ready before its start.
     QString SetAsideFailureReason(int job) const;

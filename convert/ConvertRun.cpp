@@ -4,8 +4,6 @@
 #include "convert/ConvertCommand.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/Settings.h"
-#include "tasks/TaskTable.h"
-#include "tasks/TaskTracks.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,8 +72,7 @@ private:
 
 // Why a file cannot be converted, as Add Files would refuse it; empty when
 // it can. Fills the job's record and its sound tracks from the probe.
-QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJob& job,
-                 TaskTracks& tracks) {
+QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJob& job) {
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("the file does not exist");
@@ -98,13 +95,9 @@ QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJ
             .arg(options.track)
             .arg(media.tracks.size());
 
-    TaskRecord& r = job.task;
-    r = TaskRecord{};
-    r.duration = r.clipLength = static_cast<int>(PlayTimeSeconds(media.playTime));
-    SetFixedText(r.sourcePath, path);
-    SetFixedText(r.title, GetTitle(path));
+    job.task = MakeTask(path, static_cast<int>(PlayTimeSeconds(media.playTime)), media.tracks);
+    job.task.tracks.chosenTrack = options.track - 1;
     job.title = GetDisplayName(path);
-    tracks = TaskTracks{media.tracks, options.track - 1};
     return QString();
 }
 
@@ -127,18 +120,12 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     int refused = 0;
     for (const QString& path : options.files) {
         ConversionJob job;
-        TaskTracks tracks;
-        const QString reason = ProbeJob(path, options, job, tracks);
+        const QString reason = ProbeJob(path, options, job);
         if (!reason.isEmpty()) {
             failed(path, reason);
             ++refused;
             continue;
         }
-        // With Keep Original each file's container follows its track.
-        job.outputPath = BuildOutputPath(snapshot.settings.outputFolder, FixedText(job.task.title),
-                                         TaskOutputExtension(options.format, tracks));
-        job.commandLine =
-            BuildTaskCommandLine(job.task, tracks, snapshot.settings, snapshot.encoderPath);
         snapshot.jobs.push_back(job);
     }
 
@@ -162,7 +149,7 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     QObject::connect(&engine, &ConversionEngine::jobEnded,
                      [&](int job, JobResult result, const QString& reason) {
                          const QString source =
-                             FixedText(engine.Snapshot().jobs[job].task.sourcePath);
+                             FixedText(engine.Snapshot().jobs[job].task.record.sourcePath);
                          if (result == JobResult::Failed)
                              failed(source, reason);
                          else if (result == JobResult::Stopped)
@@ -202,7 +189,7 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     // Stopped, the files never started are not converted either.
     for (int job = 0; job < engine.JobCount(); ++job)
         if (engine.ResultOf(job) == JobResult::Pending)
-            failed(FixedText(engine.Snapshot().jobs[job].task.sourcePath),
+            failed(FixedText(engine.Snapshot().jobs[job].task.record.sourcePath),
                    QStringLiteral("not started"));
     return summary(engine.SucceededCount());
 }

@@ -85,8 +85,7 @@ QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& se
                                 const QString& extension, const QString& encoderPath,
                                 int audioStream = -1);
 
-// The command line of one task from its record, its sound tracks and the
-// settings: the task's extension, and its track named when the user chose one
-// (with Keep Original always the track its container was chosen for).
-QString BuildTaskCommandLine(const TaskRecord& task, const TaskTracks& tracks,
-                             const OutputSettings& settings, const QString& encoderPath);
+// The same with the output path given whole (BuildJob's).
+QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
+                             const QString& outputPath, const QString& encoderPath,
+                             int audioStream = -1);

@@ -1,7 +1,5 @@
 #include "convert/StatusDlg.h"
 
-#include "app/Ostrela.h"
-#include "convert/EncoderCommand.h"
 #include "convert/EncoderOutput.h"
 #include "platform/MessageBox.h"
 #include "platform/FileSystem.h"
@@ -13,9 +11,7 @@
 #include "res/Resource.h"
 #include "res/Templates.h"
 #include "tasks/DisplayText.h"
-#include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
-#include "tasks/TaskTracks.h"
 
 #include <QApplication>
 #include <memory>
@@ -36,14 +32,6 @@ void SetBar(QProgressBar* bar, int percent) {
     bar->setValue(qBound(0, percent, 100));
 }
 } // namespace
-
-QString BuildEncoderCommand(int taskIndex) {
-    const COstrelaDlg* main = AfxGetMainDlg();
-    if (!main || taskIndex < 0 || taskIndex >= TASK_TABLE_SIZE)
-        return QString();
-    return BuildTaskCommandLine(taskTable[taskIndex], taskTracks[taskIndex],
-                                main->GetOutputSettings(), LocateEncoder());
-}
 
 CStatusDlg::CStatusDlg(ConversionSnapshot snapshot, QWidget* parent)
     : QDialog(parent), engine(std::move(snapshot), this) {
@@ -189,7 +177,7 @@ void CStatusDlg::Finish() {
     QStringList failures;
     for (int i = 0; i < engine.JobCount(); ++i)
         if (engine.ResultOf(i) == JobResult::Failed)
-            failures << FixedText(engine.Snapshot().jobs[i].task.sourcePath) +
+            failures << FixedText(engine.Snapshot().jobs[i].task.record.sourcePath) +
                             QStringLiteral(": ") + engine.ReasonOf(i);
     bool openFolder = true;
     if (failures.isEmpty()) {

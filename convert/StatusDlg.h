@@ -17,10 +17,6 @@ class QProgressBar;
 // handler that asked for the start.
 extern const int WMSTDIOCOMMAND;
 
-// The command line of task `taskIndex` from its record and the main window's
-// output settings.
-QString BuildEncoderCommand(int taskIndex);
-
 class CStatusDlg : public QDialog {
     Q_OBJECT
 public:

@@ -20,6 +20,7 @@
 #include "tasks/Ini.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/Settings.h"
+#include "tasks/TaskList.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
 #include "ui/AboutBox.h"
@@ -230,7 +231,7 @@ void COstrelaDlg::OnInitDialog() {
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
-    ClearTaskTable();
+    tasks.RemoveAll();
     LoadSettings();
 }
 
@@ -321,15 +322,9 @@ bool COstrelaDlg::OnCommand(int id) {
 
 bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks) {
     const int n = taskList->GetItemCount();
-    if (n >= TASK_TABLE_SIZE || !FitsFixedText(path) || !FitsFixedText(GetTitle(path)))
+    if (n != tasks.Count() || !FitsFixedText(path) || !FitsFixedText(GetTitle(path)) ||
+        !tasks.Add(MakeTask(path, seconds, std::move(tracks))))
         return false;
-    TaskRecord& r = taskTable[n];
-    r.clipStart = 0;
-    r.duration = r.clipLength = seconds;
-    r.reserved = 0;
-    SetFixedText(r.sourcePath, path);
-    SetFixedText(r.title, GetTitle(path));
-    taskTracks[n] = TaskTracks{std::move(tracks), -1};
 
     // A file name may carry direction marks; any name the table keeps shows whole.
     const int row =
@@ -510,14 +505,12 @@ void COstrelaDlg::OnMovieClip() {
     const int row = taskList->GetNextSelectedItem(-1);
     if (row >= TASK_TABLE_SIZE)
         return;
-    CClipDlg dialog({taskTable[row], taskList->GetItemText(row, 0), taskTracks[row]}, this);
+    CClipDlg dialog(tasks.At(row), taskList->GetItemText(row, 0), this);
     if (dialog.DoModal() != IDOK)
         return;
-    TaskRecord& r = taskTable[row];
-    r.clipStart = dialog.task.record.clipStart;
-    r.clipLength = dialog.task.record.clipLength;
-    r.clipSet = dialog.task.record.clipSet;
-    taskTracks[row].chosenTrack = dialog.task.tracks.chosenTrack;
+    const TaskRecord& r = dialog.task.record;
+    tasks.SetClip(row, r.clipStart, r.clipLength);
+    tasks.SetTrack(row, dialog.task.tracks.chosenTrack);
     taskList->SetItemText(row, 1, FormatTimeText(r.clipStart));
     taskList->SetItemText(row, 2, FormatTimeText(dialog.clipEnd));
     ShowTracks(row);
@@ -537,7 +530,7 @@ void COstrelaDlg::OnDeleteFile() {
         return;
 
     taskList->DeleteItem(s);
-    RemoveTaskEntry(s, n);
+    tasks.Remove(s);
     if (n > 1)
         taskList->SelectItem(s);
 }
@@ -547,7 +540,7 @@ void COstrelaDlg::OnDeleteAllFiles() {
                    QStringLiteral("Question"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     taskList->DeleteAllItems();
-    ClearTaskTable();
+    tasks.RemoveAll();
 }
 
 void COstrelaDlg::OnConvert() {
@@ -610,13 +603,8 @@ void COstrelaDlg::OnConvert() {
     snapshot.settings = outputSettings;
     snapshot.encoderPath = LocateEncoder();
     snapshot.simultaneous = SimultaneousEncoders();
-    for (int i = 0; i < taskList->GetItemCount(); ++i) {
-        const TaskRecord& task = taskTable[i];
-        snapshot.jobs.push_back({task, taskList->GetItemText(i, 0),
-                                 BuildOutputPath(outputSettings.outputFolder, FixedText(task.title),
-                                                 GetTaskOutputExtension(i)),
-                                 BuildEncoderCommand(i)});
-    }
+    for (int i = 0; i < taskList->GetItemCount(); ++i)
+        snapshot.jobs.push_back({tasks.At(i), taskList->GetItemText(i, 0)});
     // Every row starts afresh and then shows what became of its task.
     for (int i = 0; i < taskList->GetItemCount(); ++i) {
         taskList->SetItemImage(i, TaskImageVideoFile);

@@ -6,7 +6,7 @@
 #include "convert/EncoderCommand.h"
 #include "tasks/DriveInfo.h"
 #include "tasks/FileDropListCtrl.h"
-#include "tasks/TaskTracks.h"
+#include "tasks/TaskList.h"
 
 #include <QDialog>
 #include <functional>
@@ -104,6 +104,7 @@ private:
     void ShowSeveralAtOnce(QWidget* menu) const;
 
     OutputSettings outputSettings;
+    TaskList tasks; // entry i belongs to row i
     CDriveInfo driveInfo;
     bool severalAtOnce = false;
 

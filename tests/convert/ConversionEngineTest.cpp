@@ -25,6 +25,19 @@ protected:
         ASSERT_TRUE(QDir().mkpath(out));
         snapshot.settings.outputFolder = out;
         snapshot.encoderPath = OSTRELA_FAKE_ENCODER;
+        // The job's scripted line; a distinct name goes before the extension
+        // in its path and in the line.
+        snapshot.makeJob = [this](const Task& task, const OutputSettings&, const QString&,
+                                  int copy) {
+            EncoderJob job = scripted[task.record.reserved];
+            if (copy > 1) {
+                const QString quoted = QuoteArgument(job.outputPath);
+                const qsizetype dot = job.outputPath.lastIndexOf('.');
+                job.outputPath.insert(dot, QString(" (%1)").arg(copy));
+                job.commandLine.replace(quoted, QuoteArgument(job.outputPath));
+            }
+            return job;
+        };
     }
 
     // A job titled `title`, clip `clip` s, whose encoder runs `steps` and then
@@ -32,14 +45,15 @@ protected:
     void Add(const QString& title, const QString& steps, double clip = 10,
              const QString& last = "write") {
         ConversionJob job{};
-        job.task.clipLength = clip;
-        job.task.duration = clip;
-        SetFixedText(job.task.sourcePath, "/videos/" + title + ".avi");
-        SetFixedText(job.task.title, " " + title);
+        TaskRecord& r = job.task.record;
+        r.clipLength = clip;
+        r.duration = clip;
+        r.reserved = static_cast<int32_t>(scripted.size());
+        SetFixedText(r.sourcePath, "/videos/" + title + ".avi");
         job.title = " " + title;
-        job.outputPath = out + "/" + title + ".mp3";
-        job.commandLine = QuoteArgument(snapshot.encoderPath) + " " + steps + " " + last + " " +
-                          QuoteArgument(job.outputPath);
+        const QString output = out + "/" + title + ".mp3";
+        scripted.push_back({output, QuoteArgument(snapshot.encoderPath) + " " + steps + " " + last +
+                                        " " + QuoteArgument(output)});
         snapshot.jobs.push_back(job);
     }
 
@@ -77,6 +91,8 @@ protected:
 
     QTemporaryDir dir;
     QString out;
+    std::vector<EncoderJob> scripted; // by job, in reserved
+
     ConversionSnapshot snapshot;
     std::unique_ptr<ConversionEngine> engine;
     QList<int> starts;
@@ -160,18 +176,6 @@ TEST_F(ConversionEngineTest, AnOutputAnotherConversionWritesGetsADistinctName) {
     EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip.mp3"}));
 }
 
-// A distinct name goes before each job's own extension (keeping the original
-// sound gives jobs different ones).
-TEST_F(ConversionEngineTest, DistinctNamesKeepEachJobsExtension) {
-    for (const QString ext : {".m4a", ".m4a", ".mp3"}) {
-        Add("clip", "sleep 1");
-        for (QString* s : {&snapshot.jobs.back().outputPath, &snapshot.jobs.back().commandLine})
-            s->replace(".mp3", ext);
-    }
-    Run();
-    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).m4a", "clip.m4a", "clip.mp3"}));
-}
-
 // Closing ends the runs at once, without any signal, and leaves nothing behind.
 TEST_F(ConversionEngineTest, AbandonEndsTheRunsAndCleansUpSilently) {
     ASSERT_NO_FATAL_FAILURE(Write("one.mp3", "the user's own"));
@@ -209,13 +213,13 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                         progressLine + " exit 1");
     Add("code", "exit 3");
     Add("nothing", "");
-    snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " sleep 1";
+    scripted.back().commandLine = QuoteArgument(snapshot.encoderPath) + " sleep 1";
     Add("signal", "", 10, "touch");
-    snapshot.jobs.back().commandLine = "/bin/sh -c \"kill -KILL $$\" x";
+    scripted.back().commandLine = "/bin/sh -c \"kill -KILL $$\" x";
     Add("nofolder", "");
-    snapshot.jobs.back().outputPath = out + "/missing/nofolder.mp3";
-    snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " write " +
-                                       QuoteArgument(out + "/missing/nofolder.mp3");
+    scripted.back().outputPath = out + "/missing/nofolder.mp3";
+    scripted.back().commandLine = QuoteArgument(snapshot.encoderPath) + " write " +
+                                  QuoteArgument(out + "/missing/nofolder.mp3");
     // A file the user made read-only is not replaced.
     ASSERT_NO_FATAL_FAILURE(Write("protected.mp3", "the user's own"));
     ASSERT_TRUE(QFile::setPermissions(out + "/protected.mp3", QFile::ReadOwner | QFile::ReadOther));
@@ -225,7 +229,7 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
     ASSERT_TRUE(disk.Mounted()) << disk.Reason().toStdString();
     ASSERT_TRUE(disk.Fill());
     Add("fulldisk", "err \"Error writing trailer: Invalid argument\\n\" exit 1");
-    snapshot.jobs.back().outputPath = disk.FilePath("fulldisk.mp3");
+    scripted.back().outputPath = disk.FilePath("fulldisk.mp3");
     Run(3);
     const QStringList expected{"the disk is full",
                                "the source has no sound track",
@@ -253,7 +257,7 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
 TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
     ASSERT_NO_FATAL_FAILURE(Write("clip.mp3", "the user's own"));
     Add("clip", "");
-    snapshot.jobs.back().commandLine =
+    scripted.back().commandLine =
         "/bin/sh -c \"echo other > \\\"$0.new\\\"; mv \\\"$0.new\\\" \\\"$0\\\"\" " +
         QuoteArgument(out + "/clip.mp3");
     Run();
@@ -270,6 +274,7 @@ TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
 TEST_F(ConversionEngineTest, AnEncoderThatCannotStartIsNamedWithTheCause) {
     for (const QString& path : {dir.filePath("no such encoder"), QString(), QString("fds")}) {
         snapshot.jobs.clear();
+        scripted.clear();
         snapshot.encoderPath = path == "fds" ? QString(OSTRELA_FAKE_ENCODER) : path;
         Add("one", "");
         if (path != "fds") {

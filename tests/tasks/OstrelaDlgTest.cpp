@@ -582,7 +582,7 @@ TEST_F(OstrelaDlgTest, TabReachesTheCheckedFormatRadioAndTheArrowKeysMoveWithinT
 // bars report their values.
 TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
     AddThree();
-    CClipDlg clip({taskTable[2], Row(2)[0], taskTracks[2]}, dlg);
+    CClipDlg clip({taskTable[2], taskTracks[2]}, Row(2)[0], dlg);
     clip.OnInitDialog();
     CStatusDlg status(ConversionSnapshot{}, dlg);
     const std::map<int, QString> labels = {{IDC_TASK_LIST, "Tasks"},
@@ -626,7 +626,7 @@ TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
 // too small for its text grows, and the window with it; at the designed font
 // nothing changes.
 TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
-    CClipDlg clip({taskTable[0], "", {}}, dlg);
+    CClipDlg clip({taskTable[0], {}}, "", dlg);
     CStatusDlg status(ConversionSnapshot{}, dlg);
     const QList<QWidget*> windows = {dlg, &clip, &status};
     clip.show();
