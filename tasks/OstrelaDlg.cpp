@@ -1,7 +1,7 @@
 #include "tasks/OstrelaDlg.h"
 
-#include "app/Ostrela.h"
 #include "app/ProgramFolder.h"
+#include "app/SkinCrafter.h"
 #include "clip/ClipDlg.h"
 #include "convert/StatusDlg.h"
 #include "platform/FileDialog.h"
@@ -152,7 +152,7 @@ COstrelaDlg::SystemMoveHandler& MoveHandler() {
 // Once the list is full, one message per drop is enough.
 int AddDroppedFile(CFileDropListCtrl* list, const QString& path, unsigned*) {
     static int refusedDrop = -1;
-    COstrelaDlg* dlg = AfxGetMainDlg();
+    auto* dlg = qobject_cast<COstrelaDlg*>(list->window());
     if (!dlg)
         return 0;
     if (dlg->taskList->GetItemCount() >= TASK_TABLE_SIZE) {
@@ -221,7 +221,7 @@ void COstrelaDlg::OnInitDialog() {
     // An ordinary top-level window, so every window manager lets it be
     // minimised. With the skin it has no title bar (the skin draws its
     // caption, and the body drags it); without, the desktop's frame and title.
-    if (theApp.skin.IsActive())
+    if (ProgramSkin().IsActive())
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     else
         setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -245,7 +245,7 @@ void COstrelaDlg::SetUpTaskList() {
 
     // The button says what it does also where no skin draws it.
     convertButton->setText(QStringLiteral("Start"));
-    theApp.skin.AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
+    ProgramSkin().AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
 
     CFileDropListCtrl::DropConfig drops;
     drops.flags = CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler;
