@@ -48,11 +48,7 @@ bool FolderFull(const QString& folder) {
 }
 } // namespace
 
-struct ConversionEngine::JobState {
-    JobResult result = JobResult::Pending;
-    QString reason;
-    QString outputPath;
-    int percent = 0;
+struct ConversionEngine::JobState : JobStatus {
     double fraction = 0; // of the clip reached, at most 1
     QByteArray output;   // the tail of what the encoder wrote
     OutputGuard guard;
@@ -366,24 +362,8 @@ int ConversionEngine::JobCount() const {
     return static_cast<int>(states.size());
 }
 
-bool ConversionEngine::IsStopped() const {
-    return stopped;
-}
-
 bool ConversionEngine::IsFinished() const {
     return RunningCount() == 0 && (stopped || (requested == 0 && nextToStart >= JobCount()));
-}
-
-int ConversionEngine::FinishedCount() const {
-    return static_cast<int>(std::count_if(states.begin(), states.end(), [](const auto& s) {
-        return s->result == JobResult::Done || s->result == JobResult::Failed ||
-               s->result == JobResult::Stopped;
-    }));
-}
-
-int ConversionEngine::SucceededCount() const {
-    return static_cast<int>(std::count_if(
-        states.begin(), states.end(), [](const auto& s) { return s->result == JobResult::Done; }));
 }
 
 int ConversionEngine::RunningCount() const {
@@ -392,49 +372,37 @@ int ConversionEngine::RunningCount() const {
     }));
 }
 
-int ConversionEngine::LowestRunningJob() const {
-    for (int i = 0; i < JobCount(); ++i)
-        if (states[i]->result == JobResult::Running)
-            return i;
-    return -1;
+JobStatus ConversionEngine::StatusOf(int job) const {
+    return job >= 0 && job < JobCount() ? static_cast<const JobStatus&>(*states[job]) : JobStatus();
 }
 
-JobResult ConversionEngine::ResultOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->result : JobResult::Pending;
-}
-
-QString ConversionEngine::ReasonOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->reason : QString();
-}
-
-QString ConversionEngine::OutputPathOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->outputPath : QString();
-}
-
-int ConversionEngine::PercentOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->percent : 0;
-}
-
-qint64 ConversionEngine::ProcessIdOf(int job) const {
-    if (job < 0 || job >= JobCount() || states[job]->result != JobResult::Running ||
-        !states[job]->runner)
-        return 0;
-    return states[job]->runner->ProcessId();
-}
-
-int ConversionEngine::TotalPercent() const {
-    const int count = JobCount();
-    if (count <= 0)
-        return 0;
-    long long total = 0;
-    for (const auto& state : states) {
-        if (state->result == JobResult::Running)
-            total += state->percent;
-        else if (state->result != JobResult::Pending)
-            total += 100;
+ConversionTotals ConversionEngine::Totals() const {
+    ConversionTotals totals;
+    long long percent = 0;
+    for (int i = 0; i < JobCount(); ++i) {
+        switch (states[i]->result) {
+        case JobResult::Pending:
+            break;
+        case JobResult::Running:
+            ++totals.running;
+            if (totals.lowestRunning < 0)
+                totals.lowestRunning = i;
+            percent += states[i]->percent;
+            break;
+        case JobResult::Done:
+            ++totals.succeeded;
+            [[fallthrough]];
+        case JobResult::Failed:
+        case JobResult::Stopped:
+            ++totals.finished;
+            percent += 100;
+            break;
+        }
     }
-    total /= count;
-    return total < 0 ? 0 : total > INT_MAX ? INT_MAX : int(total);
+    if (JobCount() > 0)
+        percent /= JobCount();
+    totals.percent = percent < 0 ? 0 : percent > INT_MAX ? INT_MAX : int(percent);
+    return totals;
 }
 
 double ConversionEngine::SecondsLeft() const {

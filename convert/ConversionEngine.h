@@ -43,6 +43,24 @@ QString FormatTimeLeft(double seconds);
 
 enum class JobResult { Pending, Running, Done, Failed, Stopped };
 
+// What became of one job so far.
+struct JobStatus {
+    JobResult result = JobResult::Pending;
+    QString reason;     // empty unless Failed
+    int percent = 0;    // task percentage of the last progress (may exceed 100)
+    QString outputPath; // the distinct path actually used
+};
+
+struct ConversionTotals {
+    int finished = 0; // jobs that ended (any result)
+    int succeeded = 0;
+    int running = 0;
+    int lowestRunning = -1; // the lowest-numbered job running; -1 when none runs
+    // (finished jobs x 100 + sum of running jobs' percentages) / job count;
+    // with one at a time this equals the designed TotalPercent.
+    int percent = 0;
+};
+
 class ConversionEngine : public QObject {
     Q_OBJECT
 public:
@@ -80,21 +98,9 @@ public:
     void Abandon();
 
     int JobCount() const;
-    bool IsStopped() const;
-    bool IsFinished() const;   // every started job has ended and nothing more will start
-    int FinishedCount() const; // jobs that ended (any result)
-    int SucceededCount() const;
-    int RunningCount() const;
-    int LowestRunningJob() const; // -1 when none runs
-    JobResult ResultOf(int job) const;
-    QString ReasonOf(int job) const;     // empty unless Failed
-    QString OutputPathOf(int job) const; // the distinct path actually used
-    int PercentOf(int job) const; // task percentage of the job's last progress (may exceed 100)
-    // Process id of a running job's encoder, 0 when it does not run.
-    qint64 ProcessIdOf(int job) const;
-    // (finished jobs x 100 + sum of running jobs' percentages) / job count;
-    // with one at a time this equals the designed TotalPercent.
-    int TotalPercent() const;
+    bool IsFinished() const;           // every started job has ended and nothing more will start
+    JobStatus StatusOf(int job) const; // a Pending status outside the jobs
+    ConversionTotals Totals() const;
     // Estimated seconds left for the whole conversion; negative until the
     // estimate rests on at least two seconds of progress.
     double SecondsLeft() const;
@@ -115,6 +121,7 @@ private:
     class NoticeReceiver;
     friend class NoticeReceiver;
 
+    int RunningCount() const;
     void OnNotice(int job, int kind, const char* text);
     void OnRunEnded(int job);
     void EndJob(int job, JobResult result, const QString& reason);

@@ -167,8 +167,8 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     progress.setInterval(1000);
     QObject::connect(&progress, &QTimer::timeout, [&] {
         QString line = QStringLiteral("%1% done, %2 of %3 files finished")
-                           .arg(engine.TotalPercent())
-                           .arg(engine.FinishedCount() + refused)
+                           .arg(engine.Totals().percent)
+                           .arg(engine.Totals().finished + refused)
                            .arg(total);
         const QString left = FormatTimeLeft(engine.SecondsLeft());
         if (!left.isEmpty())
@@ -188,10 +188,10 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     progress.stop();
     // Stopped, the files never started are not converted either.
     for (int job = 0; job < engine.JobCount(); ++job)
-        if (engine.ResultOf(job) == JobResult::Pending)
+        if (engine.StatusOf(job).result == JobResult::Pending)
             failed(FixedText(engine.Snapshot().jobs[job].task.record.sourcePath),
                    QStringLiteral("not started"));
-    return summary(engine.SucceededCount());
+    return summary(engine.Totals().succeeded);
 }
 
 int ConvertMain(const QStringList& arguments, QTextStream& out, QTextStream& err) {

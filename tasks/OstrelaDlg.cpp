@@ -544,10 +544,33 @@ void COstrelaDlg::OnDeleteAllFiles() {
 }
 
 void COstrelaDlg::OnConvert() {
+    const QString outputFolder = FolderToConvertInto();
+    if (outputFolder.isEmpty())
+        return;
+    SaveOutputSettings(outputFolder);
+    CreateDirectory(outputSettings.outputFolder);
+
+    ConversionSnapshot snapshot;
+    snapshot.settings = outputSettings;
+    snapshot.encoderPath = LocateEncoder();
+    snapshot.simultaneous = SimultaneousEncoders();
+    for (int i = 0; i < taskList->GetItemCount(); ++i)
+        snapshot.jobs.push_back({tasks.At(i), taskList->GetItemText(i, 0)});
+    // Every row starts afresh and then shows what became of its task.
+    for (int i = 0; i < taskList->GetItemCount(); ++i) {
+        taskList->SetItemImage(i, TaskImageVideoFile);
+        taskList->SetItemToolTip(i, DisplayToolTip(TracksToolTip(taskTracks[i])));
+    }
+    CStatusDlg dlg(std::move(snapshot), this);
+    connect(&dlg, &CStatusDlg::closing, this, &COstrelaDlg::ShowResults);
+    dlg.exec();
+}
+
+QString COstrelaDlg::FolderToConvertInto() {
     if (taskList->GetItemCount() == 0) {
         MessageBox(this, QStringLiteral("No source file is ready! Please add a source file."),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
     // The encoder refuses 22050 Hz for AC3, so every task would fail: say so
     // before anything is written or started.
@@ -557,14 +580,14 @@ void COstrelaDlg::OnConvert() {
                    QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
                                   "48000, 44100 or 32000 Hz."),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
 
     const QString outputFolder = ResolveOutputFolder(GetDlgItemText(this, IDC_OUTPUT_PATH));
     if (outputFolder.isEmpty()) {
         MessageBox(this, QStringLiteral("Please choose the folder to save the output files in."),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
     SetDlgItemText(this, IDC_OUTPUT_PATH, outputFolder);
     if (const QString problem = OutputFolderProblem(outputFolder); !problem.isEmpty()) {
@@ -572,9 +595,12 @@ void COstrelaDlg::OnConvert() {
                    QStringLiteral("The output folder %1 cannot be used: %2.")
                        .arg(ShownPath(outputFolder), problem),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
+    return outputFolder;
+}
 
+void COstrelaDlg::SaveOutputSettings(const QString& outputFolder) {
     CIni ini;
     ini.SetPathName(SettingsFileToWrite());
     bool saved = true;
@@ -596,25 +622,11 @@ void COstrelaDlg::OnConvert() {
                              outputSettings.outputFolder.toUtf8().constData());
     if (!saved)
         WarnSettingsNotSaved(this, ini.GetPathName());
+}
 
-    CreateDirectory(outputSettings.outputFolder);
-
-    ConversionSnapshot snapshot;
-    snapshot.settings = outputSettings;
-    snapshot.encoderPath = LocateEncoder();
-    snapshot.simultaneous = SimultaneousEncoders();
-    for (int i = 0; i < taskList->GetItemCount(); ++i)
-        snapshot.jobs.push_back({tasks.At(i), taskList->GetItemText(i, 0)});
-    // Every row starts afresh and then shows what became of its task.
-    for (int i = 0; i < taskList->GetItemCount(); ++i) {
-        taskList->SetItemImage(i, TaskImageVideoFile);
-        taskList->SetItemToolTip(i, DisplayToolTip(TracksToolTip(taskTracks[i])));
-    }
-    CStatusDlg dlg(std::move(snapshot), this);
-    dlg.exec();
-    const ConversionEngine& engine = dlg.Engine();
-    for (int i = 0; i < engine.JobCount() && i < taskList->GetItemCount(); ++i) {
-        switch (engine.ResultOf(i)) {
+void COstrelaDlg::ShowResults(const QVector<JobStatus>& results) {
+    for (int i = 0; i < results.size() && i < taskList->GetItemCount(); ++i) {
+        switch (results[i].result) {
         case JobResult::Done:
             taskList->SetItemImage(i, TaskImageDone);
             break;
@@ -622,7 +634,7 @@ void COstrelaDlg::OnConvert() {
             taskList->SetItemImage(i, TaskImageFailed);
             {
                 // The reason first; the row's sound tracks stay listed below it.
-                QString tip = QStringLiteral("Could not be converted: ") + engine.ReasonOf(i);
+                QString tip = QStringLiteral("Could not be converted: ") + results[i].reason;
                 const QString tracks = TracksToolTip(taskTracks[i]);
                 if (!tracks.isEmpty())
                     tip += QLatin1Char('\n') + tracks;

