@@ -2,7 +2,7 @@
 
 #include "convert/ConversionEngine.h"
 #include "convert/ConvertCommand.h"
-#include "tasks/MediaProbe.h"
+#include "tasks/Intake.h"
 #include "tasks/Settings.h"
 
 #include <QCoreApplication>
@@ -78,25 +78,28 @@ QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJ
         return QStringLiteral("the file does not exist");
     if (info.isDir())
         return QStringLiteral("it is a folder, not a file");
-    const QString extension = info.suffix().toLower();
-    if (extension == QLatin1String("ifo") || extension == QLatin1String("vob"))
+    switch (CheckSourcePath(path)) {
+    case SourceProblem::Dvd:
         return QStringLiteral("DVD files (*.vob/*.ifo) are not supported");
-    if (!FitsFixedText(path) || !FitsFixedText(GetTitle(path)))
+    case SourceProblem::PathTooLong:
         return QStringLiteral("the path is longer than %1 bytes").arg(MAX_PATH - 1);
-
-    CMediaInfoProbe probe;
-    const MediaProbeResult media = probe.Probe(path);
-    if (media.playTime.isEmpty())
+    default:
+        break;
+    }
+    ProbedSource source = ProbeSource(path, options.track);
+    switch (source.problem) {
+    case SourceProblem::Unreadable:
         return QStringLiteral("the file cannot be read as a video");
-    if (media.tracksKnown && media.tracks.isEmpty())
+    case SourceProblem::NoSound:
         return QStringLiteral("the source has no sound track");
-    if (options.track > 0 && media.tracksKnown && options.track > media.tracks.size())
+    case SourceProblem::NoSuchTrack:
         return QStringLiteral("the source has no sound track %1 (it has %2)")
             .arg(options.track)
-            .arg(media.tracks.size());
-
-    job.task = MakeTask(path, static_cast<int>(PlayTimeSeconds(media.playTime)), media.tracks);
-    job.task.tracks.chosenTrack = options.track - 1;
+            .arg(source.trackCount);
+    default:
+        break;
+    }
+    job.task = std::move(source.task);
     job.title = GetDisplayName(path);
     return QString();
 }

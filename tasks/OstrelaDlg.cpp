@@ -18,7 +18,7 @@
 #include "res/WebPages.h"
 #include "tasks/DisplayText.h"
 #include "tasks/Ini.h"
-#include "tasks/MediaProbe.h"
+#include "tasks/Intake.h"
 #include "tasks/Settings.h"
 #include "tasks/TaskList.h"
 #include "tasks/TaskTable.h"
@@ -368,8 +368,8 @@ void COstrelaDlg::AddFiles(const QStringList& paths) {
 }
 
 void COstrelaDlg::AddFile(QString path) {
-    const QString extension = GetFileExtension(path).toLower();
-    if (extension == QLatin1String("ifo") || extension == QLatin1String("vob")) {
+    const SourceProblem pathProblem = CheckSourcePath(path);
+    if (pathProblem == SourceProblem::Dvd) {
         MessageBox(nullptr,
                    QStringLiteral("You're trying to open a DVD (*.vob/*.ifo) file. Ostrela doesn't "
                                   "support DVD format.  You need Tamsel to do this."),
@@ -385,7 +385,7 @@ void COstrelaDlg::AddFile(QString path) {
                    QStringLiteral("Information"), MB_OK);
         return;
     }
-    if (!FitsFixedText(path) || !FitsFixedText(GetTitle(path))) {
+    if (pathProblem == SourceProblem::PathTooLong) {
         MessageBox(nullptr,
                    QStringLiteral("The path of the file %1 is too long. Ostrela accepts paths of "
                                   "at most %2 bytes.")
@@ -395,23 +395,22 @@ void COstrelaDlg::AddFile(QString path) {
     }
 
     CWaitCursor wait;
-    CMediaInfoProbe probe; // its handle is deleted before the wait cursor ends
-    MediaProbeResult media = probe.Probe(path);
-    if (media.playTime.isEmpty()) {
+    ProbedSource source = ProbeSource(path);
+    if (source.problem == SourceProblem::Unreadable) {
         MessageBox(nullptr, QStringLiteral("Fail to open the file ") + DisplayText(path, MAX_PATH),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
     // Said now rather than as a failed task at the end of the conversion.
-    // Without the library nothing is known, and the file is taken as before.
-    if (media.tracksKnown && media.tracks.isEmpty()) {
+    if (source.problem == SourceProblem::NoSound) {
         MessageBox(nullptr,
                    DisplayText(path, MAX_PATH) +
                        QStringLiteral(" has no sound track, so there is nothing to extract."),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
-    AppendTask(path, static_cast<int>(PlayTimeSeconds(media.playTime)), std::move(media.tracks));
+    AppendTask(path, static_cast<int>(source.task.record.duration),
+               std::move(source.task.tracks.tracks));
 }
 
 void COstrelaDlg::SetOutputFormatRadios(int code) {
