@@ -1,6 +1,5 @@
 #include "convert/ConvertCommand.h"
 
-#include "tasks/Ini.h"
 #include "tasks/Settings.h"
 
 #include <QCommandLineParser>
@@ -67,29 +66,18 @@ QString ResolveShellFolder(const QString& typed, const QString& currentFolder) {
 } // namespace
 
 ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
+    const StoredSettings stored = StoredSettings::Read(iniFiles);
     ConvertOptions options;
-    CIni ini;
-    ini.SetPathName(iniFiles.value(0));
-    ini.SetFallbackPathNames(iniFiles.mid(1));
-    const auto position = [&ini](const char* key, int count, int defaultIndex) {
-        return ValidListIndex(ini.GetInt(kSettingsSection, key, defaultIndex), count, defaultIndex);
-    };
     // A code outside the radios leaves none checked in the window, and
     // Convert then takes MP3.
-    const int format = ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat);
-    options.format = format >= FormatMP3 && format <= FormatKeepOriginal ? format : FormatMP3;
-    options.bitrate =
-        QByteArray(
-            kBitrateItems[position(kKeyAudioBitrate, kBitrateItems.size(), kDefaultAudioBitrate)])
-            .toInt();
-    options.sampleRate =
-        QByteArray(
-            kSampleRateItems[position(kKeySampleRate, kSampleRateItems.size(), kDefaultSampleRate)])
-            .toInt();
-    options.channels = position(kKeyChannel, kChannelItems.size(), kDefaultChannel) + 1;
+    options.format = stored.format >= FormatMP3 && stored.format <= FormatKeepOriginal
+                         ? stored.format
+                         : FormatMP3;
+    options.bitrate = QByteArray(kBitrateItems[stored.bitrateIndex]).toInt();
+    options.sampleRate = QByteArray(kSampleRateItems[stored.sampleRateIndex]).toInt();
+    options.channels = stored.channelIndex + 1;
     // The window's "Convert Several Files at Once" stores its encoder count.
-    options.jobs = std::clamp(ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous),
-                              1, kMostJobs);
+    options.jobs = std::clamp(stored.simultaneous, 1, kMostJobs);
     return options;
 }
 

@@ -445,28 +445,16 @@ QString COstrelaDlg::FindLargestDrive() {
 }
 
 void COstrelaDlg::LoadSettings() {
-    CIni ini;
-    const QStringList files = SettingsFilesToRead();
-    ini.SetPathName(files.first());
-    ini.SetFallbackPathNames(files.mid(1));
-    SetOutputFormatRadios(ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat));
-    // A position outside its list falls back to the key's default, so every
-    // list has a selection when Convert reads it.
-    const auto select = [&ini](QComboBox* list, const char* key, int defaultIndex) {
-        const int index = ini.GetInt(kSettingsSection, key, defaultIndex);
-        list->setCurrentIndex(ValidListIndex(index, list->count(), defaultIndex));
-    };
-    select(bitrateList, kKeyAudioBitrate, kDefaultAudioBitrate);
-    select(sampleRateList, kKeySampleRate, kDefaultSampleRate);
-    select(channelList, kKeyChannel, kDefaultChannel);
-
-    QString outputPath;
-    ini.GetString(kSettingsSection, kKeyOutputPath, outputPath);
-    if (outputPath.isEmpty())
-        outputPath = FindLargestDrive() + QLatin1String(kDefaultOutputFolderName);
-    SetDlgItemText(this, IDC_OUTPUT_PATH, outputPath);
-
-    severalAtOnce = ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous) > 1;
+    const StoredSettings stored = StoredSettings::Read(SettingsFilesToRead());
+    SetOutputFormatRadios(stored.format);
+    bitrateList->setCurrentIndex(stored.bitrateIndex);
+    sampleRateList->setCurrentIndex(stored.sampleRateIndex);
+    channelList->setCurrentIndex(stored.channelIndex);
+    SetDlgItemText(this, IDC_OUTPUT_PATH,
+                   stored.outputPath.isEmpty()
+                       ? FindLargestDrive() + QLatin1String(kDefaultOutputFolderName)
+                       : stored.outputPath);
+    severalAtOnce = stored.simultaneous > 1;
     ShowSeveralAtOnce(menuBar);
 }
 
@@ -483,10 +471,11 @@ void COstrelaDlg::ShowSeveralAtOnce(QWidget* menu) const {
 void COstrelaDlg::OnSeveralAtOnce() {
     severalAtOnce = !severalAtOnce;
     ShowSeveralAtOnce(menuBar);
-    CIni ini;
-    ini.SetPathName(SettingsFileToWrite());
-    if (!ini.WriteInt(kSettingsSection, kKeySimultaneous, SimultaneousEncoders()))
-        WarnSettingsNotSaved(this, ini.GetPathName());
+    StoredSettings stored;
+    stored.simultaneous = SimultaneousEncoders();
+    const QString file = SettingsFileToWrite();
+    if (!stored.WriteSimultaneous(file))
+        WarnSettingsNotSaved(this, file);
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
@@ -600,27 +589,21 @@ QString COstrelaDlg::FolderToConvertInto() {
 }
 
 void COstrelaDlg::SaveOutputSettings(const QString& outputFolder) {
-    CIni ini;
-    ini.SetPathName(SettingsFileToWrite());
-    bool saved = true;
-
     outputSettings.format = CheckedFormat(this);
-    saved &= ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);
-
     outputSettings.bitrate = bitrateList->currentText().toInt();
-    saved &= ini.WriteInt(kSettingsSection, kKeyAudioBitrate, bitrateList->currentIndex());
-
     outputSettings.sampleRate = sampleRateList->currentText().toInt();
-    saved &= ini.WriteInt(kSettingsSection, kKeySampleRate, sampleRateList->currentIndex());
-
     outputSettings.channels = channelList->currentIndex() + 1;
-    saved &= ini.WriteInt(kSettingsSection, kKeyChannel, channelList->currentIndex());
-
     outputSettings.outputFolder = outputFolder;
-    saved &= ini.WriteString(kSettingsSection, kKeyOutputPath,
-                             outputSettings.outputFolder.toUtf8().constData());
-    if (!saved)
-        WarnSettingsNotSaved(this, ini.GetPathName());
+
+    StoredSettings stored;
+    stored.format = outputSettings.format;
+    stored.bitrateIndex = bitrateList->currentIndex();
+    stored.sampleRateIndex = sampleRateList->currentIndex();
+    stored.channelIndex = channelList->currentIndex();
+    stored.outputPath = outputFolder;
+    const QString file = SettingsFileToWrite();
+    if (!stored.WriteOutput(file))
+        WarnSettingsNotSaved(this, file);
 }
 
 void COstrelaDlg::ShowResults(const QVector<JobStatus>& results) {
