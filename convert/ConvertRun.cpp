@@ -112,11 +112,7 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     };
 
     ConversionSnapshot snapshot;
-    snapshot.settings.outputFolder = options.outputFolder;
-    snapshot.settings.format = options.format;
-    snapshot.settings.bitrate = options.bitrate;
-    snapshot.settings.sampleRate = options.sampleRate;
-    snapshot.settings.channels = options.channels;
+    snapshot.settings = options.output;
     snapshot.encoderPath = LocateEncoder();
     snapshot.simultaneous = options.jobs;
 
@@ -137,7 +133,7 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
         out << QStringLiteral("Converted %1 of %2 files into %3")
                    .arg(converted)
                    .arg(total)
-                   .arg(QDir::toNativeSeparators(options.outputFolder))
+                   .arg(QDir::toNativeSeparators(options.output.outputFolder))
             << Qt::endl;
         return converted == total ? 0 : 1;
     };
@@ -145,7 +141,7 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
         return summary(0);
 
     // The window makes the folder at Convert; here its parents too, as mkdir -p.
-    QDir().mkpath(options.outputFolder);
+    QDir().mkpath(options.output.outputFolder);
 
     ConversionEngine engine(std::move(snapshot));
     QEventLoop loop;
