@@ -210,6 +210,7 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                     "#0:1\\n\" err " +
                         progressLine + " exit 1");
     Add("code", "exit 3");
+    Add("empty", "", 10, "touch");
     Add("nothing", "");
     scripted.back().commandLine = QuoteArgument(snapshot.encoderPath) + " sleep 1";
     Add("signal", "", 10, "touch");
@@ -236,6 +237,7 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                                "Permission denied",
                                "Error while decoding stream #0:1",
                                "the encoder ended with code 3",
+                               "the encoder wrote no output",
                                "the encoder wrote no output",
                                "the encoder was stopped by signal 9",
                                "the output folder cannot be written",
@@ -314,6 +316,11 @@ TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
     }
     EXPECT_TRUE(any);
     EXPECT_EQ(engine->SecondsLeft(), 0);
+    // As the dialog and ostrela-convert show it.
+    EXPECT_EQ(FormatTimeLeft(-1), "");
+    EXPECT_EQ(FormatTimeLeft(0), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(59.4), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(130), "About 2 min 10 s left");
 }
 
 // STOP ends an encoder that never reads its input. Meanwhile, between two
