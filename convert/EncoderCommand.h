@@ -13,8 +13,8 @@ struct TaskTracks;
 // older version reading it checks no radio and converts to MP3.
 enum AudioFormat : int32_t { FormatMP3 = 1, FormatWAV = 2, FormatAC3 = 3, FormatKeepOriginal = 4 };
 
-// Filled by the Convert command from the main window's controls just before a
-// conversion; read by the command builder while it runs.
+// Filled at Convert from the main window's controls, or from ostrela-convert's
+// options; read by the job builder while the conversion runs.
 struct OutputSettings {
     QString outputFolder;
     int32_t format = FormatMP3;

@@ -56,9 +56,6 @@ public:
     // ending with "/".
     QString FindLargestDrive();
 
-    // The settings of the last Convert, read when a task's command line is made.
-    const OutputSettings& GetOutputSettings() const { return outputSettings; }
-
     CFileDropListCtrl* taskList = nullptr;
     QComboBox* sampleRateList = nullptr;  // 1066
     QComboBox* channelList = nullptr;     // 1025
@@ -110,8 +107,8 @@ private:
     void OnSeveralAtOnce();
     void ShowSeveralAtOnce(QWidget* menu) const;
 
-    OutputSettings outputSettings;
-    TaskList tasks; // entry i belongs to row i
+    OutputSettings outputSettings; // the settings of the last Convert
+    TaskList tasks;                // entry i belongs to row i
     CDriveInfo driveInfo;
     bool severalAtOnce = false;
 
