@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <algorithm>
 
-CClipDlg::CClipDlg(const Task& task, const QString& title, QWidget* parent)
-    : QDialog(parent), task(task), title(title) {
+CClipDlg::CClipDlg(const Task& given, const QString& rowTitle, QWidget* parent)
+    : QDialog(parent), task(given), title(rowTitle) {
     // One track leaves nothing to choose: the dialog stays as designed.
     const bool choosesTrack = task.tracks.tracks.size() > 1;
     BuildDialog(this, choosesTrack ? ClipDialogWithTrackTemplate() : ClipDialogTemplate());

@@ -17,7 +17,6 @@
 #include "res/Templates.h"
 #include "res/WebPages.h"
 #include "tasks/DisplayText.h"
-#include "tasks/Ini.h"
 #include "tasks/Intake.h"
 #include "tasks/Settings.h"
 #include "tasks/TaskList.h"
