@@ -62,8 +62,8 @@ struct ConversionEngine::JobState : JobStatus {
 // engine, so whatever watches the engine's owner sees the notices pass.
 class ConversionEngine::NoticeReceiver : public QObject {
 public:
-    NoticeReceiver(ConversionEngine* engine, int job) : engine(engine), job(job) {
-        setParent(engine);
+    NoticeReceiver(ConversionEngine* owner, int index) : engine(owner), job(index) {
+        setParent(owner);
     }
     bool event(QEvent* e) override {
         if (e->type() != CRunnerNoticeEvent::EventType())

@@ -24,7 +24,7 @@ namespace {
 // handlers come back at the end.
 class StopOnSignal {
 public:
-    explicit StopOnSignal(std::function<void()> onSignal) : onSignal(std::move(onSignal)) {
+    explicit StopOnSignal(std::function<void()> handler) : onSignal(std::move(handler)) {
         if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
             return;
         writeEnd = fds[1];
@@ -165,9 +165,10 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     QTimer progress;
     progress.setInterval(1000);
     QObject::connect(&progress, &QTimer::timeout, [&] {
+        const ConversionTotals totals = engine.Totals();
         QString line = QStringLiteral("%1% done, %2 of %3 files finished")
-                           .arg(engine.Totals().percent)
-                           .arg(engine.Totals().finished + refused)
+                           .arg(totals.percent)
+                           .arg(totals.finished + refused)
                            .arg(total);
         const QString left = FormatTimeLeft(engine.SecondsLeft());
         if (!left.isEmpty())
