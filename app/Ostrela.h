@@ -34,7 +34,7 @@ public:
     QStringList startFiles;
 
     // The skin component, for the whole run; empty when it cannot be created.
-    CSkinDriver skin;
+    CSkinDriver& skin = ProgramSkin();
 
     // The running main window, or null outside its life. Tests may set it.
     COstrelaDlg* m_pMainWnd = nullptr;

@@ -24,3 +24,8 @@ void CSkinDriver::CloseSkin() {
     active = false;
     InvokeHelper(kCloseSkin);
 }
+
+CSkinDriver& ProgramSkin() {
+    static CSkinDriver skin;
+    return skin;
+}

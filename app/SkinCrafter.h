@@ -33,3 +33,7 @@ public:
 private:
     bool active = false;
 };
+
+// The program's one skin component, for the whole run (the application's
+// `skin`); windows reach it here without reaching the application.
+CSkinDriver& ProgramSkin();

@@ -8,6 +8,7 @@
 #include "app/Ostrela.h"
 #include "bench/BenchMedia.h"
 #include "platform/MessageBox.h"
+#include "res/Resource.h"
 #include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
 
@@ -47,7 +48,9 @@ int main(int argc, char** argv) {
     }
 
     int boxes = 0;
-    SetMessageBoxResponder([&](const MessageBoxRequest&) {
+    SetMessageBoxResponder([&](const MessageBoxRequest& box) {
+        if (box.flags & MB_YESNO)
+            return IDYES; // emptying the list between rounds
         ++boxes;
         return IDOK;
     });
@@ -57,8 +60,7 @@ int main(int argc, char** argv) {
     qint64 bestAdd = -1;
     qint64 bestTool = -1;
     for (int round = 0; round < rounds; ++round) {
-        dlg.taskList->DeleteAllItems();
-        ClearTaskTable();
+        dlg.OnCommand(ID_OPERATION_DELETE_ALL);
         QElapsedTimer t;
         t.start();
         for (const QString& f : files)

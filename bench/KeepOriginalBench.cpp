@@ -9,7 +9,7 @@
 // 3]
 
 #include "bench/BenchMedia.h"
-#include "convert/EncoderCommand.h"
+#include "convert/JobBuilder.h"
 #include "platform/CommandLine.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
@@ -41,8 +41,9 @@ std::pair<double, qint64> ConvertAll(const std::vector<Source>& sources, int for
     clock.start();
     qint64 bytes = 0;
     for (const Source& s : sources) {
-        QStringList args = CommandLineToArgv(BuildTaskCommandLine(
-            s.task, s.tracks, settings, QStringLiteral(OSTRELA_BIN_DIR "/vexa.exe")));
+        QStringList args = CommandLineToArgv(
+            BuildJob({s.task, s.tracks}, settings, QStringLiteral(OSTRELA_BIN_DIR "/vexa.exe"))
+                .commandLine);
         const QString program = args.takeFirst();
         QProcess p;
         p.start(program, args);

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <algorithm>
 
-CClipDlg::CClipDlg(const ClipTask& task, QWidget* parent) : QDialog(parent), task(task) {
+CClipDlg::CClipDlg(const Task& given, const QString& rowTitle, QWidget* parent)
+    : QDialog(parent), task(given), title(rowTitle) {
     // One track leaves nothing to choose: the dialog stays as designed.
     const bool choosesTrack = task.tracks.tracks.size() > 1;
     BuildDialog(this, choosesTrack ? ClipDialogWithTrackTemplate() : ClipDialogTemplate());
@@ -61,7 +62,7 @@ bool CClipDlg::OnInitDialog() {
     lengthText = FormatTimeText(r.clipLength);
     SetDlgItemText(this, IDC_TITLE_LINE,
                    QStringLiteral("Movie Title:%1       Duration:  %2")
-                       .arg(task.title, FormatTimeText(r.duration)));
+                       .arg(title, FormatTimeText(r.duration)));
     if (trackList) {
         trackList->clear();
         for (int k = 0; k < task.tracks.tracks.size(); ++k)

@@ -6,8 +6,7 @@
 // movement as time text. The caller hands in the task and, after OK, takes
 // the stored clip and track back from `task`; Cancel changes nothing.
 
-#include "tasks/TaskTable.h"
-#include "tasks/TaskTracks.h"
+#include "tasks/TaskList.h"
 
 #include <QDialog>
 #include <QString>
@@ -15,18 +14,11 @@
 class CRangeSlider;
 class QComboBox;
 
-// What the dialog works on: a task's record, its row's title text (leading
-// blank included) and its sound tracks.
-struct ClipTask {
-    TaskRecord record{};
-    QString title;
-    TaskTracks tracks;
-};
-
 class CClipDlg : public QDialog {
     Q_OBJECT
 public:
-    CClipDlg(const ClipTask& task, QWidget* parent);
+    // `title` is the text of the task's row (leading blank included).
+    CClipDlg(const Task& task, const QString& title, QWidget* parent);
     ~CClipDlg() override;
 
     // Initialises the dialog and runs it modally; IDOK or IDCANCEL.
@@ -38,7 +30,8 @@ public:
 
     // The task; OK stores the clip (in order, clipSet 1) and, when the user
     // picked an item of the track list, that track here.
-    ClipTask task;
+    Task task;
+    QString title;
     double clipEnd = 0; // the end OK stored, for the row's "End" column
 
     CRangeSlider* rangeSlider = nullptr; // control 1013

@@ -3,7 +3,6 @@
 #include "convert/EncoderOutput.h"
 #include "convert/OutputGuard.h"
 #include "convert/Redirect.h"
-#include "platform/CommandLine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -49,11 +48,7 @@ bool FolderFull(const QString& folder) {
 }
 } // namespace
 
-struct ConversionEngine::JobState {
-    JobResult result = JobResult::Pending;
-    QString reason;
-    QString outputPath;
-    int percent = 0;
+struct ConversionEngine::JobState : JobStatus {
     double fraction = 0; // of the clip reached, at most 1
     QByteArray output;   // the tail of what the encoder wrote
     OutputGuard guard;
@@ -67,8 +62,8 @@ struct ConversionEngine::JobState {
 // engine, so whatever watches the engine's owner sees the notices pass.
 class ConversionEngine::NoticeReceiver : public QObject {
 public:
-    NoticeReceiver(ConversionEngine* engine, int job) : engine(engine), job(job) {
-        setParent(engine);
+    NoticeReceiver(ConversionEngine* owner, int index) : engine(owner), job(index) {
+        setParent(owner);
     }
     bool event(QEvent* e) override {
         if (e->type() != CRunnerNoticeEvent::EventType())
@@ -88,7 +83,7 @@ ConversionEngine::ConversionEngine(ConversionSnapshot snap, QObject* parent)
     snapshot.simultaneous = std::max(1, snapshot.simultaneous);
     for (int i = 0; i < snapshot.jobs.size(); ++i) {
         states.push_back(std::make_unique<JobState>());
-        states.back()->outputPath = snapshot.jobs[i].outputPath;
+        states.back()->outputPath = MakeJob(i, 1).outputPath;
     }
     startRequest = [this](int job) {
         QMetaObject::invokeMethod(
@@ -123,35 +118,25 @@ void ConversionEngine::RequestNextStarts() {
     }
 }
 
-QString ConversionEngine::DistinctOutputPath(int job) const {
-    const QString path = snapshot.jobs[job].outputPath;
-    // A user's file under the designed name is set aside and replaced; an
-    // output another task is writing is not.
-    if (!usedOutputs.contains(path) && !OutputGuard::IsWrittenByRunningTask(path))
-        return path;
-    // Each job has its own extension (keeping the original sound picks one
-    // per source): the name's last full stop starts it.
-    const qsizetype slash = path.lastIndexOf('/');
-    const qsizetype dot = path.lastIndexOf('.');
-    const QString stem = dot > slash ? path.left(dot) : path;
-    const QString tail = dot > slash ? path.mid(dot) : QString();
-    QString candidate;
-    for (int n = 2;; ++n) {
-        candidate = stem + QStringLiteral(" (%1)").arg(n) + tail;
-        // An invented name never replaces anything: it skips whatever exists.
-        struct stat st;
-        if (!usedOutputs.contains(candidate) &&
-            ::lstat(QFile::encodeName(candidate).constData(), &st) != 0 && errno == ENOENT)
-            return candidate;
-    }
+EncoderJob ConversionEngine::MakeJob(int job, int copy) const {
+    return snapshot.makeJob(snapshot.jobs[job].task, snapshot.settings, snapshot.encoderPath, copy);
 }
 
-QString ConversionEngine::CommandLineFor(int job, const QString& outputPath) const {
-    const ConversionJob& j = snapshot.jobs[job];
-    const QString quoted = QuoteArgument(j.outputPath);
-    if (outputPath == j.outputPath || !j.commandLine.endsWith(quoted))
-        return j.commandLine;
-    return j.commandLine.chopped(quoted.size()) + QuoteArgument(outputPath);
+EncoderJob ConversionEngine::DistinctJob(int job) const {
+    EncoderJob made = MakeJob(job, 1);
+    // A user's file under the designed name is set aside and replaced; an
+    // output another task is writing is not.
+    if (!usedOutputs.contains(made.outputPath) &&
+        !OutputGuard::IsWrittenByRunningTask(made.outputPath))
+        return made;
+    for (int copy = 2;; ++copy) {
+        made = MakeJob(job, copy);
+        // An invented name never replaces anything: it skips whatever exists.
+        struct stat st;
+        if (!usedOutputs.contains(made.outputPath) &&
+            ::lstat(QFile::encodeName(made.outputPath).constData(), &st) != 0 && errno == ENOENT)
+            return made;
+    }
 }
 
 void ConversionEngine::StartJob(int job) {
@@ -167,12 +152,13 @@ void ConversionEngine::StartJob(int job) {
     JobState& state = *states[job];
     // What programs that died left in the folder is put right before anything
     // there is named or set aside.
-    const QString folder = QFileInfo(snapshot.jobs[job].outputPath).absolutePath();
+    const QString folder = QFileInfo(state.outputPath).absolutePath();
     if (!recoveredFolders.contains(folder)) {
         recoveredFolders.insert(folder);
         OutputGuard::RecoverFolder(folder);
     }
-    state.outputPath = DistinctOutputPath(job);
+    const EncoderJob made = DistinctJob(job);
+    state.outputPath = made.outputPath;
     usedOutputs.insert(state.outputPath);
     // The encoder overwrites its output path: a file already there is kept
     // aside until the job has succeeded, and a job that cannot keep it does
@@ -195,7 +181,7 @@ void ConversionEngine::StartJob(int job) {
                        ? std::make_unique<CRedirect>()
                        : std::make_unique<CRedirect>(CRedirect::Independent{});
     state.result = JobResult::Running; // the Started notice arrives inside Start
-    if (!state.runner->Start(CommandLineFor(job, state.outputPath), false, state.receiver.get())) {
+    if (!state.runner->Start(made.commandLine, false, state.receiver.get())) {
         const QString reason = StartFailureReason(state.runner->StartError());
         state.runner.reset();
         state.guard.Restore();
@@ -222,7 +208,7 @@ void ConversionEngine::OnNotice(int job, int kind, const char* text) {
         const double elapsed = ParseElapsedSeconds(chunk);
         if (!(elapsed > 0.01))
             break;
-        const double clip = snapshot.jobs[job].task.clipLength;
+        const double clip = snapshot.jobs[job].task.record.clipLength;
         state.percent = TaskPercent(elapsed, clip);
         state.fraction = clip > 0 ? std::min(1.0, elapsed / clip) : 0.0;
         lastProgressMs = clock.elapsed();
@@ -314,7 +300,8 @@ QString ConversionEngine::FailureReason(int job) const {
     if (!lines.isEmpty()) {
         // The encoder names the source first ("/a/b.avi: No such file or
         // directory"); the reason is shown after that path already.
-        const QString source = FixedText(snapshot.jobs[job].task.sourcePath) + QLatin1Char(':');
+        const QString source =
+            FixedText(snapshot.jobs[job].task.record.sourcePath) + QLatin1Char(':');
         const QString& last = lines.last();
         const QString cause = last.startsWith(source) ? last.mid(source.size()).trimmed() : last;
         return cause.isEmpty() ? last : cause;
@@ -375,24 +362,8 @@ int ConversionEngine::JobCount() const {
     return static_cast<int>(states.size());
 }
 
-bool ConversionEngine::IsStopped() const {
-    return stopped;
-}
-
 bool ConversionEngine::IsFinished() const {
     return RunningCount() == 0 && (stopped || (requested == 0 && nextToStart >= JobCount()));
-}
-
-int ConversionEngine::FinishedCount() const {
-    return static_cast<int>(std::count_if(states.begin(), states.end(), [](const auto& s) {
-        return s->result == JobResult::Done || s->result == JobResult::Failed ||
-               s->result == JobResult::Stopped;
-    }));
-}
-
-int ConversionEngine::SucceededCount() const {
-    return static_cast<int>(std::count_if(
-        states.begin(), states.end(), [](const auto& s) { return s->result == JobResult::Done; }));
 }
 
 int ConversionEngine::RunningCount() const {
@@ -401,49 +372,37 @@ int ConversionEngine::RunningCount() const {
     }));
 }
 
-int ConversionEngine::LowestRunningJob() const {
-    for (int i = 0; i < JobCount(); ++i)
-        if (states[i]->result == JobResult::Running)
-            return i;
-    return -1;
+JobStatus ConversionEngine::StatusOf(int job) const {
+    return job >= 0 && job < JobCount() ? static_cast<const JobStatus&>(*states[job]) : JobStatus();
 }
 
-JobResult ConversionEngine::ResultOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->result : JobResult::Pending;
-}
-
-QString ConversionEngine::ReasonOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->reason : QString();
-}
-
-QString ConversionEngine::OutputPathOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->outputPath : QString();
-}
-
-int ConversionEngine::PercentOf(int job) const {
-    return job >= 0 && job < JobCount() ? states[job]->percent : 0;
-}
-
-qint64 ConversionEngine::ProcessIdOf(int job) const {
-    if (job < 0 || job >= JobCount() || states[job]->result != JobResult::Running ||
-        !states[job]->runner)
-        return 0;
-    return states[job]->runner->ProcessId();
-}
-
-int ConversionEngine::TotalPercent() const {
-    const int count = JobCount();
-    if (count <= 0)
-        return 0;
-    long long total = 0;
-    for (const auto& state : states) {
-        if (state->result == JobResult::Running)
-            total += state->percent;
-        else if (state->result != JobResult::Pending)
-            total += 100;
+ConversionTotals ConversionEngine::Totals() const {
+    ConversionTotals totals;
+    long long percent = 0;
+    for (int i = 0; i < JobCount(); ++i) {
+        switch (states[i]->result) {
+        case JobResult::Pending:
+            break;
+        case JobResult::Running:
+            ++totals.running;
+            if (totals.lowestRunning < 0)
+                totals.lowestRunning = i;
+            percent += states[i]->percent;
+            break;
+        case JobResult::Done:
+            ++totals.succeeded;
+            [[fallthrough]];
+        case JobResult::Failed:
+        case JobResult::Stopped:
+            ++totals.finished;
+            percent += 100;
+            break;
+        }
     }
-    total /= count;
-    return total < 0 ? 0 : total > INT_MAX ? INT_MAX : int(total);
+    if (JobCount() > 0)
+        percent /= JobCount();
+    totals.percent = percent < 0 ? 0 : percent > INT_MAX ? INT_MAX : int(percent);
+    return totals;
 }
 
 double ConversionEngine::SecondsLeft() const {

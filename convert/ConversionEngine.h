@@ -6,8 +6,7 @@
 // Everything runs on the thread that owns the engine; the runners' threads
 // reach it only through their notices.
 
-#include "convert/EncoderCommand.h" // OutputSettings, BuildEncoderCommandLine
-#include "tasks/TaskTable.h"        // TaskRecord (a plain struct, QtCore only)
+#include "convert/JobBuilder.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -19,13 +18,14 @@
 
 // One task of a conversion as it was when Convert was pressed.
 struct ConversionJob {
-    TaskRecord task;    // copy of the task's record
-    QString title;      // the text of the row's first column (" clip one")
-    QString outputPath; // output file as the designed command line names it
-    // That designed command line (BuildEncoderCommand for the task); it ends
-    // with the quoted output path, which a distinct name replaces.
-    QString commandLine;
+    Task task;     // copy of the task's record and tracks
+    QString title; // the text of the row's first column (" clip one")
 };
+
+// Makes a job's output path and command line; the engine asks again with a
+// higher `copy` for a distinct name. BuildJob unless a test scripts the encoder.
+using JobMaker = std::function<EncoderJob(const Task& task, const OutputSettings& settings,
+                                          const QString& encoderPath, int copy)>;
 
 // Everything a conversion needs; the engine reads nothing else.
 struct ConversionSnapshot {
@@ -33,6 +33,7 @@ struct ConversionSnapshot {
     OutputSettings settings;
     QString encoderPath;  // LocateEncoder() at Convert
     int simultaneous = 1; // encoders at once; 1 = the designed one-at-a-time run
+    JobMaker makeJob = BuildJob;
 };
 
 // SecondsLeft() as the conversion dialog and ostrela-convert show it: "About
@@ -41,6 +42,24 @@ struct ConversionSnapshot {
 QString FormatTimeLeft(double seconds);
 
 enum class JobResult { Pending, Running, Done, Failed, Stopped };
+
+// What became of one job so far.
+struct JobStatus {
+    JobResult result = JobResult::Pending;
+    QString reason;     // empty unless Failed
+    int percent = 0;    // task percentage of the last progress (may exceed 100)
+    QString outputPath; // the distinct path actually used
+};
+
+struct ConversionTotals {
+    int finished = 0; // jobs that ended (any result)
+    int succeeded = 0;
+    int running = 0;
+    int lowestRunning = -1; // the lowest-numbered job running; -1 when none runs
+    // (finished jobs x 100 + sum of running jobs' percentages) / job count;
+    // with one at a time this equals the designed TotalPercent.
+    int percent = 0;
+};
 
 class ConversionEngine : public QObject {
     Q_OBJECT
@@ -79,21 +98,9 @@ public:
     void Abandon();
 
     int JobCount() const;
-    bool IsStopped() const;
-    bool IsFinished() const;   // every started job has ended and nothing more will start
-    int FinishedCount() const; // jobs that ended (any result)
-    int SucceededCount() const;
-    int RunningCount() const;
-    int LowestRunningJob() const; // -1 when none runs
-    JobResult ResultOf(int job) const;
-    QString ReasonOf(int job) const;     // empty unless Failed
-    QString OutputPathOf(int job) const; // the distinct path actually used
-    int PercentOf(int job) const; // task percentage of the job's last progress (may exceed 100)
-    // Process id of a running job's encoder, 0 when it does not run.
-    qint64 ProcessIdOf(int job) const;
-    // (finished jobs x 100 + sum of running jobs' percentages) / job count;
-    // with one at a time this equals the designed TotalPercent.
-    int TotalPercent() const;
+    bool IsFinished() const;           // every started job has ended and nothing more will start
+    JobStatus StatusOf(int job) const; // a Pending status outside the jobs
+    ConversionTotals Totals() const;
     // Estimated seconds left for the whole conversion; negative until the
     // estimate rests on at least two seconds of progress.
     double SecondsLeft() const;
@@ -114,13 +121,15 @@ private:
     class NoticeReceiver;
     friend class NoticeReceiver;
 
+    int RunningCount() const;
     void OnNotice(int job, int kind, const char* text);
     void OnRunEnded(int job);
     void EndJob(int job, JobResult result, const QString& reason);
     void RequestStart(int job);
     void RequestNextStarts();
-    QString DistinctOutputPath(int job) const;
-    QString CommandLineFor(int job, const QString& outputPath) const;
+    EncoderJob MakeJob(int job, int copy) const;
+    // The job with the first name no other job of this run takes.
+    EncoderJob DistinctJob(int job) const;
     QString FailureReason(int job) const;
     // Why a job's output could not be made ready before its start.
     QString SetAsideFailureReason(int job) const;

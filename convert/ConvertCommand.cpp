@@ -1,6 +1,5 @@
 #include "convert/ConvertCommand.h"
 
-#include "tasks/Ini.h"
 #include "tasks/Settings.h"
 
 #include <QCommandLineParser>
@@ -29,7 +28,7 @@ template <std::size_t N> QStringList ItemTexts(const std::array<const char*, N>&
 
 QString FormatNameOf(const ConvertOptions& options) {
     for (const FormatName& f : kFormatNames)
-        if (f.format == options.format)
+        if (f.format == options.output.format)
             return QString::fromLatin1(f.name);
     return QString::fromLatin1(kFormatNames[0].name);
 }
@@ -67,29 +66,18 @@ QString ResolveShellFolder(const QString& typed, const QString& currentFolder) {
 } // namespace
 
 ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
+    const StoredSettings stored = StoredSettings::Read(iniFiles);
     ConvertOptions options;
-    CIni ini;
-    ini.SetPathName(iniFiles.value(0));
-    ini.SetFallbackPathNames(iniFiles.mid(1));
-    const auto position = [&ini](const char* key, int count, int defaultIndex) {
-        return ValidListIndex(ini.GetInt(kSettingsSection, key, defaultIndex), count, defaultIndex);
-    };
     // A code outside the radios leaves none checked in the window, and
     // Convert then takes MP3.
-    const int format = ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat);
-    options.format = format >= FormatMP3 && format <= FormatKeepOriginal ? format : FormatMP3;
-    options.bitrate =
-        QByteArray(
-            kBitrateItems[position(kKeyAudioBitrate, kBitrateItems.size(), kDefaultAudioBitrate)])
-            .toInt();
-    options.sampleRate =
-        QByteArray(
-            kSampleRateItems[position(kKeySampleRate, kSampleRateItems.size(), kDefaultSampleRate)])
-            .toInt();
-    options.channels = position(kKeyChannel, kChannelItems.size(), kDefaultChannel) + 1;
+    options.output.format = stored.format >= FormatMP3 && stored.format <= FormatKeepOriginal
+                                ? stored.format
+                                : FormatMP3;
+    options.output.bitrate = QByteArray(kBitrateItems[stored.bitrateIndex]).toInt();
+    options.output.sampleRate = QByteArray(kSampleRateItems[stored.sampleRateIndex]).toInt();
+    options.output.channels = stored.channelIndex + 1;
     // The window's "Convert Several Files at Once" stores its encoder count.
-    options.jobs = std::clamp(ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous),
-                              1, kMostJobs);
+    options.jobs = std::clamp(stored.simultaneous, 1, kMostJobs);
     return options;
 }
 
@@ -136,7 +124,7 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         if (found == std::end(kFormatNames))
             return fail(QStringLiteral("unknown format '%1' (mp3, wav, ac3 or original)")
                             .arg(parser.value(format)));
-        o.format = found->format;
+        o.output.format = found->format;
     }
     // Only the values the window's lists offer: the ones the encoder is known
     // to take for every format.
@@ -151,18 +139,18 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         return true;
     };
     const QStringList bitrates = ItemTexts(kBitrateItems);
-    if (!listValue(bitrate, bitrates, o.bitrate))
+    if (!listValue(bitrate, bitrates, o.output.bitrate))
         return fail(QStringLiteral("--bitrate must be one of %1 (kbit/s)")
                         .arg(bitrates.join(QStringLiteral(", "))));
     const QStringList rates = ItemTexts(kSampleRateItems);
-    if (!listValue(rate, rates, o.sampleRate))
+    if (!listValue(rate, rates, o.output.sampleRate))
         return fail(
             QStringLiteral("--rate must be one of %1 (Hz)").arg(rates.join(QStringLiteral(", "))));
     if (parser.isSet(channels)) {
         const QString text = parser.value(channels);
         if (text != QLatin1String("1") && text != QLatin1String("2"))
             return fail(QStringLiteral("--channels must be 1 (mono) or 2 (stereo)"));
-        o.channels = text.toInt();
+        o.output.channels = text.toInt();
     }
     if (parser.isSet(track) && (!ReadCount(parser.value(track), o.track) || o.track < 1))
         return fail(QStringLiteral("--track must be a sound track's number, counted from 1"));
@@ -172,7 +160,7 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
 
     if (!parser.isSet(out) || parser.value(out).trimmed().isEmpty())
         return fail(QStringLiteral("--out FOLDER is needed: the folder for the sound files"));
-    o.outputFolder = ResolveShellFolder(parser.value(out), currentFolder);
+    o.output.outputFolder = ResolveShellFolder(parser.value(out), currentFolder);
 
     o.files.clear();
     for (const QString& file : parser.positionalArguments()) {
@@ -184,7 +172,7 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         return fail(QStringLiteral("no video file was given"));
 
     // The encoder refuses this pair, so every file would fail.
-    if (o.format == FormatAC3 && o.sampleRate == 22050)
+    if (o.output.format == FormatAC3 && o.output.sampleRate == 22050)
         return fail(QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
                                    "48000, 44100 or 32000 Hz."));
 
@@ -204,11 +192,12 @@ QString ConvertUsageText(const ConvertOptions& d) {
                 .arg(FormatNameOf(d));
     text += QStringLiteral("  --bitrate N   kbit/s: %1 (now %2)\n")
                 .arg(ItemTexts(kBitrateItems).join(QStringLiteral(", ")))
-                .arg(d.bitrate);
+                .arg(d.output.bitrate);
     text += QStringLiteral("  --rate N      Hz: %1 (now %2)\n")
                 .arg(ItemTexts(kSampleRateItems).join(QStringLiteral(", ")))
-                .arg(d.sampleRate);
-    text += QStringLiteral("  --channels N  1 (mono) or 2 (stereo) (now %1)\n").arg(d.channels);
+                .arg(d.output.sampleRate);
+    text +=
+        QStringLiteral("  --channels N  1 (mono) or 2 (stereo) (now %1)\n").arg(d.output.channels);
     text +=
         QStringLiteral("  --track N     the sound track to extract, counted from 1 (now %1)\n")
             .arg(d.track > 0 ? QString::number(d.track) : QStringLiteral("the encoder's choice"));

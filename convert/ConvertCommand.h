@@ -12,16 +12,15 @@
 class QTextStream;
 
 struct ConvertOptions {
-    int format = FormatMP3; // an AudioFormat; FormatKeepOriginal copies the track as it is
-    int bitrate = 128;      // kbit/s, one of the bitrate list's items
-    int sampleRate = 48000; // Hz, one of the sample-rate list's items
-    int channels = 2;       // 1 or 2
+    // The window's defaults: MP3 (FormatKeepOriginal copies the track as it
+    // is), 128 kbit/s, 48000 Hz, stereo, each one of its list's items. The
+    // output folder is absolute, without a trailing "/".
+    OutputSettings output{QString(), FormatMP3, 128, 48000, 2};
     // The sound track to extract, counted from 1; 0 leaves the choice to the
     // encoder and the command line as it always was.
     int track = 0;
-    int jobs = 1;         // encoders at once
-    QString outputFolder; // absolute, without a trailing "/"
-    QStringList files;    // absolute paths, in the order given
+    int jobs = 1;      // encoders at once
+    QStringList files; // absolute paths, in the order given
 };
 
 // The designed defaults overlaid with what the settings files hold (the

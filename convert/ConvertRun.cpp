@@ -2,10 +2,8 @@
 
 #include "convert/ConversionEngine.h"
 #include "convert/ConvertCommand.h"
-#include "tasks/MediaProbe.h"
+#include "tasks/Intake.h"
 #include "tasks/Settings.h"
-#include "tasks/TaskTable.h"
-#include "tasks/TaskTracks.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +24,7 @@ namespace {
 // handlers come back at the end.
 class StopOnSignal {
 public:
-    explicit StopOnSignal(std::function<void()> onSignal) : onSignal(std::move(onSignal)) {
+    explicit StopOnSignal(std::function<void()> handler) : onSignal(std::move(handler)) {
         if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
             return;
         writeEnd = fds[1];
@@ -74,37 +72,35 @@ private:
 
 // Why a file cannot be converted, as Add Files would refuse it; empty when
 // it can. Fills the job's record and its sound tracks from the probe.
-QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJob& job,
-                 TaskTracks& tracks) {
+QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJob& job) {
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("the file does not exist");
     if (info.isDir())
         return QStringLiteral("it is a folder, not a file");
-    const QString extension = info.suffix().toLower();
-    if (extension == QLatin1String("ifo") || extension == QLatin1String("vob"))
+    switch (CheckSourcePath(path)) {
+    case SourceProblem::Dvd:
         return QStringLiteral("DVD files (*.vob/*.ifo) are not supported");
-    if (!FitsFixedText(path) || !FitsFixedText(GetTitle(path)))
+    case SourceProblem::PathTooLong:
         return QStringLiteral("the path is longer than %1 bytes").arg(MAX_PATH - 1);
-
-    CMediaInfoProbe probe;
-    const MediaProbeResult media = probe.Probe(path);
-    if (media.playTime.isEmpty())
+    default:
+        break;
+    }
+    ProbedSource source = ProbeSource(path, options.track);
+    switch (source.problem) {
+    case SourceProblem::Unreadable:
         return QStringLiteral("the file cannot be read as a video");
-    if (media.tracksKnown && media.tracks.isEmpty())
+    case SourceProblem::NoSound:
         return QStringLiteral("the source has no sound track");
-    if (options.track > 0 && media.tracksKnown && options.track > media.tracks.size())
+    case SourceProblem::NoSuchTrack:
         return QStringLiteral("the source has no sound track %1 (it has %2)")
             .arg(options.track)
-            .arg(media.tracks.size());
-
-    TaskRecord& r = job.task;
-    r = TaskRecord{};
-    r.duration = r.clipLength = static_cast<int>(PlayTimeSeconds(media.playTime));
-    SetFixedText(r.sourcePath, path);
-    SetFixedText(r.title, GetTitle(path));
+            .arg(source.trackCount);
+    default:
+        break;
+    }
+    job.task = std::move(source.task);
     job.title = GetDisplayName(path);
-    tracks = TaskTracks{media.tracks, options.track - 1};
     return QString();
 }
 
@@ -116,29 +112,19 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     };
 
     ConversionSnapshot snapshot;
-    snapshot.settings.outputFolder = options.outputFolder;
-    snapshot.settings.format = options.format;
-    snapshot.settings.bitrate = options.bitrate;
-    snapshot.settings.sampleRate = options.sampleRate;
-    snapshot.settings.channels = options.channels;
+    snapshot.settings = options.output;
     snapshot.encoderPath = LocateEncoder();
     snapshot.simultaneous = options.jobs;
 
     int refused = 0;
     for (const QString& path : options.files) {
         ConversionJob job;
-        TaskTracks tracks;
-        const QString reason = ProbeJob(path, options, job, tracks);
+        const QString reason = ProbeJob(path, options, job);
         if (!reason.isEmpty()) {
             failed(path, reason);
             ++refused;
             continue;
         }
-        // With Keep Original each file's container follows its track.
-        job.outputPath = BuildOutputPath(snapshot.settings.outputFolder, FixedText(job.task.title),
-                                         TaskOutputExtension(options.format, tracks));
-        job.commandLine =
-            BuildTaskCommandLine(job.task, tracks, snapshot.settings, snapshot.encoderPath);
         snapshot.jobs.push_back(job);
     }
 
@@ -147,7 +133,7 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
         out << QStringLiteral("Converted %1 of %2 files into %3")
                    .arg(converted)
                    .arg(total)
-                   .arg(QDir::toNativeSeparators(options.outputFolder))
+                   .arg(QDir::toNativeSeparators(options.output.outputFolder))
             << Qt::endl;
         return converted == total ? 0 : 1;
     };
@@ -155,14 +141,14 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
         return summary(0);
 
     // The window makes the folder at Convert; here its parents too, as mkdir -p.
-    QDir().mkpath(options.outputFolder);
+    QDir().mkpath(options.output.outputFolder);
 
     ConversionEngine engine(std::move(snapshot));
     QEventLoop loop;
     QObject::connect(&engine, &ConversionEngine::jobEnded,
                      [&](int job, JobResult result, const QString& reason) {
                          const QString source =
-                             FixedText(engine.Snapshot().jobs[job].task.sourcePath);
+                             FixedText(engine.Snapshot().jobs[job].task.record.sourcePath);
                          if (result == JobResult::Failed)
                              failed(source, reason);
                          else if (result == JobResult::Stopped)
@@ -179,9 +165,10 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     QTimer progress;
     progress.setInterval(1000);
     QObject::connect(&progress, &QTimer::timeout, [&] {
+        const ConversionTotals totals = engine.Totals();
         QString line = QStringLiteral("%1% done, %2 of %3 files finished")
-                           .arg(engine.TotalPercent())
-                           .arg(engine.FinishedCount() + refused)
+                           .arg(totals.percent)
+                           .arg(totals.finished + refused)
                            .arg(total);
         const QString left = FormatTimeLeft(engine.SecondsLeft());
         if (!left.isEmpty())
@@ -201,10 +188,10 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     progress.stop();
     // Stopped, the files never started are not converted either.
     for (int job = 0; job < engine.JobCount(); ++job)
-        if (engine.ResultOf(job) == JobResult::Pending)
-            failed(FixedText(engine.Snapshot().jobs[job].task.sourcePath),
+        if (engine.StatusOf(job).result == JobResult::Pending)
+            failed(FixedText(engine.Snapshot().jobs[job].task.record.sourcePath),
                    QStringLiteral("not started"));
-    return summary(engine.SucceededCount());
+    return summary(engine.Totals().succeeded);
 }
 
 int ConvertMain(const QStringList& arguments, QTextStream& out, QTextStream& err) {

@@ -108,15 +108,14 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
     return outputFolder + '/' + TrimLeft(title) + '.' + extension;
 }
 
-QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,
-                                const QString& extension, const QString& encoderPath,
-                                int audioStream) {
+QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
+                             const QString& outputPath, const QString& encoderPath,
+                             int audioStream) {
     QString source = QuoteArgument(FixedText(task.sourcePath));
     if (audioStream >= 0)
         source += QStringLiteral(" -map 0:a:%1").arg(audioStream);
     const QString clip = BuildClipOption(task.duration, task.clipStart, task.clipLength);
-    const QString output =
-        QuoteArgument(BuildOutputPath(settings.outputFolder, FixedText(task.title), extension));
+    const QString output = QuoteArgument(outputPath);
     const QString bitrate = QString::number(settings.bitrate) + 'k';
     const QString channels = settings.channels == 1 ? QStringLiteral("1") : QStringLiteral("2");
     const QString sampleRate = QString::number(settings.sampleRate);
@@ -130,13 +129,10 @@ QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& se
     return head + " -ab " + bitrate + " -ac " + channels + " -ar " + sampleRate + ' ' + output;
 }
 
-QString BuildTaskCommandLine(const TaskRecord& task, const TaskTracks& tracks,
-                             const OutputSettings& settings, const QString& encoderPath) {
-    int stream = -1;
-    if (settings.format == FormatKeepOriginal)
-        stream = KeepOriginalTrack(tracks);
-    else if (tracks.chosenTrack >= 0 && tracks.chosenTrack < tracks.tracks.size())
-        stream = tracks.chosenTrack;
-    return BuildEncoderCommandLine(task, settings, TaskOutputExtension(settings.format, tracks),
-                                   encoderPath, stream);
+QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,
+                                const QString& extension, const QString& encoderPath,
+                                int audioStream) {
+    return EncoderCommandLineTo(
+        task, settings, BuildOutputPath(settings.outputFolder, FixedText(task.title), extension),
+        encoderPath, audioStream);
 }

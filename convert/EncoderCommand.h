@@ -13,8 +13,8 @@ struct TaskTracks;
 // older version reading it checks no radio and converts to MP3.
 enum AudioFormat : int32_t { FormatMP3 = 1, FormatWAV = 2, FormatAC3 = 3, FormatKeepOriginal = 4 };
 
-// Filled by the Convert command from the main window's controls just before a
-// conversion; read by the command builder while it runs.
+// Filled at Convert from the main window's controls, or from ostrela-convert's
+// options; read by the job builder while the conversion runs.
 struct OutputSettings {
     QString outputFolder;
     int32_t format = FormatMP3;
@@ -85,8 +85,7 @@ QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& se
                                 const QString& extension, const QString& encoderPath,
                                 int audioStream = -1);
 
-// The command line of one task from its record, its sound tracks and the
-// settings: the task's extension, and its track named when the user chose one
-// (with Keep Original always the track its container was chosen for).
-QString BuildTaskCommandLine(const TaskRecord& task, const TaskTracks& tracks,
-                             const OutputSettings& settings, const QString& encoderPath);
+// The same with the output path given whole (BuildJob's).
+QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
+                             const QString& outputPath, const QString& encoderPath,
+                             int audioStream = -1);

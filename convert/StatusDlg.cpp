@@ -1,7 +1,5 @@
 #include "convert/StatusDlg.h"
 
-#include "app/Ostrela.h"
-#include "convert/EncoderCommand.h"
 #include "convert/EncoderOutput.h"
 #include "platform/MessageBox.h"
 #include "platform/FileSystem.h"
@@ -13,9 +11,7 @@
 #include "res/Resource.h"
 #include "res/Templates.h"
 #include "tasks/DisplayText.h"
-#include "tasks/OstrelaDlg.h"
 #include "tasks/TaskTable.h"
-#include "tasks/TaskTracks.h"
 
 #include <QApplication>
 #include <memory>
@@ -36,14 +32,6 @@ void SetBar(QProgressBar* bar, int percent) {
     bar->setValue(qBound(0, percent, 100));
 }
 } // namespace
-
-QString BuildEncoderCommand(int taskIndex) {
-    const COstrelaDlg* main = AfxGetMainDlg();
-    if (!main || taskIndex < 0 || taskIndex >= TASK_TABLE_SIZE)
-        return QString();
-    return BuildTaskCommandLine(taskTable[taskIndex], taskTracks[taskIndex],
-                                main->GetOutputSettings(), LocateEncoder());
-}
 
 CStatusDlg::CStatusDlg(ConversionSnapshot snapshot, QWidget* parent)
     : QDialog(parent), engine(std::move(snapshot), this) {
@@ -113,7 +101,7 @@ void CStatusDlg::ShowCaptionOf(int job) {
 
 void CStatusDlg::OnJobStarted(int job) {
     // The upper line and bar follow the lowest-numbered task still running.
-    if (job != engine.LowestRunningJob())
+    if (job != engine.Totals().lowestRunning)
         return;
     taskBar->setValue(0);
     SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Initializing..."));
@@ -121,13 +109,13 @@ void CStatusDlg::OnJobStarted(int job) {
 }
 
 void CStatusDlg::OnJobProgress(int job, double, int p, const QString& text) {
-    const int shown = engine.LowestRunningJob();
+    const int shown = engine.Totals().lowestRunning;
     if (job == shown) {
         SetBar(taskBar, p);
         SetDlgItemText(this, IDC_CURRENT_TEXT,
                        FormatOutputStatus(text) + QString::asprintf("   -- %d%% Finished", p));
     }
-    const int t = engine.TotalPercent();
+    const int t = engine.Totals().percent;
     SetBar(totalBar, t);
     SetDlgItemText(this, IDC_TOTAL_TEXT,
                    QString::asprintf("Current Task %d.  Total tasks: %d ---  %d%% Finished",
@@ -138,11 +126,11 @@ void CStatusDlg::OnJobProgress(int job, double, int p, const QString& text) {
 void CStatusDlg::OnJobEnded(int job) {
     if (stopped || engine.IsFinished())
         return; // the end of the conversion shows itself
-    const int shown = engine.LowestRunningJob();
+    const int shown = engine.Totals().lowestRunning;
     if (shown >= 0) {
         // Several at once: the next task still running takes the upper line.
         if (shown > job) {
-            SetBar(taskBar, engine.PercentOf(shown));
+            SetBar(taskBar, engine.StatusOf(shown).percent);
             ShowCaptionOf(shown);
         }
         return;
@@ -180,7 +168,7 @@ void CStatusDlg::Finish() {
     // The dialog ends with OK, but stays on screen in its finished state
     // behind the final message until the folder has been opened.
     const QString folder = engine.Snapshot().settings.outputFolder;
-    const int succeeded = engine.SucceededCount();
+    const int succeeded = engine.Totals().succeeded;
     // A click on the notice while the final box shows opens the folder, and
     // the box's OK then leaves it.
     const auto opened = std::make_shared<bool>(false);
@@ -188,9 +176,9 @@ void CStatusDlg::Finish() {
         AnnounceConversion(succeeded, taskCount, folder, opened);
     QStringList failures;
     for (int i = 0; i < engine.JobCount(); ++i)
-        if (engine.ResultOf(i) == JobResult::Failed)
-            failures << FixedText(engine.Snapshot().jobs[i].task.sourcePath) +
-                            QStringLiteral(": ") + engine.ReasonOf(i);
+        if (engine.StatusOf(i).result == JobResult::Failed)
+            failures << FixedText(engine.Snapshot().jobs[i].task.record.sourcePath) +
+                            QStringLiteral(": ") + engine.StatusOf(i).reason;
     bool openFolder = true;
     if (failures.isEmpty()) {
         MessageBox(this, QStringLiteral("Successfully Converting Files and Save to ") + folder,
@@ -235,6 +223,14 @@ void CStatusDlg::OnStop() {
     engine.Abandon();
     wait.Restore();
     done(QDialog::Accepted);
+}
+
+void CStatusDlg::done(int result) {
+    QVector<JobStatus> results;
+    for (int i = 0; i < engine.JobCount(); ++i)
+        results << engine.StatusOf(i);
+    emit closing(results);
+    QDialog::done(result);
 }
 
 void CStatusDlg::reject() {

@@ -17,10 +17,6 @@ class QProgressBar;
 // handler that asked for the start.
 extern const int WMSTDIOCOMMAND;
 
-// The command line of task `taskIndex` from its record and the main window's
-// output settings.
-QString BuildEncoderCommand(int taskIndex);
-
 class CStatusDlg : public QDialog {
     Q_OBJECT
 public:
@@ -35,9 +31,12 @@ public:
     // encoders are killed and their unfinished output removed.
     void reject() override;
 
-    // What the conversion achieved so far, for the final message and the rows.
-    int SucceededCount() const { return engine.SucceededCount(); }
-    const ConversionEngine& Engine() const { return engine; }
+    // Every way of closing ends here: hands each job's status to `closing`.
+    void done(int result) override;
+
+signals:
+    // What became of each job, as the dialog closes.
+    void closing(const QVector<JobStatus>& results);
 
 protected:
     bool event(QEvent* event) override;

@@ -1,7 +1,7 @@
 #include "tasks/OstrelaDlg.h"
 
-#include "app/Ostrela.h"
 #include "app/ProgramFolder.h"
+#include "app/SkinCrafter.h"
 #include "clip/ClipDlg.h"
 #include "convert/StatusDlg.h"
 #include "platform/FileDialog.h"
@@ -17,9 +17,9 @@
 #include "res/Templates.h"
 #include "res/WebPages.h"
 #include "tasks/DisplayText.h"
-#include "tasks/Ini.h"
-#include "tasks/MediaProbe.h"
+#include "tasks/Intake.h"
 #include "tasks/Settings.h"
+#include "tasks/TaskList.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
 #include "ui/AboutBox.h"
@@ -151,7 +151,7 @@ COstrelaDlg::SystemMoveHandler& MoveHandler() {
 // Once the list is full, one message per drop is enough.
 int AddDroppedFile(CFileDropListCtrl* list, const QString& path, unsigned*) {
     static int refusedDrop = -1;
-    COstrelaDlg* dlg = AfxGetMainDlg();
+    auto* dlg = qobject_cast<COstrelaDlg*>(list->window());
     if (!dlg)
         return 0;
     if (dlg->taskList->GetItemCount() >= TASK_TABLE_SIZE) {
@@ -220,7 +220,7 @@ void COstrelaDlg::OnInitDialog() {
     // An ordinary top-level window, so every window manager lets it be
     // minimised. With the skin it has no title bar (the skin draws its
     // caption, and the body drags it); without, the desktop's frame and title.
-    if (theApp.skin.IsActive())
+    if (ProgramSkin().IsActive())
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     else
         setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -230,7 +230,7 @@ void COstrelaDlg::OnInitDialog() {
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
-    ClearTaskTable();
+    tasks.RemoveAll();
     LoadSettings();
 }
 
@@ -244,7 +244,7 @@ void COstrelaDlg::SetUpTaskList() {
 
     // The button says what it does also where no skin draws it.
     convertButton->setText(QStringLiteral("Start"));
-    theApp.skin.AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
+    ProgramSkin().AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
 
     CFileDropListCtrl::DropConfig drops;
     drops.flags = CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler;
@@ -321,15 +321,9 @@ bool COstrelaDlg::OnCommand(int id) {
 
 bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks) {
     const int n = taskList->GetItemCount();
-    if (n >= TASK_TABLE_SIZE || !FitsFixedText(path) || !FitsFixedText(GetTitle(path)))
+    if (n != tasks.Count() || !FitsFixedText(path) || !FitsFixedText(GetTitle(path)) ||
+        !tasks.Add(MakeTask(path, seconds, std::move(tracks))))
         return false;
-    TaskRecord& r = taskTable[n];
-    r.clipStart = 0;
-    r.duration = r.clipLength = seconds;
-    r.reserved = 0;
-    SetFixedText(r.sourcePath, path);
-    SetFixedText(r.title, GetTitle(path));
-    taskTracks[n] = TaskTracks{std::move(tracks), -1};
 
     // A file name may carry direction marks; any name the table keeps shows whole.
     const int row =
@@ -373,8 +367,8 @@ void COstrelaDlg::AddFiles(const QStringList& paths) {
 }
 
 void COstrelaDlg::AddFile(QString path) {
-    const QString extension = GetFileExtension(path).toLower();
-    if (extension == QLatin1String("ifo") || extension == QLatin1String("vob")) {
+    const SourceProblem pathProblem = CheckSourcePath(path);
+    if (pathProblem == SourceProblem::Dvd) {
         MessageBox(nullptr,
                    QStringLiteral("You're trying to open a DVD (*.vob/*.ifo) file. Ostrela doesn't "
                                   "support DVD format.  You need Tamsel to do this."),
@@ -390,7 +384,7 @@ void COstrelaDlg::AddFile(QString path) {
                    QStringLiteral("Information"), MB_OK);
         return;
     }
-    if (!FitsFixedText(path) || !FitsFixedText(GetTitle(path))) {
+    if (pathProblem == SourceProblem::PathTooLong) {
         MessageBox(nullptr,
                    QStringLiteral("The path of the file %1 is too long. Ostrela accepts paths of "
                                   "at most %2 bytes.")
@@ -400,23 +394,22 @@ void COstrelaDlg::AddFile(QString path) {
     }
 
     CWaitCursor wait;
-    CMediaInfoProbe probe; // its handle is deleted before the wait cursor ends
-    MediaProbeResult media = probe.Probe(path);
-    if (media.playTime.isEmpty()) {
+    ProbedSource source = ProbeSource(path);
+    if (source.problem == SourceProblem::Unreadable) {
         MessageBox(nullptr, QStringLiteral("Fail to open the file ") + DisplayText(path, MAX_PATH),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
     // Said now rather than as a failed task at the end of the conversion.
-    // Without the library nothing is known, and the file is taken as before.
-    if (media.tracksKnown && media.tracks.isEmpty()) {
+    if (source.problem == SourceProblem::NoSound) {
         MessageBox(nullptr,
                    DisplayText(path, MAX_PATH) +
                        QStringLiteral(" has no sound track, so there is nothing to extract."),
                    QStringLiteral("Information"), MB_OK);
         return;
     }
-    AppendTask(path, static_cast<int>(PlayTimeSeconds(media.playTime)), std::move(media.tracks));
+    AppendTask(path, static_cast<int>(source.task.record.duration),
+               std::move(source.task.tracks.tracks));
 }
 
 void COstrelaDlg::SetOutputFormatRadios(int code) {
@@ -451,28 +444,16 @@ QString COstrelaDlg::FindLargestDrive() {
 }
 
 void COstrelaDlg::LoadSettings() {
-    CIni ini;
-    const QStringList files = SettingsFilesToRead();
-    ini.SetPathName(files.first());
-    ini.SetFallbackPathNames(files.mid(1));
-    SetOutputFormatRadios(ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat));
-    // A position outside its list falls back to the key's default, so every
-    // list has a selection when Convert reads it.
-    const auto select = [&ini](QComboBox* list, const char* key, int defaultIndex) {
-        const int index = ini.GetInt(kSettingsSection, key, defaultIndex);
-        list->setCurrentIndex(ValidListIndex(index, list->count(), defaultIndex));
-    };
-    select(bitrateList, kKeyAudioBitrate, kDefaultAudioBitrate);
-    select(sampleRateList, kKeySampleRate, kDefaultSampleRate);
-    select(channelList, kKeyChannel, kDefaultChannel);
-
-    QString outputPath;
-    ini.GetString(kSettingsSection, kKeyOutputPath, outputPath);
-    if (outputPath.isEmpty())
-        outputPath = FindLargestDrive() + QLatin1String(kDefaultOutputFolderName);
-    SetDlgItemText(this, IDC_OUTPUT_PATH, outputPath);
-
-    severalAtOnce = ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous) > 1;
+    const StoredSettings stored = StoredSettings::Read(SettingsFilesToRead());
+    SetOutputFormatRadios(stored.format);
+    bitrateList->setCurrentIndex(stored.bitrateIndex);
+    sampleRateList->setCurrentIndex(stored.sampleRateIndex);
+    channelList->setCurrentIndex(stored.channelIndex);
+    SetDlgItemText(this, IDC_OUTPUT_PATH,
+                   stored.outputPath.isEmpty()
+                       ? FindLargestDrive() + QLatin1String(kDefaultOutputFolderName)
+                       : stored.outputPath);
+    severalAtOnce = stored.simultaneous > 1;
     ShowSeveralAtOnce(menuBar);
 }
 
@@ -489,10 +470,11 @@ void COstrelaDlg::ShowSeveralAtOnce(QWidget* menu) const {
 void COstrelaDlg::OnSeveralAtOnce() {
     severalAtOnce = !severalAtOnce;
     ShowSeveralAtOnce(menuBar);
-    CIni ini;
-    ini.SetPathName(SettingsFileToWrite());
-    if (!ini.WriteInt(kSettingsSection, kKeySimultaneous, SimultaneousEncoders()))
-        WarnSettingsNotSaved(this, ini.GetPathName());
+    StoredSettings stored;
+    stored.simultaneous = SimultaneousEncoders();
+    const QString file = SettingsFileToWrite();
+    if (!stored.WriteSimultaneous(file))
+        WarnSettingsNotSaved(this, file);
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
@@ -510,14 +492,12 @@ void COstrelaDlg::OnMovieClip() {
     const int row = taskList->GetNextSelectedItem(-1);
     if (row >= TASK_TABLE_SIZE)
         return;
-    CClipDlg dialog({taskTable[row], taskList->GetItemText(row, 0), taskTracks[row]}, this);
+    CClipDlg dialog(tasks.At(row), taskList->GetItemText(row, 0), this);
     if (dialog.DoModal() != IDOK)
         return;
-    TaskRecord& r = taskTable[row];
-    r.clipStart = dialog.task.record.clipStart;
-    r.clipLength = dialog.task.record.clipLength;
-    r.clipSet = dialog.task.record.clipSet;
-    taskTracks[row].chosenTrack = dialog.task.tracks.chosenTrack;
+    const TaskRecord& r = dialog.task.record;
+    tasks.SetClip(row, r.clipStart, r.clipLength);
+    tasks.SetTrack(row, dialog.task.tracks.chosenTrack);
     taskList->SetItemText(row, 1, FormatTimeText(r.clipStart));
     taskList->SetItemText(row, 2, FormatTimeText(dialog.clipEnd));
     ShowTracks(row);
@@ -537,7 +517,7 @@ void COstrelaDlg::OnDeleteFile() {
         return;
 
     taskList->DeleteItem(s);
-    RemoveTaskEntry(s, n);
+    tasks.Remove(s);
     if (n > 1)
         taskList->SelectItem(s);
 }
@@ -547,14 +527,37 @@ void COstrelaDlg::OnDeleteAllFiles() {
                    QStringLiteral("Question"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     taskList->DeleteAllItems();
-    ClearTaskTable();
+    tasks.RemoveAll();
 }
 
 void COstrelaDlg::OnConvert() {
+    const QString outputFolder = FolderToConvertInto();
+    if (outputFolder.isEmpty())
+        return;
+    SaveOutputSettings(outputFolder);
+    CreateDirectory(outputSettings.outputFolder);
+
+    ConversionSnapshot snapshot;
+    snapshot.settings = outputSettings;
+    snapshot.encoderPath = LocateEncoder();
+    snapshot.simultaneous = SimultaneousEncoders();
+    for (int i = 0; i < taskList->GetItemCount(); ++i)
+        snapshot.jobs.push_back({tasks.At(i), taskList->GetItemText(i, 0)});
+    // Every row starts afresh and then shows what became of its task.
+    for (int i = 0; i < taskList->GetItemCount(); ++i) {
+        taskList->SetItemImage(i, TaskImageVideoFile);
+        taskList->SetItemToolTip(i, DisplayToolTip(TracksToolTip(taskTracks[i])));
+    }
+    CStatusDlg dlg(std::move(snapshot), this);
+    connect(&dlg, &CStatusDlg::closing, this, &COstrelaDlg::ShowResults);
+    dlg.exec();
+}
+
+QString COstrelaDlg::FolderToConvertInto() {
     if (taskList->GetItemCount() == 0) {
         MessageBox(this, QStringLiteral("No source file is ready! Please add a source file."),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
     // The encoder refuses 22050 Hz for AC3, so every task would fail: say so
     // before anything is written or started.
@@ -564,14 +567,14 @@ void COstrelaDlg::OnConvert() {
                    QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
                                   "48000, 44100 or 32000 Hz."),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
 
     const QString outputFolder = ResolveOutputFolder(GetDlgItemText(this, IDC_OUTPUT_PATH));
     if (outputFolder.isEmpty()) {
         MessageBox(this, QStringLiteral("Please choose the folder to save the output files in."),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
     SetDlgItemText(this, IDC_OUTPUT_PATH, outputFolder);
     if (const QString problem = OutputFolderProblem(outputFolder); !problem.isEmpty()) {
@@ -579,54 +582,32 @@ void COstrelaDlg::OnConvert() {
                    QStringLiteral("The output folder %1 cannot be used: %2.")
                        .arg(ShownPath(outputFolder), problem),
                    QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
-        return;
+        return QString();
     }
+    return outputFolder;
+}
 
-    CIni ini;
-    ini.SetPathName(SettingsFileToWrite());
-    bool saved = true;
-
+void COstrelaDlg::SaveOutputSettings(const QString& outputFolder) {
     outputSettings.format = CheckedFormat(this);
-    saved &= ini.WriteInt(kSettingsSection, kKeyOutputFormat, outputSettings.format);
-
     outputSettings.bitrate = bitrateList->currentText().toInt();
-    saved &= ini.WriteInt(kSettingsSection, kKeyAudioBitrate, bitrateList->currentIndex());
-
     outputSettings.sampleRate = sampleRateList->currentText().toInt();
-    saved &= ini.WriteInt(kSettingsSection, kKeySampleRate, sampleRateList->currentIndex());
-
     outputSettings.channels = channelList->currentIndex() + 1;
-    saved &= ini.WriteInt(kSettingsSection, kKeyChannel, channelList->currentIndex());
-
     outputSettings.outputFolder = outputFolder;
-    saved &= ini.WriteString(kSettingsSection, kKeyOutputPath,
-                             outputSettings.outputFolder.toUtf8().constData());
-    if (!saved)
-        WarnSettingsNotSaved(this, ini.GetPathName());
 
-    CreateDirectory(outputSettings.outputFolder);
+    StoredSettings stored;
+    stored.format = outputSettings.format;
+    stored.bitrateIndex = bitrateList->currentIndex();
+    stored.sampleRateIndex = sampleRateList->currentIndex();
+    stored.channelIndex = channelList->currentIndex();
+    stored.outputPath = outputFolder;
+    const QString file = SettingsFileToWrite();
+    if (!stored.WriteOutput(file))
+        WarnSettingsNotSaved(this, file);
+}
 
-    ConversionSnapshot snapshot;
-    snapshot.settings = outputSettings;
-    snapshot.encoderPath = LocateEncoder();
-    snapshot.simultaneous = SimultaneousEncoders();
-    for (int i = 0; i < taskList->GetItemCount(); ++i) {
-        const TaskRecord& task = taskTable[i];
-        snapshot.jobs.push_back({task, taskList->GetItemText(i, 0),
-                                 BuildOutputPath(outputSettings.outputFolder, FixedText(task.title),
-                                                 GetTaskOutputExtension(i)),
-                                 BuildEncoderCommand(i)});
-    }
-    // Every row starts afresh and then shows what became of its task.
-    for (int i = 0; i < taskList->GetItemCount(); ++i) {
-        taskList->SetItemImage(i, TaskImageVideoFile);
-        taskList->SetItemToolTip(i, DisplayToolTip(TracksToolTip(taskTracks[i])));
-    }
-    CStatusDlg dlg(std::move(snapshot), this);
-    dlg.exec();
-    const ConversionEngine& engine = dlg.Engine();
-    for (int i = 0; i < engine.JobCount() && i < taskList->GetItemCount(); ++i) {
-        switch (engine.ResultOf(i)) {
+void COstrelaDlg::ShowResults(const QVector<JobStatus>& results) {
+    for (int i = 0; i < results.size() && i < taskList->GetItemCount(); ++i) {
+        switch (results[i].result) {
         case JobResult::Done:
             taskList->SetItemImage(i, TaskImageDone);
             break;
@@ -634,7 +615,7 @@ void COstrelaDlg::OnConvert() {
             taskList->SetItemImage(i, TaskImageFailed);
             {
                 // The reason first; the row's sound tracks stay listed below it.
-                QString tip = QStringLiteral("Could not be converted: ") + engine.ReasonOf(i);
+                QString tip = QStringLiteral("Could not be converted: ") + results[i].reason;
                 const QString tracks = TracksToolTip(taskTracks[i]);
                 if (!tracks.isEmpty())
                     tip += QLatin1Char('\n') + tracks;

@@ -3,10 +3,10 @@
 // template 102 without a title bar. It owns the task list and the output
 // settings and receives every command of the program through OnCommand.
 
-#include "convert/EncoderCommand.h"
+#include "convert/ConversionEngine.h"
 #include "tasks/DriveInfo.h"
 #include "tasks/FileDropListCtrl.h"
-#include "tasks/TaskTracks.h"
+#include "tasks/TaskList.h"
 
 #include <QDialog>
 #include <functional>
@@ -56,9 +56,6 @@ public:
     // ending with "/".
     QString FindLargestDrive();
 
-    // The settings of the last Convert, read when a task's command line is made.
-    const OutputSettings& GetOutputSettings() const { return outputSettings; }
-
     CFileDropListCtrl* taskList = nullptr;
     QComboBox* sampleRateList = nullptr;  // 1066
     QComboBox* channelList = nullptr;     // 1025
@@ -93,6 +90,13 @@ private:
     void OnDeleteAllFiles();
     void OnMovieClip();
     void OnConvert();
+    // The output folder Convert writes into, after the checks that refuse a
+    // start with a message; empty when refused.
+    QString FolderToConvertInto();
+    // Takes the settings of the controls for the conversion and stores them.
+    void SaveOutputSettings(const QString& outputFolder);
+    // Each row's picture and tooltip after the conversion.
+    void ShowResults(const QVector<JobStatus>& results);
     void OnOutputFormat(int code);
     void OnBrowse();
     void OnOpenWebPage(int id);
@@ -103,7 +107,8 @@ private:
     void OnSeveralAtOnce();
     void ShowSeveralAtOnce(QWidget* menu) const;
 
-    OutputSettings outputSettings;
+    OutputSettings outputSettings; // the settings of the last Convert
+    TaskList tasks;                // entry i belongs to row i
     CDriveInfo driveInfo;
     bool severalAtOnce = false;
 

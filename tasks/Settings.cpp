@@ -2,6 +2,7 @@
 
 #include "app/ProgramFolder.h"
 #include "platform/FileSystem.h"
+#include "tasks/Ini.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -61,4 +62,40 @@ QString SettingsFileToWrite() {
 
 int ValidListIndex(int index, int count, int defaultIndex) {
     return index >= 0 && index < count ? index : defaultIndex;
+}
+
+StoredSettings StoredSettings::Read(const QStringList& files) {
+    CIni ini;
+    ini.SetPathName(files.value(0));
+    ini.SetFallbackPathNames(files.mid(1));
+    const auto position = [&ini](const char* key, int count, int defaultIndex) {
+        return ValidListIndex(ini.GetInt(kSettingsSection, key, defaultIndex), count, defaultIndex);
+    };
+    StoredSettings stored;
+    stored.format = ini.GetInt(kSettingsSection, kKeyOutputFormat, kDefaultOutputFormat);
+    stored.bitrateIndex =
+        position(kKeyAudioBitrate, int(kBitrateItems.size()), kDefaultAudioBitrate);
+    stored.sampleRateIndex =
+        position(kKeySampleRate, int(kSampleRateItems.size()), kDefaultSampleRate);
+    stored.channelIndex = position(kKeyChannel, int(kChannelItems.size()), kDefaultChannel);
+    ini.GetString(kSettingsSection, kKeyOutputPath, stored.outputPath);
+    stored.simultaneous = ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous);
+    return stored;
+}
+
+bool StoredSettings::WriteOutput(const QString& file) const {
+    CIni ini;
+    ini.SetPathName(file);
+    bool saved = ini.WriteInt(kSettingsSection, kKeyOutputFormat, format);
+    saved &= ini.WriteInt(kSettingsSection, kKeyAudioBitrate, bitrateIndex);
+    saved &= ini.WriteInt(kSettingsSection, kKeySampleRate, sampleRateIndex);
+    saved &= ini.WriteInt(kSettingsSection, kKeyChannel, channelIndex);
+    saved &= ini.WriteString(kSettingsSection, kKeyOutputPath, outputPath.toUtf8().constData());
+    return saved;
+}
+
+bool StoredSettings::WriteSimultaneous(const QString& file) const {
+    CIni ini;
+    ini.SetPathName(file);
+    return ini.WriteInt(kSettingsSection, kKeySimultaneous, simultaneous);
 }

@@ -68,3 +68,24 @@ QString UserSettingsFile();
 // The stored list position, or the key's default when the position lies
 // outside a list of `count` items, so every list keeps a selection.
 int ValidListIndex(int index, int count, int defaultIndex);
+
+// The values option.ini keeps, as the window's controls hold them: the one
+// place that knows the keys, their defaults and which files count.
+struct StoredSettings {
+    int format = kDefaultOutputFormat;       // as stored: a code outside 1 to 4 checks no radio
+    int bitrateIndex = kDefaultAudioBitrate; // positions in the three lists
+    int sampleRateIndex = kDefaultSampleRate;
+    int channelIndex = kDefaultChannel;
+    QString outputPath; // empty when no file names one
+    int simultaneous = kDefaultSimultaneous;
+
+    // From the files in order (as SettingsFilesToRead gives them); a list
+    // position outside its list gives the key's default.
+    static StoredSettings Read(const QStringList& files);
+    // What Convert stores, in the file's order: the format, the three
+    // positions and the output path. False when any could not be written;
+    // the others are written all the same.
+    bool WriteOutput(const QString& file) const;
+    // What "Convert Several Files at Once" stores.
+    bool WriteSimultaneous(const QString& file) const;
+};

@@ -1,35 +1,9 @@
 #include "tasks/TaskTable.h"
 
-#include "tasks/TaskTracks.h"
-
 #include <cmath>
 #include <cstring>
 
 TaskRecord taskTable[TASK_TABLE_SIZE];
-
-void ClearTaskTable() {
-    for (TaskRecord& r : taskTable) {
-        r.clipStart = 0;
-        r.clipLength = 0;
-        r.duration = 0;
-        r.sourcePath[0] = '\0';
-        r.title[0] = '\0';
-        r.clipSet = 0;
-        r.reserved = 0;
-    }
-    ClearTaskTracks();
-}
-
-void RemoveTaskEntry(int index, int count) {
-    count = qMin(count, TASK_TABLE_SIZE);
-    if (index < 0 || index >= count)
-        return;
-    for (int i = index + 1; i < count; ++i) {
-        taskTable[i - 1] = taskTable[i];
-        taskTracks[i - 1] = std::move(taskTracks[i]);
-    }
-    taskTracks[count - 1] = TaskTracks();
-}
 
 bool FitsFixedText(const QString& text) {
     return FitsMaxPath(text);

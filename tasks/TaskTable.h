@@ -23,14 +23,6 @@ struct TaskRecord {
 
 extern TaskRecord taskTable[TASK_TABLE_SIZE];
 
-// Zeroes every field of every entry and empties the sound-track entries beside them.
-void ClearTaskTable();
-
-// Removes entry `index` of the first `count` entries: the later ones, with their
-// sound-track entries, move down by one. The vacated record keeps its old
-// contents; its sound-track entry is emptied.
-void RemoveTaskEntry(int index, int count);
-
 // Stores UTF-8 text in a fixed field; false (and the field untouched) when the
 // text and its terminator do not fit.
 bool SetFixedText(char (&field)[MAX_PATH], const QString& text);

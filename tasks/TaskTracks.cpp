@@ -13,11 +13,6 @@ int TaskTracks::TrackToShow() const {
     return tracks.isEmpty() ? -1 : 0;
 }
 
-void ClearTaskTracks() {
-    for (TaskTracks& t : taskTracks)
-        t = TaskTracks();
-}
-
 QString TrackFormatName(const SoundTrack& track) {
     if (track.format == QLatin1String("MPEG Audio")) {
         if (track.formatProfile == QLatin1String("Layer 3"))

@@ -1,7 +1,7 @@
 #pragma once
 // The sound tracks of each task's source, kept beside the task table: entry i
-// belongs to taskTable[i] and row i, and moves, shifts and clears with them
-// (ClearTaskTable, RemoveTaskEntry), so the task record itself keeps its layout.
+// belongs to taskTable[i] and row i, and moves, shifts and clears with it
+// (TaskList), so the task record itself keeps its layout.
 
 #include "tasks/TaskTable.h"
 
@@ -37,9 +37,6 @@ struct TaskTracks {
 };
 
 extern TaskTracks taskTracks[TASK_TABLE_SIZE];
-
-// Empties every side entry.
-void ClearTaskTracks();
 
 // "MP3" and "MP2" for MPEG Audio layers 3 and 2 (what users call them);
 // otherwise the library's format name.

@@ -43,9 +43,8 @@ protected:
 
     TaskRecord& Task() { return taskTable[1]; }
     QString Cell(int column) const { return main.taskList->GetItemText(1, column); }
-    ClipTask Given(int row = 1) const {
-        return {taskTable[row], main.taskList->GetItemText(row, 0), taskTracks[row]};
-    }
+    ::Task Given(int row = 1) const { return {taskTable[row], taskTracks[row]}; }
+    QString Title(int row = 1) const { return main.taskList->GetItemText(row, 0); }
 
     // Opens the dialog as its modal run would, shown and laid out.
     void Open(CClipDlg& dlg) {
@@ -99,7 +98,7 @@ protected:
 TEST_F(ClipDialogTest, MovingTheSpanRoundsTheLengthHalfUp) {
     Task().clipStart = 10;
     Task().clipLength = 59.7;
-    CClipDlg dlg(Given(), &main);
+    CClipDlg dlg(Given(), Title(), &main);
     Open(dlg);
     const RangeSliderFields& f = dlg.rangeSlider->Fields();
     const int centre = (f.startHandleRect.right + f.endHandleRect.left) / 2;
@@ -185,12 +184,12 @@ TEST_F(ClipTrackTest, OneTrackShowsTheDialogAsDesignedSeveralAddATrackLine) {
     QDialog designed;
     BuildDialog(&designed, ClipDialogTemplate());
 
-    CClipDlg one(Given(3), &main);
+    CClipDlg one(Given(3), Title(3), &main);
     Open(one);
     EXPECT_EQ(GetDlgItem(&one, IDC_SOUND_TRACK), nullptr);
     EXPECT_EQ(one.size(), designed.size());
 
-    CClipDlg two(Given(2), &main);
+    CClipDlg two(Given(2), Title(2), &main);
     Open(two);
     ASSERT_NE(two.trackList, nullptr);
     // Each track as the media probe's test describes it.

@@ -25,6 +25,19 @@ protected:
         ASSERT_TRUE(QDir().mkpath(out));
         snapshot.settings.outputFolder = out;
         snapshot.encoderPath = OSTRELA_FAKE_ENCODER;
+        // The job's scripted line; a distinct name goes before the extension
+        // in its path and in the line.
+        snapshot.makeJob = [this](const Task& task, const OutputSettings&, const QString&,
+                                  int copy) {
+            EncoderJob job = scripted[task.record.reserved];
+            if (copy > 1) {
+                const QString quoted = QuoteArgument(job.outputPath);
+                const qsizetype dot = job.outputPath.lastIndexOf('.');
+                job.outputPath.insert(dot, QString(" (%1)").arg(copy));
+                job.commandLine.replace(quoted, QuoteArgument(job.outputPath));
+            }
+            return job;
+        };
     }
 
     // A job titled `title`, clip `clip` s, whose encoder runs `steps` and then
@@ -32,14 +45,15 @@ protected:
     void Add(const QString& title, const QString& steps, double clip = 10,
              const QString& last = "write") {
         ConversionJob job{};
-        job.task.clipLength = clip;
-        job.task.duration = clip;
-        SetFixedText(job.task.sourcePath, "/videos/" + title + ".avi");
-        SetFixedText(job.task.title, " " + title);
+        TaskRecord& r = job.task.record;
+        r.clipLength = clip;
+        r.duration = clip;
+        r.reserved = static_cast<int32_t>(scripted.size());
+        SetFixedText(r.sourcePath, "/videos/" + title + ".avi");
         job.title = " " + title;
-        job.outputPath = out + "/" + title + ".mp3";
-        job.commandLine = QuoteArgument(snapshot.encoderPath) + " " + steps + " " + last + " " +
-                          QuoteArgument(job.outputPath);
+        const QString output = out + "/" + title + ".mp3";
+        scripted.push_back({output, QuoteArgument(snapshot.encoderPath) + " " + steps + " " + last +
+                                        " " + QuoteArgument(output)});
         snapshot.jobs.push_back(job);
     }
 
@@ -50,11 +64,11 @@ protected:
         bool done = false;
         QObject::connect(engine.get(), &ConversionEngine::jobStarted, [this](int job) {
             starts << job;
-            maxRunning = std::max(maxRunning, engine->RunningCount());
+            maxRunning = std::max(maxRunning, engine->Totals().running);
         });
         QObject::connect(
             engine.get(), &ConversionEngine::jobProgress, [this](int job, double, int percent) {
-                progress << QString("%1:%2:%3").arg(job).arg(percent).arg(engine->TotalPercent());
+                progress << QString("%1:%2:%3").arg(job).arg(percent).arg(engine->Totals().percent);
                 estimates.push_back({clock.elapsed(), engine->SecondsLeft()});
             });
         QObject::connect(engine.get(), &ConversionEngine::finished, [&] {
@@ -77,6 +91,8 @@ protected:
 
     QTemporaryDir dir;
     QString out;
+    std::vector<EncoderJob> scripted; // by job, in reserved
+
     ConversionSnapshot snapshot;
     std::unique_ptr<ConversionEngine> engine;
     QList<int> starts;
@@ -110,7 +126,7 @@ TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
             }
         });
         QObject::connect(&e, &ConversionEngine::jobEnded, [&] {
-            if (e.FinishedCount() == 2)
+            if (e.Totals().finished == 2)
                 give("three reports");
         });
     });
@@ -119,7 +135,7 @@ TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
     EXPECT_EQ(starts.last(), 2);
     // 50 / 3, (50 + 20) / 3, then job three at 80 % after both others: (200 + 80) / 3.
     EXPECT_EQ(progress, QStringList({"0:50:16", "1:20:23", "2:80:93"}));
-    EXPECT_EQ(engine->SucceededCount(), 3);
+    EXPECT_EQ(engine->Totals().succeeded, 3);
 }
 
 // Jobs with one output name running side by side still write one file each,
@@ -135,7 +151,7 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     EXPECT_EQ(maxRunning, 4);
     QStringList paths;
     for (int i = 0; i < 4; ++i)
-        paths << engine->OutputPathOf(i);
+        paths << engine->StatusOf(i).outputPath;
     EXPECT_EQ(paths, QStringList({out + "/clip.mp3", out + "/clip (2).mp3", out + "/clip (4).mp3",
                                   out + "/clip (5).mp3"}));
     EXPECT_EQ(OutputFolder(),
@@ -143,7 +159,7 @@ TEST_F(ConversionEngineTest, SameNamesRunningSideBySideGetDistinctFiles) {
     for (const QString& name : OutputFolder())
         EXPECT_EQ(Read(name), name == "clip (3).mp3" ? "the user's third" : "audio\n")
             << name.toStdString();
-    EXPECT_EQ(engine->ResultOf(3), JobResult::Failed);
+    EXPECT_EQ(engine->StatusOf(3).result, JobResult::Failed);
 }
 
 // A conversion whose output name another running conversion writes (another
@@ -152,24 +168,12 @@ TEST_F(ConversionEngineTest, AnOutputAnotherConversionWritesGetsADistinctName) {
     Add("clip", "sleep 500");
     ConversionEngine other(snapshot);
     other.Start();
-    ASSERT_TRUE(WaitUntil([&] { return other.RunningCount() == 1; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return other.Totals().running == 1; }, 10000));
     Run();
-    EXPECT_EQ(engine->OutputPathOf(0), out + "/clip (2).mp3");
+    EXPECT_EQ(engine->StatusOf(0).outputPath, out + "/clip (2).mp3");
     ASSERT_TRUE(WaitUntil([&] { return other.IsFinished(); }, 10000));
-    EXPECT_EQ(other.SucceededCount(), 1);
+    EXPECT_EQ(other.Totals().succeeded, 1);
     EXPECT_EQ(OutputFolder(), QStringList({"clip (2).mp3", "clip.mp3"}));
-}
-
-// A distinct name goes before each job's own extension (keeping the original
-// sound gives jobs different ones).
-TEST_F(ConversionEngineTest, DistinctNamesKeepEachJobsExtension) {
-    for (const QString ext : {".m4a", ".m4a", ".mp3"}) {
-        Add("clip", "sleep 1");
-        for (QString* s : {&snapshot.jobs.back().outputPath, &snapshot.jobs.back().commandLine})
-            s->replace(".mp3", ext);
-    }
-    Run();
-    EXPECT_EQ(OutputFolder(), QStringList({"clip (2).m4a", "clip.m4a", "clip.mp3"}));
 }
 
 // Closing ends the runs at once, without any signal, and leaves nothing behind.
@@ -183,12 +187,10 @@ TEST_F(ConversionEngineTest, AbandonEndsTheRunsAndCleansUpSilently) {
     QObject::connect(engine.get(), &ConversionEngine::finished, [&] { ++reports; });
     engine->Start();
     ASSERT_TRUE(WaitUntil([&] { return Read("one.mp3") == "audio\n"; }, 10000));
-    const qint64 pid = engine->ProcessIdOf(0);
     engine->Abandon();
     QTest::qWait(100);
     EXPECT_EQ(reports, 0);
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
-    EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0);
+    EXPECT_EQ(engine->StatusOf(0).result, JobResult::Stopped);
     EXPECT_EQ(OutputFolder(), QStringList({"one.mp3"}));
     EXPECT_EQ(Read("one.mp3"), "the user's own");
 }
@@ -208,14 +210,15 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                     "#0:1\\n\" err " +
                         progressLine + " exit 1");
     Add("code", "exit 3");
+    Add("empty", "", 10, "touch");
     Add("nothing", "");
-    snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " sleep 1";
+    scripted.back().commandLine = QuoteArgument(snapshot.encoderPath) + " sleep 1";
     Add("signal", "", 10, "touch");
-    snapshot.jobs.back().commandLine = "/bin/sh -c \"kill -KILL $$\" x";
+    scripted.back().commandLine = "/bin/sh -c \"kill -KILL $$\" x";
     Add("nofolder", "");
-    snapshot.jobs.back().outputPath = out + "/missing/nofolder.mp3";
-    snapshot.jobs.back().commandLine = QuoteArgument(snapshot.encoderPath) + " write " +
-                                       QuoteArgument(out + "/missing/nofolder.mp3");
+    scripted.back().outputPath = out + "/missing/nofolder.mp3";
+    scripted.back().commandLine = QuoteArgument(snapshot.encoderPath) + " write " +
+                                  QuoteArgument(out + "/missing/nofolder.mp3");
     // A file the user made read-only is not replaced.
     ASSERT_NO_FATAL_FAILURE(Write("protected.mp3", "the user's own"));
     ASSERT_TRUE(QFile::setPermissions(out + "/protected.mp3", QFile::ReadOwner | QFile::ReadOther));
@@ -225,7 +228,7 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
     ASSERT_TRUE(disk.Mounted()) << disk.Reason().toStdString();
     ASSERT_TRUE(disk.Fill());
     Add("fulldisk", "err \"Error writing trailer: Invalid argument\\n\" exit 1");
-    snapshot.jobs.back().outputPath = disk.FilePath("fulldisk.mp3");
+    scripted.back().outputPath = disk.FilePath("fulldisk.mp3");
     Run(3);
     const QStringList expected{"the disk is full",
                                "the source has no sound track",
@@ -235,13 +238,14 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
                                "Error while decoding stream #0:1",
                                "the encoder ended with code 3",
                                "the encoder wrote no output",
+                               "the encoder wrote no output",
                                "the encoder was stopped by signal 9",
                                "the output folder cannot be written",
                                "the file protected.mp3 is write-protected",
                                "the disk is full"};
     for (int i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(engine->ResultOf(i), JobResult::Failed) << i;
-        EXPECT_EQ(engine->ReasonOf(i), expected[i]) << i;
+        EXPECT_EQ(engine->StatusOf(i).result, JobResult::Failed) << i;
+        EXPECT_EQ(engine->StatusOf(i).reason, expected[i]) << i;
     }
     EXPECT_EQ(OutputFolder(), QStringList({"protected.mp3"}));
     EXPECT_EQ(Read("protected.mp3"), "the user's own");
@@ -253,12 +257,12 @@ TEST_F(ConversionEngineTest, EachFailureKindHasItsReason) {
 TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
     ASSERT_NO_FATAL_FAILURE(Write("clip.mp3", "the user's own"));
     Add("clip", "");
-    snapshot.jobs.back().commandLine =
+    scripted.back().commandLine =
         "/bin/sh -c \"echo other > \\\"$0.new\\\"; mv \\\"$0.new\\\" \\\"$0\\\"\" " +
         QuoteArgument(out + "/clip.mp3");
     Run();
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Failed);
-    const QString reason = engine->ReasonOf(0);
+    EXPECT_EQ(engine->StatusOf(0).result, JobResult::Failed);
+    const QString reason = engine->StatusOf(0).reason;
     const QString kept = reason.mid(reason.indexOf("; the earlier file is kept as ") + 30);
     EXPECT_TRUE(kept.startsWith(out + "/.clip.mp3.")) << reason.toStdString();
     EXPECT_EQ(ReadFile(kept), "the user's own");
@@ -270,6 +274,7 @@ TEST_F(ConversionEngineTest, AFileThatTakesTheOutputsPlaceIsNoSuccessAndStays) {
 TEST_F(ConversionEngineTest, AnEncoderThatCannotStartIsNamedWithTheCause) {
     for (const QString& path : {dir.filePath("no such encoder"), QString(), QString("fds")}) {
         snapshot.jobs.clear();
+        scripted.clear();
         snapshot.encoderPath = path == "fds" ? QString(OSTRELA_FAKE_ENCODER) : path;
         Add("one", "");
         if (path != "fds") {
@@ -288,7 +293,7 @@ TEST_F(ConversionEngineTest, AnEncoderThatCannotStartIsNamedWithTheCause) {
                                  : path == "fds"
                                      ? "the encoder could not be started: too many open files"
                                      : "the encoder was not found at " + path;
-        EXPECT_EQ(engine->ReasonOf(0), expected);
+        EXPECT_EQ(engine->StatusOf(0).reason, expected);
     }
 }
 
@@ -311,6 +316,11 @@ TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
     }
     EXPECT_TRUE(any);
     EXPECT_EQ(engine->SecondsLeft(), 0);
+    // As the dialog and ostrela-convert show it.
+    EXPECT_EQ(FormatTimeLeft(-1), "");
+    EXPECT_EQ(FormatTimeLeft(0), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(59.4), "Less than a minute left");
+    EXPECT_EQ(FormatTimeLeft(130), "About 2 min 10 s left");
 }
 
 // STOP ends an encoder that never reads its input. Meanwhile, between two
@@ -318,7 +328,7 @@ TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
 TEST_F(ConversionEngineTest, StopEndsAnEncoderThatReadsNothingAndTimeLeftCountsDownMeanwhile) {
     Add("one", "progress 3 1 2100 hang"); // 30 % after 2.1 s, then nothing
     Run(1, [](ConversionEngine& e) {
-        ASSERT_TRUE(WaitUntil([&] { return e.PercentOf(0) == 30; }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return e.StatusOf(0).percent == 30; }, 10000));
         QElapsedTimer outer;
         outer.start();
         const double first = e.SecondsLeft();
@@ -332,5 +342,5 @@ TEST_F(ConversionEngineTest, StopEndsAnEncoderThatReadsNothingAndTimeLeftCountsD
         EXPECT_LE(first - second, outer1 / 1000.0 + 0.002);
         e.Stop();
     });
-    EXPECT_EQ(engine->ResultOf(0), JobResult::Stopped);
+    EXPECT_EQ(engine->StatusOf(0).result, JobResult::Stopped);
 }

@@ -47,17 +47,17 @@ TEST_F(ConvertCommandTest, DefaultsAreTheValuesAtTheStoredListPositions) {
     };
     for (const Case& c : cases) {
         const ConvertOptions o = ConvertDefaults(Ini(c.ini));
-        EXPECT_EQ(o.format, c.format) << c.ini.constData();
-        EXPECT_EQ(o.bitrate, c.bitrate) << c.ini.constData();
-        EXPECT_EQ(o.sampleRate, c.sampleRate) << c.ini.constData();
-        EXPECT_EQ(o.channels, c.channels) << c.ini.constData();
+        EXPECT_EQ(o.output.format, c.format) << c.ini.constData();
+        EXPECT_EQ(o.output.bitrate, c.bitrate) << c.ini.constData();
+        EXPECT_EQ(o.output.sampleRate, c.sampleRate) << c.ini.constData();
+        EXPECT_EQ(o.output.channels, c.channels) << c.ini.constData();
         EXPECT_EQ(o.track, 0);
         EXPECT_EQ(o.jobs, 1);
     }
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=4\n")).jobs, 4);
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=900\n")).jobs, 64);
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=0\n")).jobs, 1);
-    EXPECT_EQ(ConvertDefaults({dir.filePath("missing.ini")}).bitrate, 128);
+    EXPECT_EQ(ConvertDefaults({dir.filePath("missing.ini")}).output.bitrate, 128);
     EXPECT_FALSE(QFile::exists(dir.filePath("missing.ini")));
 }
 
@@ -68,22 +68,22 @@ TEST_F(ConvertCommandTest, OptionsReplaceTheDefaultsAndUnsetOnesKeepThem) {
                                       defaults, "/home/u/work");
     ASSERT_EQ(parsed.action, ConvertAction::Run) << parsed.error.toStdString();
     const ConvertOptions& o = parsed.options;
-    EXPECT_EQ(o.format, FormatWAV);
-    EXPECT_EQ(o.channels, 1);
-    EXPECT_EQ(o.bitrate, 320);
-    EXPECT_EQ(o.sampleRate, 32000);
+    EXPECT_EQ(o.output.format, FormatWAV);
+    EXPECT_EQ(o.output.channels, 1);
+    EXPECT_EQ(o.output.bitrate, 320);
+    EXPECT_EQ(o.output.sampleRate, 32000);
     EXPECT_EQ(o.jobs, 3);
     EXPECT_EQ(o.track, 2);
-    EXPECT_EQ(o.outputFolder, "/srv/music");
+    EXPECT_EQ(o.output.outputFolder, "/srv/music");
     EXPECT_EQ(o.files, QStringList({"/home/u/work/a.avi", "/v/b c.mkv"}));
 
     parsed = ParseConvertCommand({"--format", "MP3", "--channels", "2", "--out", "o", "x.mp4"},
                                  defaults, "/w");
-    EXPECT_EQ(parsed.options.format, FormatMP3);
-    EXPECT_EQ(parsed.options.channels, 2);
+    EXPECT_EQ(parsed.options.output.format, FormatMP3);
+    EXPECT_EQ(parsed.options.output.channels, 2);
     // The last of a repeated option counts.
     parsed = Parse({"--format", "ac3", "--format", "original", "--out", "o", "x.mp4"});
-    EXPECT_EQ(parsed.options.format, FormatKeepOriginal);
+    EXPECT_EQ(parsed.options.output.format, FormatKeepOriginal);
 }
 
 // Whatever is typed, the encoder is handed absolute paths: a name starting
@@ -111,7 +111,8 @@ TEST_F(ConvertCommandTest, PathsBecomeAbsoluteBelowTheCurrentFolderOrHome) {
     for (const Case& c : cases) {
         const auto parsed = Parse(c.arguments);
         ASSERT_EQ(parsed.action, ConvertAction::Run) << parsed.error.toStdString();
-        EXPECT_EQ(parsed.options.outputFolder, c.folder) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.output.outputFolder, c.folder)
+            << c.arguments.join(' ').toStdString();
         EXPECT_EQ(parsed.options.files, QStringList{c.file}) << c.arguments.join(' ').toStdString();
     }
 }
@@ -160,8 +161,8 @@ TEST_F(ConvertCommandTest, HelpAndVersionWinOverEverythingElse) {
 
     // The usage names the defaults in force.
     ConvertOptions defaults;
-    defaults.format = FormatAC3;
-    defaults.bitrate = 256;
+    defaults.output.format = FormatAC3;
+    defaults.output.bitrate = 256;
     const QString usage = ConvertUsageText(defaults);
     EXPECT_TRUE(usage.startsWith("Usage: ostrela-convert [--format mp3|wav|ac3|original]"));
     EXPECT_TRUE(usage.contains("(now ac3)"));

@@ -3,6 +3,7 @@
 // encoder is looked for.
 
 #include "convert/EncoderCommand.h"
+#include "convert/JobBuilder.h"
 #include "TestSupport.h"
 #include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
@@ -45,7 +46,7 @@ QString Build(const QString& source, double clipStart, double clipLength, int fo
     EXPECT_TRUE(SetFixedText(task.sourcePath, source));
     EXPECT_TRUE(SetFixedText(task.title, GetTitle(source)));
     const OutputSettings settings{folder, format, 128, 44100, channels};
-    return BuildTaskCommandLine(task, tracks, settings, encoder);
+    return BuildJob({task, tracks}, settings, encoder).commandLine;
 }
 
 // A chosen track is named right after the source, for every format; Keep
@@ -140,6 +141,20 @@ TEST(EncoderCommand, OutputPathIsFolderSlashTitleWithoutLeadingBlanks) {
     EXPECT_EQ(BuildOutputPath("/music", " \t clip  ", "wav"), "/music/clip  .wav");
     EXPECT_EQ(BuildOutputPath("/music/", " clip", "ac3"), "/music//clip.ac3");
     EXPECT_EQ(BuildOutputPath("", " clip", "mp3"), "/clip.mp3");
+}
+
+// A distinct name is the builder's: the task's own extension and its chosen
+// track stay, and the command line names the very path of the job.
+TEST(EncoderCommand, DistinctNameKeepsTheExtensionAndTheTrack) {
+    TaskRecord task{};
+    task.duration = task.clipLength = 120;
+    ASSERT_TRUE(SetFixedText(task.sourcePath, kSource));
+    ASSERT_TRUE(SetFixedText(task.title, GetTitle(kSource)));
+    const OutputSettings settings{"/music", FormatKeepOriginal, 128, 44100, 2};
+    const EncoderJob job = BuildJob({task, TwoTracks(0)}, settings, kEncoder, 3);
+    EXPECT_EQ(job.outputPath, "/music/clip one (3).m4a");
+    EXPECT_EQ(job.commandLine, "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -map 0:a:0  -y "
+                               "-vn -sn -acodec copy \"/music/clip one (3).m4a\"");
 }
 
 // Whatever the paths hold, the split of the command gives them back whole; an

@@ -6,7 +6,7 @@
 #include "MainWindowRig.h"
 #include "clip/ClipDlg.h"
 #include "clip/RangeSlider.h"
-#include "convert/EncoderCommand.h"
+#include "convert/JobBuilder.h"
 #include "platform/CommandLine.h"
 #include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
@@ -176,8 +176,8 @@ protected:
         EXPECT_TRUE(SetFixedText(task.sourcePath, source));
         EXPECT_TRUE(SetFixedText(task.title, GetTitle(source)));
         const OutputSettings settings{output.path(), format, 128, 44100, 2};
-        QStringList args =
-            CommandLineToArgv(BuildTaskCommandLine(task, tracks, settings, BinDir() + "vexa.exe"));
+        QStringList args = CommandLineToArgv(
+            BuildJob({task, tracks}, settings, BinDir() + "vexa.exe").commandLine);
         const QString program = args.takeFirst();
         QProcess p;
         p.start(program, args);

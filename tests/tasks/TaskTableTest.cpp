@@ -1,6 +1,6 @@
 #include "tasks/TaskTable.h"
 
-#include "tasks/TaskTracks.h"
+#include "tasks/TaskList.h"
 
 #include <gtest/gtest.h>
 
@@ -63,17 +63,24 @@ TEST(TaskTracks, ShownTrackIsTheChosenOneElseTheDefaultElseTheFirst) {
     EXPECT_EQ(entry.TrackToShow(), 2);
 }
 
-TEST(TaskTracks, RemovingAnEntryOutsideTheTasksChangesNothing) {
-    ClearTaskTable();
-    taskTracks[0].chosenTrack = 4;
-    SetFixedText(taskTable[0].sourcePath, "/v/a.avi");
-    RemoveTaskEntry(1, 1);
-    RemoveTaskEntry(-1, 1);
-    RemoveTaskEntry(0, 0);
-    EXPECT_EQ(taskTracks[0].chosenTrack, 4);
-    RemoveTaskEntry(TASK_TABLE_SIZE - 1, TASK_TABLE_SIZE + 5);
-    EXPECT_EQ(FixedText(taskTable[0].sourcePath), "/v/a.avi");
-    ClearTaskTable();
-    EXPECT_EQ(taskTracks[0].chosenTrack, -1);
+// One row removed: the later entries move down with their tracks, the
+// vacated record keeps its contents and its tracks are emptied; rows outside
+// the list change nothing.
+TEST(TaskList, RemovingARowMovesTheLaterEntriesWithTheirTracks) {
+    TaskList tasks;
+    tasks.RemoveAll();
+    ASSERT_TRUE(tasks.Add(MakeTask("/v/a.avi", 10, {})));
+    ASSERT_TRUE(tasks.Add(MakeTask("/v/b.avi", 20, {SoundTrack{}, SoundTrack{}})));
+    tasks.SetTrack(1, 1);
+    tasks.Remove(2);
+    tasks.Remove(-1);
+    tasks.Remove(0);
+    EXPECT_EQ(tasks.Count(), 1);
+    EXPECT_EQ(FixedText(tasks.At(0).record.sourcePath), "/v/b.avi");
+    EXPECT_EQ(tasks.At(0).tracks.chosenTrack, 1);
+    EXPECT_EQ(FixedText(taskTable[1].sourcePath), "/v/b.avi");
+    EXPECT_EQ(tasks.At(1).tracks.chosenTrack, -1);
+    tasks.RemoveAll();
     EXPECT_EQ(taskTable[0].sourcePath[0], '\0');
+    EXPECT_EQ(tasks.At(0).tracks.chosenTrack, -1);
 }

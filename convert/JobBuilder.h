@@ -1,0 +1,26 @@
+#pragma once
+// The one place a task becomes an encoder job: its output path and the
+// command line naming that path, made together from the same extension.
+
+#include "convert/EncoderCommand.h"
+#include "tasks/TaskList.h"
+
+#include <QString>
+
+struct EncoderJob {
+    QString outputPath;
+    QString commandLine;
+};
+
+// The job of a task with the settings: the task's extension (the format's,
+// or with Keep Original its track's container), its track named when the
+// user chose one (with Keep Original always the track its container was
+// chosen for). `copy` above 1 names the output "<title> (<copy>).<ext>", for a
+// name another job already takes.
+EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QString& encoderPath,
+                    int copy = 1);
+
+// The designed command line of entry `taskIndex` of the task table; empty
+// outside the table.
+QString BuildEncoderCommand(int taskIndex, const OutputSettings& settings,
+                            const QString& encoderPath);
