@@ -51,10 +51,11 @@ struct PendingNotice {
 // unhandled (its receiver destroyed), the waiting worker is released.
 class PostedNotice : public QEvent {
 public:
-    PostedNotice(std::shared_ptr<NoticeChannel> channel, std::shared_ptr<PendingNotice> pending,
-                 QObject* target, RunnerNotice kind, const char* text, int count)
-        : QEvent(Type()), channel(std::move(channel)), pending(std::move(pending)), target(target),
-          kind(kind), text(text), count(count) {}
+    PostedNotice(std::shared_ptr<NoticeChannel> noticeChannel,
+                 std::shared_ptr<PendingNotice> pendingNotice, QObject* noticeTarget,
+                 RunnerNotice noticeKind, const char* noticeText, int byteCount)
+        : QEvent(Type()), channel(std::move(noticeChannel)), pending(std::move(pendingNotice)),
+          target(noticeTarget), kind(noticeKind), text(noticeText), count(byteCount) {}
     ~PostedNotice() override { Complete(0); }
     PostedNotice(const PostedNotice&) = delete;
     PostedNotice& operator=(const PostedNotice&) = delete;
@@ -87,8 +88,8 @@ public:
 // owner there, unless the owner is gone or the run has been closed.
 class NoticeRelay : public QObject {
 public:
-    NoticeRelay(QObject* owner, std::shared_ptr<NoticeChannel> channel)
-        : owner(owner), channel(std::move(channel)) {}
+    NoticeRelay(QObject* noticeOwner, std::shared_ptr<NoticeChannel> noticeChannel)
+        : owner(noticeOwner), channel(std::move(noticeChannel)) {}
 
     bool event(QEvent* e) override {
         if (e->type() != PostedNotice::Type())

@@ -254,8 +254,8 @@ TEST_F(OstrelaDlgTest, AddFilesAppendsRealMediaInDialogOrderAndSelectsTheLast) {
     ASSERT_TRUE(WriteFile(notes, "not a video\n"));
     std::optional<Qt::CursorShape> cursorAtBox;
     boxes.onShow = [&](const MessageBoxRequest&) {
-        if (const QCursor* c = QGuiApplication::overrideCursor())
-            cursorAtBox = c->shape();
+        if (const QCursor* cursor = QGuiApplication::overrideCursor())
+            cursorAtBox = cursor->shape();
     };
     filesToAdd = {c, notes, a};
     QTest::mouseClick(Item<QPushButton>(IDC_ADD_FILES), Qt::LeftButton);
