@@ -2,8 +2,7 @@
 
 #include "clip/ClipDlg.h"
 
-#include "TestSupport.h"
-#include "app/Ostrela.h"
+#include "MainWindowRig.h"
 #include "clip/RangeSlider.h"
 #include "platform/ListCtrl.h"
 #include "platform/DialogManager.h"
@@ -26,20 +25,13 @@ using namespace testing_support;
 
 namespace {
 
-class ClipDialogTest : public ::testing::Test {
+class ClipDialogTest : public ::testing::Test, protected MainWindowRig {
 protected:
-    QTemporaryDir program;
-    ProgramFolderOverride programFolder{program.path()};
-    MessageBoxRecorder boxes;
-    COstrelaDlg main;
-
     void SetUp() override {
-        theApp.m_pMainWnd = &main;
         ASSERT_TRUE(main.AppendTask("/video/first take.avi", 300));
         ASSERT_TRUE(main.AppendTask("/video/clip one.avi", 125));
         ASSERT_EQ(main.taskList->GetNextSelectedItem(-1), 1);
     }
-    void TearDown() override { theApp.m_pMainWnd = nullptr; }
 
     TaskRecord& Task() { return taskTable[1]; }
     QString Cell(int column) const { return main.taskList->GetItemText(1, column); }

@@ -153,7 +153,8 @@ protected:
     static void SetUpTestSuite() {
         folder = std::make_unique<QTemporaryDir>();
         ready = media.Make(folder->path(), &error) &&
-                MakeVideo(folder->filePath("long.mkv"), kSourceSeconds, AacMp4Tracks(), &error);
+                MakeVideo(folder->filePath("long.mkv"), kSourceSeconds,
+                          {{"aac", 2, 48000, QString(), QString(), true, 440}}, &error);
     }
     static void TearDownTestSuite() { folder.reset(); }
     void SetUp() override { ASSERT_TRUE(ready) << error.toStdString(); }

@@ -86,21 +86,9 @@ bool RunEncoder(const QStringList& args, QString* error) {
 } // namespace
 
 bool MakeMedia(const QString& path, double seconds, QString* error) {
-    const QString d = QString::number(seconds, 'f', 3);
     // AVI carries MP3 sound; MP4 and Matroska carry AAC.
-    const bool avi = path.endsWith(".avi", Qt::CaseInsensitive);
-    return RunEncoder({"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                       "testsrc=size=160x120:rate=10:duration=" + d, "-f", "lavfi", "-i",
-                       "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
-                       "mpeg4", "-c:a", avi ? "mp3" : "aac", path},
-                      error);
-}
-
-bool MakeSound(const QString& path, double seconds, QString* error) {
-    return RunEncoder({"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                       "sine=frequency=440:sample_rate=44100:duration=" + QString::number(seconds),
-                       "-c:a", "aac", path},
-                      error);
+    const QString codec = path.endsWith(".avi", Qt::CaseInsensitive) ? "mp3" : "aac";
+    return MakeVideo(path, seconds, {{codec, 1, 44100, QString(), QString(), true, 440}}, error);
 }
 
 bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundTrack>& tracks,
@@ -136,10 +124,6 @@ bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundT
     return RunEncoder(args, error);
 }
 
-std::vector<TestSoundTrack> AacMp4Tracks() {
-    return {TestSoundTrack{"aac", 2, 48000, QString(), QString(), true, 440}};
-}
-
 bool TestMediaSet::Make(const QString& folder, QString* error) {
     const QDir dir(folder);
     const std::pair<QString*, std::pair<QString, std::vector<TestSoundTrack>>> files[] = {
@@ -147,7 +131,7 @@ bool TestMediaSet::Make(const QString& folder, QString* error) {
          {"two tracks.mkv",
           {{"aac", 2, 44100, "eng", QString(), true, 440},
            {"ac3", 6, 48000, "ger", "Commentary", false, 660}}}},
-        {&aacMp4, {"aac.mp4", AacMp4Tracks()}},
+        {&aacMp4, {"aac.mp4", {{"aac", 2, 48000, QString(), QString(), true, 440}}}},
         {&mp3Avi, {"mp3.avi", {{"mp3", 1, 44100, QString(), QString(), true, 440}}}},
         {&silentMp4, {"no sound.mp4", {}}},
     };
@@ -207,7 +191,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-QList<qint64> ChildProcesses(const QByteArray& name) {
+QList<qint64> ChildProcesses() {
     const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
     QList<qint64> children;
     for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -218,8 +202,7 @@ QList<qint64> ChildProcesses(const QByteArray& name) {
         const QByteArray text = stat.readAll();
         const qsizetype close = text.lastIndexOf(')');
         const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-        const QByteArray program = text.mid(text.indexOf('(') + 1, close - text.indexOf('(') - 1);
-        if (fields.size() > 1 && fields[1] == self && (name.isEmpty() || program == name))
+        if (fields.size() > 1 && fields[1] == self)
             children << entry.toLongLong();
     }
     return children;

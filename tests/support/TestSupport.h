@@ -103,14 +103,9 @@ public:
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 };
 
-// Makes a video with a sound track from the encoder's lavfi sources: a test
-// picture and a sine tone of `seconds`. The container follows the file's
-// extension. Returns false (with the
-// encoder's output in `error`) on failure.
+// Makes a video of `seconds` with one mono 440 Hz tone: MP3 in an AVI, else
+// AAC. Returns false (with the encoder's output in `error`) on failure.
 bool MakeMedia(const QString& path, double seconds, QString* error = nullptr);
-
-// Makes a file with a sine tone only (AAC), no picture.
-bool MakeSound(const QString& path, double seconds, QString* error = nullptr);
 
 // One sound track of a made video: a sine tone encoded with `codec` (the
 // encoder's name: "aac", "ac3", "mp3", ...).
@@ -128,9 +123,6 @@ struct TestSoundTrack {
 // video without sound); the container follows the file's extension.
 bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundTrack>& tracks,
                QString* error = nullptr);
-
-// The sound track of "aac.mp4" below: AAC stereo 48 kHz.
-std::vector<TestSoundTrack> AacMp4Tracks();
 
 // A set of one-second test videos made in a folder (empty paths until Make
 // succeeds): "two tracks.mkv" (AAC stereo eng, the default, and AC-3 5.1 ger
@@ -167,8 +159,7 @@ QStringList FilesIn(const QString& folder);
 // Runs the event loop until `done` holds or the time is up; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 
-// Process ids of this process's children, zombies included; with a name,
-// only the children running that program.
-QList<qint64> ChildProcesses(const QByteArray& name = QByteArray());
+// Process ids of this process's children, zombies included.
+QList<qint64> ChildProcesses();
 
 } // namespace testing_support
