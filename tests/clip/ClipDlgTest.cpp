@@ -18,7 +18,6 @@
 #include <QTest>
 #include <QTime>
 #include <QTimer>
-#include <QTreeWidgetItem>
 #include <gtest/gtest.h>
 
 using namespace testing_support;

@@ -10,8 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 

@@ -5,7 +5,6 @@
 #include "res/Pictures.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>

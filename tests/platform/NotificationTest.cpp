@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QLineEdit>
 #include <QProcess>

@@ -15,8 +15,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QGuiApplication>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>

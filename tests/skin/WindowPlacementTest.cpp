@@ -5,7 +5,6 @@
 
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QMap>
 #include <QPoint>
 #include <QProcess>

@@ -3,7 +3,6 @@
 
 #include "tasks/DisplayText.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
