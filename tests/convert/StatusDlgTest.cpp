@@ -131,8 +131,10 @@ TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
 
 // A failed task (each kind's reason is the engine's) lets the rest go on; the
 // final message names the failures with their reasons, a failed task leaves
-// no output, and the user's file under its name is back.
-TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
+// no output, and the user's file under its name is back. Each row then shows
+// what became of its task, a failed one says why; the next conversion starts
+// every row afresh.
+TEST_F(StatusDlgTest, FailedTasksAreNamedInTheMessageAndTheirRowsAndGiveBackTheUsersFile) {
     ASSERT_NO_FATAL_FAILURE(WriteOutputFile("partial.mp3", "the user's own partial.mp3"));
     Add("good.avi");
     Add(QString(QChar(0x202E)) + "bad.avi"); // a direction mark in a name is not shown
@@ -147,6 +149,38 @@ TEST_F(StatusDlgTest, FailedTasksAreNamedLeaveNoOutputAndGiveBackTheUsersFile) {
     EXPECT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(OutputFolder(), QStringList({"good.mp3", "partial.mp3"}));
     EXPECT_EQ(ReadOutputFile("partial.mp3"), "the user's own partial.mp3");
+    EXPECT_EQ(main.taskList->GetItemImage(0), TaskImageDone);
+    EXPECT_EQ(main.taskList->GetItemToolTip(0), "");
+    EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageFailed);
+    EXPECT_EQ(main.taskList->GetItemToolTip(1),
+              "Could not be converted: the encoder ended with code 1");
+    // A selected row shows its picture as it is, not tinted by the selection.
+    for (const int row : {0, 1}) {
+        main.taskList->SelectItem(row);
+        const QImage picture =
+            main.taskList->GetImage(main.taskList->GetItemImage(row)).pixmap(16).toImage();
+        const QImage shown =
+            main.taskList->viewport()
+                ->grab(main.taskList->visualItemRect(main.taskList->topLevelItem(row)))
+                .toImage();
+        bool found = false;
+        for (int dx = 0; dx + 16 <= shown.width() && dx < 40 && !found; ++dx)
+            for (int dy = 0; dy + 16 <= shown.height() && !found; ++dy) {
+                found = true;
+                for (int y = 0; y < 16 && found; ++y)
+                    for (int x = 0; x < 16 && found; ++x)
+                        found = qAlpha(picture.pixel(x, y)) < 255 ||
+                                shown.pixel(dx + x, dy + y) == picture.pixel(x, y);
+            }
+        EXPECT_TRUE(found) << row;
+    }
+    Add("new.avi");
+    QFile(folder + "vexa.exe").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    main.OnCommand(IDC_CONVERT);
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(main.taskList->GetItemToolTip(row),
+                  "Could not be converted: the encoder could not be started: permission denied")
+            << row;
 }
 
 // Chunks without a time (a progress line cut between two reads, the closing
@@ -273,46 +307,6 @@ TEST_F(StatusDlgTest, StopWithTwoEncodersRunningEndsBoth) {
     EXPECT_EQ(main.taskList->GetItemImage(0), TaskImageStopped);
     EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageStopped);
     EXPECT_EQ(main.taskList->GetItemImage(2), TaskImageVideoFile);
-}
-
-// After a conversion each row shows what became of its task, a failed one
-// says why; the next conversion starts every row afresh.
-TEST_F(StatusDlgTest, RowsShowTheResultAndTheReasonOfAFailure) {
-    Add("good.avi");
-    Add("bad.avi");
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(main.taskList->GetItemImage(0), TaskImageDone);
-    EXPECT_EQ(main.taskList->GetItemToolTip(0), "");
-    EXPECT_EQ(main.taskList->GetItemImage(1), TaskImageFailed);
-    EXPECT_EQ(main.taskList->GetItemToolTip(1),
-              "Could not be converted: the encoder ended with code 1");
-    // A selected row shows its picture as it is, not tinted by the selection.
-    for (const int row : {0, 1}) {
-        main.taskList->SelectItem(row);
-        const QImage picture =
-            main.taskList->GetImage(main.taskList->GetItemImage(row)).pixmap(16).toImage();
-        const QImage shown =
-            main.taskList->viewport()
-                ->grab(main.taskList->visualItemRect(main.taskList->topLevelItem(row)))
-                .toImage();
-        bool found = false;
-        for (int dx = 0; dx + 16 <= shown.width() && dx < 40 && !found; ++dx)
-            for (int dy = 0; dy + 16 <= shown.height() && !found; ++dy) {
-                found = true;
-                for (int y = 0; y < 16 && found; ++y)
-                    for (int x = 0; x < 16 && found; ++x)
-                        found = qAlpha(picture.pixel(x, y)) < 255 ||
-                                shown.pixel(dx + x, dy + y) == picture.pixel(x, y);
-            }
-        EXPECT_TRUE(found) << row;
-    }
-    Add("new.avi");
-    QFile(folder + "vexa.exe").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    main.OnCommand(IDC_CONVERT);
-    for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(main.taskList->GetItemToolTip(row),
-                  "Could not be converted: the encoder could not be started: permission denied")
-            << row;
 }
 
 // Keep Original: each task is written in its own track's container, and an

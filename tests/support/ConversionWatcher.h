@@ -32,23 +32,16 @@ public:
             captions << dlg->windowTitle();
         // Each notice, on its way to the dialog's engine, finds the texts the
         // notice before it left.
+        dlg = nullptr;
         if (event->type() == CRunnerNoticeEvent::EventType())
-            dlg = DialogOf(watched);
-        else
-            dlg = nullptr;
+            for (QObject* o = watched; o && !dlg; o = o->parent())
+                dlg = qobject_cast<CStatusDlg*>(o);
         if (dlg) {
             currents.insert(GetDlgItemText(dlg, IDC_CURRENT_TEXT));
             if (static_cast<CRunnerNoticeEvent*>(event)->kind() == RunnerNotice::Ended)
                 taskBarsAtEnd << GetDlgItemAs<QProgressBar>(dlg, IDC_TASK_BAR)->value();
         }
         return false;
-    }
-
-    static CStatusDlg* DialogOf(QObject* object) {
-        for (; object; object = object->parent())
-            if (auto* dlg = qobject_cast<CStatusDlg*>(object))
-                return dlg;
-        return nullptr;
     }
 
     CStatusDlg* Dialog() const {
