@@ -39,6 +39,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidgetItem>
 #include <QWindow>
 #include <iterator>
@@ -189,6 +190,7 @@ void COstrelaDlg::OnInitDialog() {
     menuBar = LoadMainMenuBar(this);
     BuildOptions options;
     options.topOffset = menuBar->sizeHint().height();
+    designedMenuHeight = options.topOffset;
     options.factories[IDC_TASK_LIST] = [](QWidget* parent) {
         return new CFileDropListCtrl(parent);
     };
@@ -685,7 +687,33 @@ COstrelaDlg::SystemMoveHandler COstrelaDlg::SetSystemMoveHandler(SystemMoveHandl
     return std::exchange(MoveHandler(), std::move(handler));
 }
 
+void COstrelaDlg::FitMenuBar() {
+    const int needed = qMax(designedMenuHeight, menuBar->sizeHint().height());
+    const int delta = needed - menuBar->height();
+    menuBar->resize(width(), needed);
+    if (delta == 0)
+        return;
+    const int below = menuBar->y() + menuBar->height() - delta;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != menuBar && !w->isWindow() && w->y() >= below)
+            w->move(w->x(), w->y() + delta);
+    setFixedSize(width(), height() + delta);
+}
+
 bool COstrelaDlg::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    // A larger font needs a taller menu bar: the controls below make room
+    // rather than the menus hiding behind the bar's overflow mark.
+    if (watched == menuBar && !menuFitPending &&
+        (type == QEvent::FontChange || type == QEvent::StyleChange || type == QEvent::Show)) {
+        menuFitPending = true;
+        QTimer::singleShot(0, this, [this] {
+            menuFitPending = false;
+            FitMenuBar();
+        });
+    }
+    if (watched == this && type == QEvent::Resize && menuBar->width() != width())
+        menuBar->resize(width(), menuBar->height());
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         // An unhandled key climbs from the focus widget to its parents, passing
         // here each time: help opens for the first receiver only, and only for

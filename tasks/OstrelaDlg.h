@@ -115,4 +115,10 @@ private:
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;
     bool dragging = false;
+
+    // Gives the menu bar the height its font needs (at least the designed
+    // one), moving what lies below it down and the window's bottom with it.
+    void FitMenuBar();
+    int designedMenuHeight = 0;
+    bool menuFitPending = false;
 };

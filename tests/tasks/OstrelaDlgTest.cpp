@@ -656,6 +656,14 @@ TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
     for (int c = 0; c < header->count(); ++c)
         if (header->sectionSizeHint(c) > header->sectionSize(c))
             cut << dlg->taskList->headerItem()->text(c);
+    // Every menu shows in the bar, none behind its overflow mark, and the
+    // controls lie below it.
+    QCoreApplication::processEvents();
+    for (QAction* menu : dlg->menuBar->actions())
+        if (dlg->menuBar->actionGeometry(menu).isEmpty() ||
+            dlg->menuBar->actionGeometry(menu).height() > dlg->menuBar->height())
+            cut << menu->text();
+    EXPECT_GE(dlg->taskList->y(), dlg->menuBar->geometry().bottom());
     EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }
 
