@@ -1,5 +1,6 @@
 #include "app/Ostrela.h"
 #include "app/Utf8Locale.h"
+#include "platform/FileSystem.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,10 +17,7 @@ int main(int argc, char** argv) {
             continue;
         const QUrl url(argument);
         const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
-        // Only a leading "/" makes a path absolute: Qt takes ":x.avi" for a resource.
-        theApp.startFiles << QDir::cleanPath(path.startsWith(QLatin1Char('/'))
-                                                 ? path
-                                                 : QDir::currentPath() + QLatin1Char('/') + path);
+        theApp.startFiles << QDir::cleanPath(AbsoluteIn(QDir::currentPath(), path));
     }
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);

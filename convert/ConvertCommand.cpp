@@ -1,4 +1,5 @@
 #include "convert/ConvertCommand.h"
+#include "platform/FileSystem.h"
 
 #include "tasks/Settings.h"
 
@@ -41,14 +42,6 @@ bool ReadCount(const QString& text, int& value) {
     bool ok = false;
     value = text.toInt(&ok);
     return ok;
-}
-
-// The path in `folder` when it is relative. Only a leading "/" makes a path
-// absolute: Qt would take ":x.avi" for one of its resources.
-QString AbsoluteIn(const QString& folder, const QString& path) {
-    if (path.startsWith(QLatin1Char('/')))
-        return path;
-    return folder.endsWith(QLatin1Char('/')) ? folder + path : folder + QLatin1Char('/') + path;
 }
 
 // The output folder of --out, without the blanks around it: a shell has

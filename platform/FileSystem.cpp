@@ -74,6 +74,12 @@ bool CreateDirectory(const QString& path) {
     return QDir().mkdir(path);
 }
 
+QString AbsoluteIn(const QString& folder, const QString& path) {
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    return folder.endsWith(QLatin1Char('/')) ? folder + path : folder + QLatin1Char('/') + path;
+}
+
 bool DeleteFile(const QString& path) {
     if (path.isEmpty() || QFileInfo(path).isDir())
         return false;

@@ -41,3 +41,7 @@ bool CreateDirectory(const QString& path);
 
 // Removes a file; false when there was none or it could not be removed.
 bool DeleteFile(const QString& path);
+
+// `path` itself when it begins with "/", else `path` inside `folder`. Only a
+// leading "/" makes a path absolute: Qt would take ":x" for one of its resources.
+QString AbsoluteIn(const QString& folder, const QString& path);

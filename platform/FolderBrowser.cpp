@@ -25,9 +25,7 @@ QString ResolveTyped(const QString& typed, const QString& base) {
     QString path = typed;
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
         path = QDir::homePath() + path.mid(1);
-    else if (!path.startsWith(QLatin1Char('/')))
-        path = base + QLatin1Char('/') + path;
-    return QDir::cleanPath(path);
+    return QDir::cleanPath(AbsoluteIn(base, path));
 }
 } // namespace
 

@@ -104,10 +104,7 @@ QString ResolveOutputFolder(QString typed) {
         while (typed.startsWith(QLatin1Char('/')))
             typed.remove(0, 1);
     }
-    // Only a leading "/" makes a path absolute: Qt would take ":x" for one
-    // of its resources.
-    QString folder = QDir::cleanPath(
-        typed.startsWith(QLatin1Char('/')) ? typed : QDir::homePath() + QLatin1Char('/') + typed);
+    QString folder = QDir::cleanPath(AbsoluteIn(QDir::homePath(), typed));
     if (typed.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return folder;
