@@ -14,7 +14,7 @@ namespace {
 const QString kSkinClass = QStringLiteral("SkinCrafter.SCSkin");
 
 // The recording stand-in component, under the name the program ships it with.
-class ComponentTest : public ProgramTest {
+class DispatchDriverTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
@@ -22,8 +22,6 @@ protected:
     }
     QString component;
 };
-
-using DispatchDriverTest = ComponentTest;
 
 // Each way creation can fail leaves an empty driver, no call and nothing loaded;
 // a library recorded in another folder (another copy of the program) is not

@@ -17,7 +17,6 @@ namespace {
 
 using AppTest = ProgramTest;
 
-// Where the program's own files are looked for.
 TEST(ProgramFolderTest, KeepsTheFinalSeparatorAndIsEmptyWithoutOne) {
     EXPECT_EQ(ProgramFolderOf("/opt/my folder/x.y/ostrela"), "/opt/my folder/x.y/");
     EXPECT_EQ(ProgramFolderOf("/ostrela"), "/");

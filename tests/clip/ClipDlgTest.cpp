@@ -66,7 +66,6 @@ protected:
         QTest::mouseClick(GetDlgItemAs<QPushButton>(&dlg, id), Qt::LeftButton);
     }
 
-    // Runs Movie Clip on the selected row; `inside` acts in the open dialog.
     void RunMovieClip(const std::function<void(CClipDlg&)>& inside, int command = IDC_MOVIE_CLIP) {
         bool opened = false;
         QTimer::singleShot(0, [&] {

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 class ConvertCommandTest : public ::testing::Test {
@@ -47,12 +49,10 @@ TEST_F(ConvertCommandTest, DefaultsAreTheValuesAtTheStoredListPositions) {
     };
     for (const Case& c : cases) {
         const ConvertOptions o = ConvertDefaults(Ini(c.ini));
-        EXPECT_EQ(o.output.format, c.format) << c.ini.constData();
-        EXPECT_EQ(o.output.bitrate, c.bitrate) << c.ini.constData();
-        EXPECT_EQ(o.output.sampleRate, c.sampleRate) << c.ini.constData();
-        EXPECT_EQ(o.output.channels, c.channels) << c.ini.constData();
-        EXPECT_EQ(o.track, 0);
-        EXPECT_EQ(o.jobs, 1);
+        EXPECT_EQ(std::tuple(o.output.format, o.output.bitrate, o.output.sampleRate,
+                             o.output.channels, o.track, o.jobs),
+                  std::tuple(c.format, c.bitrate, c.sampleRate, c.channels, 0, 1))
+            << c.ini.constData();
     }
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=4\n")).jobs, 4);
     EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nSimultaneous=900\n")).jobs, 64);
@@ -68,19 +68,15 @@ TEST_F(ConvertCommandTest, OptionsReplaceTheDefaultsAndUnsetOnesKeepThem) {
                                       defaults, "/home/u/work");
     ASSERT_EQ(parsed.action, ConvertAction::Run) << parsed.error.toStdString();
     const ConvertOptions& o = parsed.options;
-    EXPECT_EQ(o.output.format, FormatWAV);
-    EXPECT_EQ(o.output.channels, 1);
-    EXPECT_EQ(o.output.bitrate, 320);
-    EXPECT_EQ(o.output.sampleRate, 32000);
-    EXPECT_EQ(o.jobs, 3);
-    EXPECT_EQ(o.track, 2);
-    EXPECT_EQ(o.output.outputFolder, "/srv/music");
+    EXPECT_EQ(std::tuple(o.output.format, o.output.channels, o.output.bitrate, o.output.sampleRate,
+                         o.jobs, o.track, o.output.outputFolder),
+              std::tuple(FormatWAV, 1, 320, 32000, 3, 2, QString("/srv/music")));
     EXPECT_EQ(o.files, QStringList({"/home/u/work/a.avi", "/v/b c.mkv"}));
 
     parsed = ParseConvertCommand({"--format", "MP3", "--channels", "2", "--out", "o", "x.mp4"},
                                  defaults, "/w");
-    EXPECT_EQ(parsed.options.output.format, FormatMP3);
-    EXPECT_EQ(parsed.options.output.channels, 2);
+    EXPECT_EQ(std::pair(parsed.options.output.format, parsed.options.output.channels),
+              std::pair(int(FormatMP3), 2));
     // The last of a repeated option counts.
     parsed = Parse({"--format", "ac3", "--format", "original", "--out", "o", "x.mp4"});
     EXPECT_EQ(parsed.options.output.format, FormatKeepOriginal);

@@ -36,8 +36,6 @@ struct Outcome {
     QByteArray output, errors;
 };
 
-// Runs argv with `input` on its standard input and collects both streams and
-// the exit code.
 Outcome RunProgram(const QStringList& argv, const QByteArray& input = {}) {
     Outcome outcome;
     CPipe in, output, errors;

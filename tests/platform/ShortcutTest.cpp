@@ -12,7 +12,6 @@ using testing_support::WriteFile;
 
 namespace {
 
-// Links and link files in a temporary folder.
 class ShortcutTest : public ::testing::Test {
 protected:
     QString Path(const QString& name) const { return dir.filePath(name); }

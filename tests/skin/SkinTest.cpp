@@ -24,7 +24,6 @@ bool Near(const QColor& a, const QColor& b, int tolerance) {
            qAbs(a.blue() - b.blue()) <= tolerance;
 }
 
-// Pixels of the image within `r` that are near `color`.
 int CountNear(const QImage& image, const QRect& r, const QColor& color, int tolerance) {
     int n = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)

@@ -41,7 +41,6 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    // Types into the edit box and confirms with Enter, as the user does.
     static void TypeAndConfirm(CFolderBrowseWindow* w, const QString& text) {
         w->EditBox()->setText(text);
         QTest::keyClick(w->EditBox(), Qt::Key_Return);
@@ -56,8 +55,6 @@ protected:
         &SetMessageBeepHandler, [this](unsigned type) { beeps.push_back(type); }};
 };
 
-// The dialog opens on the initial folder; the status line follows the
-// selection only with BIF_STATUSTEXT.
 TEST_F(FolderDialogTest, OpensOnTheInitialFolderAndTheStatusLineFollowsTheSelection) {
     for (const bool statusText : {true, false}) {
         CFolderDialog dialog("Pick one", Path("alpha/beta"), nullptr,
