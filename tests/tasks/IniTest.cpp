@@ -1,6 +1,7 @@
 #include "tasks/Ini.h"
 
-#include <QFile>
+#include "TestSupport.h"
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <utility>
@@ -15,9 +16,7 @@ protected:
     }
 
     void Put(const QByteArray& bytes) {
-        QFile file(ini.GetPathName());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(testing_support::WriteFile(ini.GetPathName(), bytes));
     }
 
     QString Text(const char* section, const char* key, const char* def = nullptr) const {

@@ -47,6 +47,7 @@
 
 namespace {
 
+using testing_support::ReadFile;
 using testing_support::SeamGuard;
 using testing_support::WaitUntil;
 using testing_support::WriteFile;
@@ -112,7 +113,6 @@ protected:
         taskTracks[2].chosenTrack = 1;
     }
 
-    // Runs a menu item of the bar as a click on it does.
     void Trigger(int commandId) {
         for (QAction* item : dlg->menuBar->findChildren<QAction*>())
             if (CommandId(item) == commandId)
@@ -120,7 +120,6 @@ protected:
         FAIL() << "no menu item " << commandId;
     }
 
-    // Drops local files on the task list as real drag events.
     void Drop(const QStringList& paths) {
         QMimeData data;
         QList<QUrl> urls;
@@ -441,15 +440,13 @@ TEST_F(OstrelaDlgTest, KeepOriginalShowsEachRowsContainerAndLeavesTheEncoderSett
     dlg->bitrateList->setCurrentIndex(2);
 
     QTest::mouseClick(Item<QRadioButton>(IDC_KEEP_ORIGINAL), Qt::LeftButton);
-    const QStringList kept{"M4A", "MP3", "AC3", "MKA"};
+    ASSERT_TRUE(dlg->AppendTask("/v/e.ogg", 10, {track("Vorbis")}));
     QStringList shown;
-    for (int row = 0; row < 4; ++row)
+    for (int row = 0; row < 5; ++row)
         shown << Row(row)[4];
-    EXPECT_EQ(shown, kept);
+    EXPECT_EQ(shown, QStringList({"M4A", "MP3", "AC3", "MKA", "OGG"}));
     for (QComboBox* list : {dlg->bitrateList, dlg->sampleRateList, dlg->channelList})
         EXPECT_FALSE(list->isEnabled());
-    ASSERT_TRUE(dlg->AppendTask("/v/e.ogg", 10, {track("Vorbis")}));
-    EXPECT_EQ(Row(4)[4], "OGG");
 
     QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
     EXPECT_EQ(Row(0)[4], "WAV");
@@ -463,9 +460,7 @@ TEST_F(OstrelaDlgTest, KeepOriginalShowsEachRowsContainerAndLeavesTheEncoderSett
     dlg->OnCommand(IDC_CONVERT); // no encoder beside the program: every task fails
     ASSERT_FALSE(boxes.boxes.empty());
     EXPECT_FALSE(boxes.boxes[0].text.startsWith("AC3 does not support"));
-    QFile ini(Path("option.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(ini.readAll().contains("OutputFormat=4"));
+    EXPECT_TRUE(ReadFile(Path("option.ini")).contains("OutputFormat=4"));
 }
 
 // Whatever the box holds, the encoder is given an absolute local path: an
@@ -515,9 +510,8 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
         }
         EXPECT_EQ(boxes.boxes[0].text, "Successfully Converting Files and Save to " + folder);
         EXPECT_TRUE(testing_support::ProbeMedia(folder + "/clip.mp3").ok);
-        QFile ini(Path("option.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(ini.readAll()).remove('\r').split('\n');
+        const QStringList lines =
+            QString::fromUtf8(ReadFile(Path("option.ini"))).remove('\r').split('\n');
         EXPECT_TRUE(lines.contains("OutputPath=" + folder)) << lines.join('|').toStdString();
         EXPECT_EQ(GetDlgItemText(dlg, IDC_OUTPUT_PATH), folder);
     }

@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(TaskTable, TimeTextTruncatesAndDoesNotLimitHours) {
+TEST(TaskTable, TimeTextTruncatesWithoutLimitingHoursAndNamesComeFromTheFileName) {
     EXPECT_EQ(FormatTimeText(3725), "01:02:05");
     EXPECT_EQ(FormatTimeText(100 * 3600), "100:00:00");
     EXPECT_EQ(FormatTimeText(59.999), "00:00:59");
     EXPECT_EQ(FormatTimeText(1e300), FormatTimeText(2147483647));
-}
-
-TEST(TaskTable, NamesComeFromTheFileNameOnly) {
     EXPECT_EQ(GetDisplayName("/video/holiday.avi"), " holiday.avi");
     EXPECT_EQ(GetFileExtension("/video/holiday.avi"), "avi");
     EXPECT_EQ(GetTitle("/v/archive.tar.gz"), " archive.tar");
