@@ -1,7 +1,5 @@
 #include "tasks/DriveInfo.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -54,15 +52,13 @@ TEST(CDriveInfo, MeasuresTheVolumeOfAFolderAndNothingOfAMissingOne) {
     EXPECT_EQ(info.usedBytes, 0u);
 }
 
-TEST(MountedVolumes, AreInStableOrderAndProposeAnExistingFolder) {
+// Ties go to the first volume, so the order must not change between starts.
+TEST(MountedVolumes, AreInStableOrder) {
     CDriveInfo meter;
     const std::vector<VolumeDescription> volumes = MountedVolumes(meter);
     ASSERT_FALSE(volumes.empty());
     for (size_t i = 1; i < volumes.size(); ++i)
         EXPECT_LE(volumes[i - 1].rootPath, volumes[i].rootPath);
-    const QString folder = ChooseLargestVolumeFolder(volumes, QDir::homePath());
-    EXPECT_TRUE(folder.endsWith('/'));
-    EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -88,33 +87,13 @@ TEST_F(MediaProbeTest, MissingOrIncompleteLibraryGivesTheUnavailableTextAndIsNev
     EXPECT_TRUE(CMediaInfoProbe().HasHandle());
 }
 
-// The real library on videos made by the encoder.
-class MediaProbeOnRealMedia : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        folder = std::make_unique<QTemporaryDir>();
-        QString error;
-        made = folder->isValid() && media.Make(folder->path(), &error);
-        EXPECT_TRUE(made) << error.toStdString();
-    }
-    static void TearDownTestSuite() { folder.reset(); }
-    void SetUp() override { ASSERT_TRUE(made); }
-
-    static MediaProbeResult Probe(const QString& path) { return CMediaInfoProbe().Probe(path); }
-    static QStringList Described(const MediaProbeResult& r) {
-        QStringList texts;
-        for (int k = 0; k < r.tracks.size(); ++k)
-            texts << DescribeSoundTrack(r.tracks[k], k);
-        return texts;
-    }
-
-    static inline std::unique_ptr<QTemporaryDir> folder;
-    static inline testing_support::TestMediaSet media;
-    static inline bool made = false;
-};
-
-// What the user is shown of each track: the real library's fields as read.
-TEST_F(MediaProbeOnRealMedia, ReadsEveryTrackOfEachFileAndNoneOfASilentOne) {
+// What the user is shown of each track: the real library's fields, read from
+// videos made by the encoder.
+TEST(MediaProbeOnRealMedia, ReadsEveryTrackOfEachFileAndNoneOfASilentOne) {
+    QTemporaryDir folder;
+    testing_support::TestMediaSet media;
+    QString error;
+    ASSERT_TRUE(media.Make(folder.path(), &error)) << error.toStdString();
     const struct {
         QString path;
         QStringList described;
@@ -125,12 +104,15 @@ TEST_F(MediaProbeOnRealMedia, ReadsEveryTrackOfEachFileAndNoneOfASilentOne) {
         {media.silentMp4, {}},
     };
     for (const auto& c : cases) {
-        const MediaProbeResult r = Probe(c.path);
+        const MediaProbeResult r = CMediaInfoProbe().Probe(c.path);
         EXPECT_EQ(PlayTimeSeconds(r.playTime), 1) << c.path.toStdString();
         EXPECT_TRUE(r.tracksKnown);
-        EXPECT_EQ(Described(r), c.described);
+        QStringList described;
+        for (int k = 0; k < r.tracks.size(); ++k)
+            described << DescribeSoundTrack(r.tracks[k], k);
+        EXPECT_EQ(described, c.described);
     }
-    const MediaProbeResult two = Probe(media.twoTrackMkv);
+    const MediaProbeResult two = CMediaInfoProbe().Probe(media.twoTrackMkv);
     ASSERT_EQ(two.tracks.size(), 2);
     EXPECT_EQ(two.tracks[0].samplingRate, 44100);
     EXPECT_TRUE(two.tracks[0].isDefault);
