@@ -7,7 +7,7 @@
 // lacks one entry point.
 
 #include <cstddef>
-#include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -40,26 +40,17 @@ EXPORT void* MediaInfoA_New() {
 EXPORT size_t MediaInfoA_Open(void* handle, const char* file) {
     trace += std::string("Open(") + Handle(handle) + "," + file + ");";
     answers.clear();
-    FILE* f = std::fopen(file, "rb");
-    if (!f)
+    std::ifstream in(file);
+    if (!in)
         return 0;
     std::string line;
-    bool first = true;
-    for (int c = 0; c != EOF;) {
-        c = std::fgetc(f);
-        if (c != EOF && c != '\n') {
-            line += static_cast<char>(c);
-            continue;
-        }
+    for (bool first = true; std::getline(in, line); first = false) {
         const size_t equals = line.find('=');
         if (first)
             answers["0,0,PlayTime"] = line;
         else if (equals != std::string::npos)
             answers[line.substr(0, equals)] = line.substr(equals + 1);
-        first = false;
-        line.clear();
     }
-    std::fclose(f);
     return 1;
 }
 

