@@ -111,9 +111,14 @@ protected:
         return WaitUntil([&] { return owner->Count(RunnerNotice::Ended) > 0; }, timeoutMs);
     }
 
+    // Starts the stand-in encoder on `script`; true when it runs.
+    bool Start(const QString& script) {
+        return runner->Start(StandInEncoder(script), false, owner.get()) == 1;
+    }
+
     // Starts a script that first writes "pid=<its pid>"; the child's pid.
     qint64 StartWithPid(const QString& script) {
-        if (runner->Start(StandInEncoder("echo pid=$$; " + script), false, owner.get()) != 1 ||
+        if (!Start("echo pid=$$; " + script) ||
             !WaitUntil([&] { return owner->Output().contains("\n"); }, 10000))
             return 0;
         const QByteArray out = owner->Output();
@@ -126,8 +131,7 @@ protected:
 };
 
 TEST_F(RedirectTest, StartedComesFirstThenBothStreamsThenEnded) {
-    const QString command = StandInEncoder(R"(out 'one "q"\n'; err 'two\n'; exit 3)");
-    ASSERT_EQ(runner->Start(command, false, owner.get()), 1);
+    ASSERT_TRUE(Start(R"(out 'one "q"\n'; err 'two\n'; exit 3)"));
     // Started is handled before Start returns, before any output.
     ASSERT_EQ(owner->notices.size(), 1u);
     EXPECT_EQ(owner->notices[0].kind, RunnerNotice::Started);
@@ -143,8 +147,7 @@ TEST_F(RedirectTest, StartedComesFirstThenBothStreamsThenEnded) {
 }
 
 TEST_F(RedirectTest, ChunkWithoutLineEndArrivesAtOnceAndTerminateGivesEnded) {
-    ASSERT_EQ(
-        runner->Start(StandInEncoder(R"(out 'time=00:00:01.00\r'; hang)"), false, owner.get()), 1);
+    ASSERT_TRUE(Start(R"(out 'time=00:00:01.00\r'; hang)"));
     const qint64 pid = runner->ProcessId();
     ASSERT_TRUE(WaitUntil([&] { return owner->Count(RunnerNotice::Output) > 0; }, 10000));
     EXPECT_EQ(owner->Count(RunnerNotice::Ended), 0); // the child still runs
@@ -162,7 +165,7 @@ TEST_F(RedirectTest, ChunkWithoutLineEndArrivesAtOnceAndTerminateGivesEnded) {
     owner->notices.clear();
     const qint64 hanging = StartWithPid("hang");
     ASSERT_GT(hanging, 0);
-    ASSERT_EQ(runner->Start(StandInEncoder(R"(out 'second\n')"), false, owner.get()), 1);
+    ASSERT_TRUE(Start(R"(out 'second\n')"));
     EXPECT_TRUE(ProcessGone(hanging));
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -177,9 +180,7 @@ TEST_F(RedirectTest, EitherStreamArrivesInChunksOfAtMost256Bytes) {
     for (const bool errors : {false, true}) {
         owner = std::make_unique<NoticeOwner>();
         runner = std::make_unique<RecordingRunner>();
-        ASSERT_EQ(
-            runner->Start(StandInEncoder((errors ? "err " : "out ") + text), false, owner.get()),
-            1);
+        ASSERT_TRUE(Start((errors ? "err " : "out ") + text));
         ASSERT_TRUE(WaitForEnded());
         EXPECT_EQ(owner->Output(), text.toLatin1());
         EXPECT_GE(owner->Count(RunnerNotice::Output), 20);
@@ -198,10 +199,7 @@ TEST_F(RedirectTest, EitherStreamArrivesInChunksOfAtMost256Bytes) {
 // started (even after a run), writing fails quietly and no notice comes.
 TEST_F(RedirectTest, WriteInputReachesTheChildAndAMissingProgramGivesNoNotice) {
     EXPECT_FALSE(runner->WriteInput("q\r\n")); // no run, no pipe
-    ASSERT_EQ(
-        runner->Start(StandInEncoder(R"(read -r line; [ "${line#q}" != "$line" ] && out 'quit\n')"),
-                      false, owner.get()),
-        1);
+    ASSERT_TRUE(Start(R"(read -r line; [ "${line#q}" != "$line" ] && out 'quit\n')"));
     EXPECT_TRUE(runner->WriteInput("q\r\n"));
     ASSERT_TRUE(WaitForEnded());
     EXPECT_EQ(owner->Output(), QByteArray("quit\n"));
@@ -260,7 +258,7 @@ TEST_F(RedirectTest, ProcessLeftHoldingThePipesDoesNotDelayEnded) {
     // output pipes for a long time; the child's own output and Ended arrive.
     const QString orphan = "(i=0; while [ $i -lt 1500 ]; do echo orphan; sleep 0.01; i=$((i + 1)); "
                            "done) & sleep 0.1; out 'done\\n'";
-    ASSERT_EQ(runner->Start(StandInEncoder(orphan), false, owner.get()), 1);
+    ASSERT_TRUE(Start(orphan));
     ASSERT_TRUE(WaitForEnded(8000));
     EXPECT_TRUE(owner->Output().contains("done\n"));
     EXPECT_EQ(runner->ExitCode(), 0);
@@ -268,7 +266,7 @@ TEST_F(RedirectTest, ProcessLeftHoldingThePipesDoesNotDelayEnded) {
 
 TEST_F(RedirectTest, TwoHundredRunsLeaveNothingBehind) {
     // One run first, so that whatever Qt sets up once is not counted.
-    ASSERT_EQ(runner->Start(StandInEncoder("out x"), false, owner.get()), 1);
+    ASSERT_TRUE(Start("out x"));
     ASSERT_TRUE(WaitForEnded());
     runner->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -283,8 +281,7 @@ TEST_F(RedirectTest, TwoHundredRunsLeaveNothingBehind) {
             continue;
         }
         const bool hang = run % 10 == 3;
-        ASSERT_EQ(runner->Start(StandInEncoder(hang ? "hang" : "out x"), false, owner.get()), 1)
-            << run;
+        ASSERT_TRUE(Start(hang ? "hang" : "out x")) << run;
         if (hang)
             runner->Terminate();
         ASSERT_TRUE(WaitForEnded()) << run;

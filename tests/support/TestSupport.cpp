@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include "platform/CommandLine.h"
-#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -50,22 +49,6 @@ int MessageBoxRecorder::Answer(const MessageBoxRequest& request) {
         return answer;
     }
     return (request.flags & 0xF) == MB_YESNO ? IDYES : IDOK;
-}
-
-ProgramFolderOverride::ProgramFolderOverride(const QString& folder) {
-    SetModuleFileNameForTesting(QDir(folder).filePath("ostrela"));
-}
-
-ProgramFolderOverride::~ProgramFolderOverride() {
-    SetModuleFileNameForTesting(QString());
-}
-
-ReadOnlyFolder::ReadOnlyFolder(const QString& folder) {
-    SetReadOnlyFolderForTesting(folder);
-}
-
-ReadOnlyFolder::~ReadOnlyFolder() {
-    SetReadOnlyFolderForTesting(QString());
 }
 
 namespace {

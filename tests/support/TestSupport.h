@@ -3,9 +3,11 @@
 // program-folder override, media made and probed with the real encoder, and an
 // X server of a test's own.
 
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -71,7 +73,7 @@ private:
 // Runner notices being delivered on the main thread now (counted by the test main).
 int& NoticesBeingDelivered();
 
-// Records every shell request, launches nothing, answers `result`.
+// Records every shell request and launches nothing; answers `result`.
 class ShellRecorder {
 public:
     std::vector<ShellRequest> requests;
@@ -87,8 +89,10 @@ private:
 // Makes the program folder a folder of the test's own for the guard's life.
 class ProgramFolderOverride {
 public:
-    explicit ProgramFolderOverride(const QString& folder); // with or without "/"
-    ~ProgramFolderOverride();
+    explicit ProgramFolderOverride(const QString& folder) { // with or without "/"
+        SetModuleFileNameForTesting(QDir(folder).filePath("ostrela"));
+    }
+    ~ProgramFolderOverride() { SetModuleFileNameForTesting(QString()); }
     ProgramFolderOverride(const ProgramFolderOverride&) = delete;
     ProgramFolderOverride& operator=(const ProgramFolderOverride&) = delete;
 };
@@ -98,8 +102,8 @@ public:
 // whatever its mode says, so a read-only program folder is played this way.
 class ReadOnlyFolder {
 public:
-    explicit ReadOnlyFolder(const QString& folder);
-    ~ReadOnlyFolder();
+    explicit ReadOnlyFolder(const QString& folder) { SetReadOnlyFolderForTesting(folder); }
+    ~ReadOnlyFolder() { SetReadOnlyFolderForTesting(QString()); }
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 };
