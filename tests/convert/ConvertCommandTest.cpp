@@ -3,6 +3,8 @@
 
 #include "convert/ConvertCommand.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,10 +17,8 @@ namespace {
 class ConvertCommandTest : public ::testing::Test {
 protected:
     QStringList Ini(const QByteArray& text) {
-        QFile file(dir.filePath("option.ini"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return {file.fileName()};
+        EXPECT_TRUE(testing_support::WriteFile(dir.filePath("option.ini"), text));
+        return {dir.filePath("option.ini")};
     }
 
     ParsedConvertCommand Parse(const QStringList& arguments) {

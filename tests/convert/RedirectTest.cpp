@@ -5,11 +5,11 @@
 #include "convert/Redirect.h"
 
 #include "TestSupport.h"
-#include "platform/CommandLine.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -94,20 +94,8 @@ private:
     std::vector<std::string> outputLines, errorLines;
 };
 
-// The fake encoder's command line for a script of steps.
-QString Fake(const QStringList& steps) {
-    QString line = "\"" + QStringLiteral(OSTRELA_FAKE_ENCODER) + "\"";
-    for (const QString& step : steps)
-        line += " " + QuoteArgument(step);
-    return line;
-}
-
 bool ProcessGone(qint64 pid) {
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
-
-void Pause(int ms) {
-    WaitUntil([] { return false; }, ms);
 }
 
 int CountEntries(const QString& folder) {
@@ -123,9 +111,14 @@ protected:
         return WaitUntil([&] { return owner->Count(RunnerNotice::Ended) > 0; }, timeoutMs);
     }
 
-    // Starts a script that begins with "pid" and returns the child's pid.
-    qint64 StartWithPid(const QStringList& steps) {
-        if (runner->Start(Fake(QStringList{"pid"} + steps), false, owner.get()) != 1 ||
+    // Starts the stand-in encoder on `script`; true when it runs.
+    bool Start(const QString& script) {
+        return runner->Start(StandInEncoder(script), false, owner.get()) == 1;
+    }
+
+    // Starts a script that first writes "pid=<its pid>"; the child's pid.
+    qint64 StartWithPid(const QString& script) {
+        if (!Start("echo pid=$$; " + script) ||
             !WaitUntil([&] { return owner->Output().contains("\n"); }, 10000))
             return 0;
         const QByteArray out = owner->Output();
@@ -138,8 +131,7 @@ protected:
 };
 
 TEST_F(RedirectTest, StartedComesFirstThenBothStreamsThenEnded) {
-    const QString command = Fake({"out", "one \"q\"\\n", "err", "two\\n", "exit", "3"});
-    ASSERT_EQ(runner->Start(command, false, owner.get()), 1);
+    ASSERT_TRUE(Start(R"(out 'one "q"\n'; err 'two\n'; exit 3)"));
     // Started is handled before Start returns, before any output.
     ASSERT_EQ(owner->notices.size(), 1u);
     EXPECT_EQ(owner->notices[0].kind, RunnerNotice::Started);
@@ -155,7 +147,7 @@ TEST_F(RedirectTest, StartedComesFirstThenBothStreamsThenEnded) {
 }
 
 TEST_F(RedirectTest, ChunkWithoutLineEndArrivesAtOnceAndTerminateGivesEnded) {
-    ASSERT_EQ(runner->Start(Fake({"out", "time=00:00:01.00\\r", "hang"}), false, owner.get()), 1);
+    ASSERT_TRUE(Start(R"(out 'time=00:00:01.00\r'; hang)"));
     const qint64 pid = runner->ProcessId();
     ASSERT_TRUE(WaitUntil([&] { return owner->Count(RunnerNotice::Output) > 0; }, 10000));
     EXPECT_EQ(owner->Count(RunnerNotice::Ended), 0); // the child still runs
@@ -171,9 +163,9 @@ TEST_F(RedirectTest, ChunkWithoutLineEndArrivesAtOnceAndTerminateGivesEnded) {
 
     // Starting while a child runs ends that child.
     owner->notices.clear();
-    const qint64 hanging = StartWithPid({"hang"});
+    const qint64 hanging = StartWithPid("hang");
     ASSERT_GT(hanging, 0);
-    ASSERT_EQ(runner->Start(Fake({"out", "second\\n"}), false, owner.get()), 1);
+    ASSERT_TRUE(Start(R"(out 'second\n')"));
     EXPECT_TRUE(ProcessGone(hanging));
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -184,14 +176,13 @@ TEST_F(RedirectTest, ChunkWithoutLineEndArrivesAtOnceAndTerminateGivesEnded) {
 }
 
 TEST_F(RedirectTest, EitherStreamArrivesInChunksOfAtMost256Bytes) {
+    const QString text = QString("ABCDEFGHIJKLMNOPQRSTUVWXYZ").repeated(193).left(5000);
     for (const bool errors : {false, true}) {
         owner = std::make_unique<NoticeOwner>();
         runner = std::make_unique<RecordingRunner>();
-        ASSERT_EQ(
-            runner->Start(Fake({"bytes", "5000", errors ? "err" : "out"}), false, owner.get()), 1);
+        ASSERT_TRUE(Start((errors ? "err " : "out ") + text));
         ASSERT_TRUE(WaitForEnded());
-        EXPECT_EQ(owner->Output(),
-                  QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZ").repeated(193).left(5000));
+        EXPECT_EQ(owner->Output(), text.toLatin1());
         EXPECT_GE(owner->Count(RunnerNotice::Output), 20);
         for (const Notice& notice : owner->notices) {
             if (notice.kind == RunnerNotice::Output) {
@@ -208,7 +199,7 @@ TEST_F(RedirectTest, EitherStreamArrivesInChunksOfAtMost256Bytes) {
 // started (even after a run), writing fails quietly and no notice comes.
 TEST_F(RedirectTest, WriteInputReachesTheChildAndAMissingProgramGivesNoNotice) {
     EXPECT_FALSE(runner->WriteInput("q\r\n")); // no run, no pipe
-    ASSERT_EQ(runner->Start(Fake({"readq", "exit", "0"}), false, owner.get()), 1);
+    ASSERT_TRUE(Start(R"(read -r line; [ "${line#q}" != "$line" ] && out 'quit\n')"));
     EXPECT_TRUE(runner->WriteInput("q\r\n"));
     ASSERT_TRUE(WaitForEnded());
     EXPECT_EQ(owner->Output(), QByteArray("quit\n"));
@@ -222,7 +213,7 @@ TEST_F(RedirectTest, WriteInputReachesTheChildAndAMissingProgramGivesNoNotice) {
     EXPECT_EQ(CRedirect::running, 0);
     EXPECT_EQ(runner->ProcessId(), 0); // nothing of the earlier run is kept
     EXPECT_FALSE(runner->WriteInput("q\r\n"));
-    Pause(200);
+    QTest::qWait(200);
     EXPECT_TRUE(owner->notices.empty());
 }
 
@@ -233,7 +224,7 @@ TEST_F(RedirectTest, DestroyingTheRunnerWhileTheChildRunsKillsItWithoutDeadlock)
     for (const int way : {0, 1, 2, 3}) {
         owner = std::make_unique<NoticeOwner>();
         runner = std::make_unique<RecordingRunner>();
-        qint64 pid = StartWithPid({"spam"});
+        qint64 pid = StartWithPid("while :; do echo line; sleep 0.001; done");
         ASSERT_GT(pid, 0) << way;
         size_t before = owner->notices.size();
         if (way >= 2) {
@@ -254,7 +245,7 @@ TEST_F(RedirectTest, DestroyingTheRunnerWhileTheChildRunsKillsItWithoutDeadlock)
             runner.reset();
         }
         EXPECT_EQ(CRedirect::running, 0);
-        Pause(100);
+        QTest::qWait(100);
         EXPECT_TRUE(ProcessGone(pid)) << way;
         if (owner) {
             EXPECT_EQ(owner->notices.size(), before) << way; // queued notices were dropped
@@ -265,9 +256,9 @@ TEST_F(RedirectTest, DestroyingTheRunnerWhileTheChildRunsKillsItWithoutDeadlock)
 TEST_F(RedirectTest, ProcessLeftHoldingThePipesDoesNotDelayEnded) {
     // The child ends at once but leaves a process that keeps writing to its
     // output pipes for a long time; the child's own output and Ended arrive.
-    ASSERT_EQ(runner->Start(Fake({"orphan", "15000", "sleep", "100", "out", "done\\n"}), false,
-                            owner.get()),
-              1);
+    const QString orphan = "(i=0; while [ $i -lt 1500 ]; do echo orphan; sleep 0.01; i=$((i + 1)); "
+                           "done) & sleep 0.1; out 'done\\n'";
+    ASSERT_TRUE(Start(orphan));
     ASSERT_TRUE(WaitForEnded(8000));
     EXPECT_TRUE(owner->Output().contains("done\n"));
     EXPECT_EQ(runner->ExitCode(), 0);
@@ -275,7 +266,7 @@ TEST_F(RedirectTest, ProcessLeftHoldingThePipesDoesNotDelayEnded) {
 
 TEST_F(RedirectTest, TwoHundredRunsLeaveNothingBehind) {
     // One run first, so that whatever Qt sets up once is not counted.
-    ASSERT_EQ(runner->Start(Fake({"out", "x"}), false, owner.get()), 1);
+    ASSERT_TRUE(Start("out x"));
     ASSERT_TRUE(WaitForEnded());
     runner->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -290,8 +281,7 @@ TEST_F(RedirectTest, TwoHundredRunsLeaveNothingBehind) {
             continue;
         }
         const bool hang = run % 10 == 3;
-        const QStringList script = hang ? QStringList{"hang"} : QStringList{"out", "x"};
-        ASSERT_EQ(runner->Start(Fake(script), false, owner.get()), 1) << run;
+        ASSERT_TRUE(Start(hang ? "hang" : "out x")) << run;
         if (hang)
             runner->Terminate();
         ASSERT_TRUE(WaitForEnded()) << run;

@@ -107,14 +107,16 @@ TEST_F(StatusDlgTest, RefusedConversionsWriteAndStartNothing) {
 }
 
 // The tasks run in order under their captions; the end opens the folder
-// (its message is the main window's test).
+// (its message is the main window's test). Chunks without a time (a progress
+// line cut between two reads, the closing summary) leave the bars and texts
+// where the last progress line put them; progress beyond the clip fills the bar.
 TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
-    for (const char* name : {"clip one.avi", "two.avi", "three.avi", "four.avi"})
-        Add(name);
+    for (const char* name : {"clip one.avi", "summary.avi", "one.avi", "four.avi"})
+        Add(name, QString(name) == "one.avi" ? 10 : 30); // the encoder reports 15 s
     ConversionWatcher watcher;
     main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(Starts(), QStringList({"start /videos/clip one.avi", "start /videos/two.avi",
-                                     "start /videos/three.avi", "start /videos/four.avi"}));
+    EXPECT_EQ(Starts(), QStringList({"start /videos/clip one.avi", "start /videos/summary.avi",
+                                     "start /videos/one.avi", "start /videos/four.avi"}));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
     ASSERT_EQ(shell.requests.size(), 1u);
@@ -124,6 +126,10 @@ TEST_F(StatusDlgTest, TasksRunInOrderWithCaptionsAndProgress) {
     EXPECT_GE(first, 0);
     EXPECT_GT(watcher.captions.indexOf("The current task is 2"), first);
     EXPECT_EQ(watcher.captions.last(), "Finished");
+    EXPECT_EQ(watcher.taskBarsAtEnd, QList<int>({50, 50, 100, 50}));
+    const QStringList shown = watcher.currents.values();
+    EXPECT_EQ(shown.filter(" 50% Finished").size(), 1) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown.filter(" 0% Finished").isEmpty()) << shown.join(" | ").toStdString();
     // The second of four tasks at half its clip.
     EXPECT_TRUE(watcher.totals.contains("37|Current Task 2.  Total tasks: 4 ---  37% Finished"))
         << QStringList(watcher.totals.values()).join(", ").toStdString();
@@ -181,20 +187,6 @@ TEST_F(StatusDlgTest, FailedTasksAreNamedInTheMessageAndTheirRowsAndGiveBackTheU
         EXPECT_EQ(main.taskList->GetItemToolTip(row),
                   "Could not be converted: the encoder could not be started: permission denied")
             << row;
-}
-
-// Chunks without a time (a progress line cut between two reads, the closing
-// summary) leave the bars and texts where the last progress line put them;
-// progress beyond the clip fills the task bar.
-TEST_F(StatusDlgTest, ChunksWithoutATimeKeepTheProgressShownAndMoreThanTheClipFillsTheBar) {
-    Add("summary.avi", 30);
-    Add("one.avi", 10); // the encoder reports 15 s
-    ConversionWatcher watcher;
-    main.OnCommand(IDC_CONVERT);
-    EXPECT_EQ(watcher.taskBarsAtEnd, QList<int>({50, 100}));
-    const QStringList shown = watcher.currents.values();
-    EXPECT_EQ(shown.filter(" 50% Finished").size(), 1) << shown.join(" | ").toStdString();
-    EXPECT_TRUE(shown.filter(" 0% Finished").isEmpty()) << shown.join(" | ").toStdString();
 }
 
 // STOP answered No at once lets the task go on. When the last task ends while

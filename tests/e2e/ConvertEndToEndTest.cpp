@@ -1,19 +1,13 @@
 // A task list converted by the real encoder through the real main window,
-// clip dialog and conversion dialog, for each output format; and the sound
-// tracks of real files through a task's command line.
+// clip dialog and conversion dialog, for each output format.
 
 #include "ConversionWatcher.h"
 #include "MainWindowRig.h"
 #include "clip/ClipDlg.h"
 #include "clip/RangeSlider.h"
-#include "convert/JobBuilder.h"
-#include "platform/CommandLine.h"
-#include "tasks/MediaProbe.h"
 #include "tasks/TaskTable.h"
-#include "tasks/TaskTracks.h"
 
 #include <QComboBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -33,7 +27,7 @@ struct FormatCase {
     const char* extension;
 };
 
-const QString kSpacedName = QString::fromUtf8("clip \u00e9t\u00e9 \u00fcber.mp4");
+const QString kSpacedName = QString::fromUtf8("clip \u00e9t\u00e9 \u00fcber.avi");
 constexpr double kSourceSeconds = 4.0;
 
 // In the open clip dialog: selects from 1 s to 3 s and presses OK. (How the
@@ -117,109 +111,12 @@ TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
     EXPECT_NEAR(clip.duration, 2.0, 0.2);
 }
 
+// Keep Original copies the sources' mono MP3, cut to the clip.
 INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                          ::testing::Values(FormatCase{1, 8, 1, 1, "mp3", 44100, 2, "mp3"},
                                            FormatCase{2, 0, 2, 0, "pcm_s16le", 32000, 1, "wav"},
-                                           FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"}),
-                         [](const auto& test) { return std::string(test.param.extension); });
-
-namespace {
-
-// The encoder's checksum over every packet of a file's n-th sound track.
-QByteArray PacketHash(const QString& path, int track) {
-    QProcess p;
-    p.start("ffmpeg", {"-v", "error", "-i", path, "-map", QString("0:a:%1").arg(track), "-c",
-                       "copy", "-f", "streamhash", "-hash", "sha256", "-"});
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QByteArray();
-    const QByteArray line = p.readAllStandardOutput();
-    const qsizetype at = line.indexOf("SHA256=");
-    return at < 0 ? QByteArray() : line.mid(at).trimmed();
-}
-
-} // namespace
-
-// Keep Original stores the track a task names bit for bit in the container of
-// its format. (That every format's command line names the chosen track is
-// the encoder command's table; here the encoder takes that track.)
-class SoundTrackConversion : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        folder = std::make_unique<QTemporaryDir>();
-        ready = media.Make(folder->path(), &error) &&
-                MakeVideo(folder->filePath("long.mkv"), kSourceSeconds,
-                          {{"aac", 2, 48000, QString(), QString(), true, 440}}, &error);
-    }
-    static void TearDownTestSuite() { folder.reset(); }
-    void SetUp() override { ASSERT_TRUE(ready) << error.toStdString(); }
-
-    // The tracks the library reads, with `chosen` as the user's choice.
-    static TaskTracks Probe(const QString& path, int chosen = -1) {
-        CMediaInfoProbe probe;
-        const MediaProbeResult result = probe.Probe(path);
-        EXPECT_TRUE(result.tracksKnown) << path.toStdString();
-        return TaskTracks{result.tracks, chosen};
-    }
-
-    // Converts the task as its command line says; the output's path.
-    QString Convert(const QString& source, const TaskTracks& tracks, int format,
-                    double clipStart = 0, double clipLength = 1.0) {
-        TaskRecord task{};
-        task.duration = clipStart == 0 && clipLength == 1.0 ? 1.0 : kSourceSeconds;
-        task.clipStart = clipStart;
-        task.clipLength = clipLength;
-        EXPECT_TRUE(SetFixedText(task.sourcePath, source));
-        EXPECT_TRUE(SetFixedText(task.title, GetTitle(source)));
-        const OutputSettings settings{output.path(), format, 128, 44100, 2};
-        QStringList args = CommandLineToArgv(
-            BuildJob({task, tracks}, settings, BinDir() + "vexa.exe").commandLine);
-        const QString program = args.takeFirst();
-        QProcess p;
-        p.start(program, args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        return BuildOutputPath(output.path(), GetTitle(source),
-                               TaskOutputExtension(format, tracks));
-    }
-
-    static inline std::unique_ptr<QTemporaryDir> folder;
-    static inline TestMediaSet media;
-    static inline bool ready = false;
-    static inline QString error;
-    QTemporaryDir output;
-};
-
-TEST_F(SoundTrackConversion, KeepOriginalCopiesEachTrackPacketForPacket) {
-    const struct {
-        QString source;
-        int chosen;
-        int track; // the source's track that is copied
-        const char* extension;
-        const char* codec;
-        int channels;
-    } cases[] = {
-        {media.twoTrackMkv, -1, 0, "m4a", "aac", 2}, // the default track
-        {media.twoTrackMkv, 1, 1, "ac3", "ac3", 6},
-        {media.aacMp4, -1, 0, "m4a", "aac", 2},
-        {media.mp3Avi, -1, 0, "mp3", "mp3", 1},
-    };
-    for (const auto& c : cases) {
-        const QString kept = Convert(c.source, Probe(c.source, c.chosen), FormatKeepOriginal);
-        SCOPED_TRACE(kept.toStdString());
-        EXPECT_TRUE(kept.endsWith(QString(".") + c.extension));
-        const MediaFacts facts = ProbeMedia(kept);
-        ASSERT_TRUE(facts.ok);
-        EXPECT_EQ(facts.codec, c.codec);
-        EXPECT_EQ(facts.channels, c.channels);
-        const QByteArray hash = PacketHash(c.source, c.track);
-        ASSERT_FALSE(hash.isEmpty());
-        EXPECT_EQ(PacketHash(kept, 0), hash);
-    }
-}
-
-TEST_F(SoundTrackConversion, AClipKeptOriginalLastsTheClip) {
-    const QString source = folder->filePath("long.mkv");
-    const QString kept = Convert(source, Probe(source), FormatKeepOriginal, 1.2, 2.0);
-    EXPECT_TRUE(kept.endsWith(".m4a"));
-    EXPECT_NEAR(ProbeMedia(kept).duration, 2.0, 0.2);
-}
+                                           FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"},
+                                           FormatCase{4, 0, 0, 0, "mp3", 44100, 1, "mp3"}),
+                         [](const auto& test) {
+                             return std::to_string(test.param.format) + test.param.extension;
+                         });

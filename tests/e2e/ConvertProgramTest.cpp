@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
+#include <tuple>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -20,6 +21,18 @@ struct ProgramRun {
     int exitCode = -1;
     QString out, err;
 };
+
+// The encoder's checksum over every packet of a file's n-th sound track.
+QByteArray PacketHash(const QString& path, int track) {
+    QProcess p;
+    p.start("ffmpeg", {"-v", "error", "-i", path, "-map", QString("0:a:%1").arg(track), "-c",
+                       "copy", "-f", "streamhash", "-hash", "sha256", "-"});
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QByteArray();
+    const QByteArray line = p.readAllStandardOutput();
+    const qsizetype at = line.indexOf("SHA256=");
+    return at < 0 ? QByteArray() : line.mid(at).trimmed();
+}
 
 class ConvertProgramTest : public ::testing::Test {
 protected:
@@ -82,95 +95,91 @@ TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("Usage: ostrela-convert")) << run.out.toStdString();
     EXPECT_TRUE(run.err.isEmpty());
-
     run = Convert({"--version"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("ostrela-convert " OSTRELA_VERSION "\n"));
-
-    for (const QStringList& arguments :
-         {QStringList{}, QStringList{"--bitrate", "7", "--out", "o", "v.avi"},
-          QStringList{"--out", "o"}, QStringList{"--jobs"}}) {
-        run = Convert(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.err.startsWith("ostrela-convert: ")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("\n\nUsage: ostrela-convert")) << run.err.toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
-    }
+    // What is wrong (each mistake is ConvertCommandTest's), then the usage.
+    run = Convert({"--out", "o"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.startsWith("ostrela-convert: no video file was given\n\nUsage: "))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
     EXPECT_FALSE(QFile::exists(work.filePath("o")));
     EXPECT_EQ(IniBytes(), "<missing>");
 }
 
 // The window's stored choice (WAV, 44100 Hz, mono) applies to files given
-// with relative paths, into a relative folder made for them.
-TEST_F(ConvertProgramTest, ThreeVideosWithTwoJobsTakeTheStoredSettings) {
+// with relative paths, into a relative folder made for them; each file that
+// cannot be converted is named with its reason, and the others go on.
+TEST_F(ConvertProgramTest, StoredSettingsApplyAndFilesThatCannotBeConvertedAreNamed) {
     const QByteArray ini =
         "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=3\r\nSampleRate=1\r\nChannel=0\r\n";
     ASSERT_TRUE(WriteFile(program.filePath("option.ini"), ini));
     Video("one.mp4");
     Video("two.avi");
     Video("three four.mkv");
+    const QString broken = work.filePath("broken.avi");
+    ASSERT_TRUE(WriteFile(broken, QByteArray(4096, '\x5a')));
+    QString error;
+    ASSERT_TRUE(MakeVideo(work.filePath("silent.mp4"), 1.0, {}, &error)) << error.toStdString();
 
-    const ProgramRun run =
-        Convert({"--jobs", "2", "--out", "sound", "one.mp4", "two.avi", "three four.mkv"});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
-    EXPECT_TRUE(run.out.endsWith("Converted 3 of 3 files into " + work.filePath("sound") + "\n"))
+    const ProgramRun run = Convert({"--jobs", "2", "--out", "sound", "one.mp4", "broken.avi",
+                                    "two.avi", "silent.mp4", "missing.mp4", "three four.mkv"});
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
+    EXPECT_EQ(
+        lines.filter(QRegularExpression("^" + QRegularExpression::escape(broken) + ": \\S")).size(),
+        1)
+        << run.err.toStdString();
+    EXPECT_TRUE(lines.contains(work.filePath("silent.mp4") + ": the source has no sound track"));
+    EXPECT_TRUE(lines.contains(work.filePath("missing.mp4") + ": the file does not exist"));
+    EXPECT_TRUE(run.out.endsWith("Converted 3 of 6 files into " + work.filePath("sound") + "\n"))
         << run.out.toStdString();
     for (const char* name : {"one.wav", "two.wav", "three four.wav"}) {
         const MediaFacts facts = ProbeMedia(work.filePath(QString("sound/") + name));
-        ASSERT_TRUE(facts.ok) << name;
-        EXPECT_EQ(facts.codec, "pcm_s16le") << name;
-        EXPECT_EQ(facts.sampleRate, 44100) << name;
-        EXPECT_EQ(facts.channels, 1) << name;
+        EXPECT_EQ(std::tuple(facts.codec, facts.sampleRate, facts.channels),
+                  std::tuple(QString("pcm_s16le"), 44100, 1))
+            << name;
         EXPECT_NEAR(facts.duration, 2.0, 0.15) << name;
     }
     EXPECT_EQ(QDir(work.filePath("sound")).entryList(QDir::Files).size(), 3);
     EXPECT_EQ(IniBytes(), ini);
 }
 
-TEST_F(ConvertProgramTest, FilesThatCannotBeConvertedAreNamedWithTheirReason) {
-    const QString good = Video("good.mp4");
-    const QString other = Video("other.avi");
-    const QString broken = work.filePath("broken.avi");
-    ASSERT_TRUE(WriteFile(broken, QByteArray(4096, '\x5a')));
-    const QString silent = work.filePath("silent.mp4");
-    QString error;
-    ASSERT_TRUE(MakeVideo(silent, 1.0, {}, &error)) << error.toStdString();
-    const QString missing = work.filePath("missing.mp4");
-
-    const ProgramRun run = Convert({"--format", "mp3", "--bitrate", "64", "--jobs", "2", "--out",
-                                    work.filePath("out"), good, broken, silent, missing, other});
-    EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
-    EXPECT_TRUE(lines.filter(QRegularExpression("^" + QRegularExpression::escape(broken) + ": \\S"))
-                    .size() == 1)
-        << run.err.toStdString();
-    EXPECT_TRUE(lines.contains(silent + ": the source has no sound track"))
-        << run.err.toStdString();
-    EXPECT_TRUE(lines.contains(missing + ": the file does not exist")) << run.err.toStdString();
-    EXPECT_TRUE(run.out.endsWith("Converted 2 of 5 files into " + work.filePath("out") + "\n"))
-        << run.out.toStdString();
-    for (const char* name : {"out/good.mp3", "out/other.mp3"}) {
-        const MediaFacts facts = ProbeMedia(work.filePath(name));
-        EXPECT_TRUE(facts.ok && facts.codec == "mp3") << name;
-    }
-    EXPECT_EQ(QDir(work.filePath("out")).entryList(QDir::Files).size(), 2);
-}
-
-// --track picks the track kept in its own container, and a file without that
+// Keep Original stores each file's default track, or the one --track names,
+// packet for packet in the container of its format; a file without that
 // track is named.
-TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackInItsContainer) {
+TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackPacketForPacketInItsContainer) {
     TestMediaSet media;
     QString error;
     ASSERT_TRUE(media.Make(work.path(), &error)) << error.toStdString();
-    const ProgramRun run = Convert({"--format", "original", "--track", "2", "--out", "second",
-                                    media.twoTrackMkv, media.aacMp4});
+    ProgramRun run = Convert(
+        {"--format", "original", "--out", "kept", media.twoTrackMkv, media.aacMp4, media.mp3Avi});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv,
+                   media.aacMp4});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, media.aacMp4 + ": the source has no sound track 2 (it has 1)\n");
-    const MediaFacts second = ProbeMedia(work.filePath("second/two tracks.ac3"));
-    EXPECT_EQ(second.codec, "ac3");
-    EXPECT_EQ(second.channels, 6);
+    const struct {
+        QString source;
+        int track;
+        const char *kept, *codec;
+        int channels;
+    } cases[] = {
+        {media.twoTrackMkv, 0, "kept/two tracks.m4a", "aac", 2}, // the default track
+        {media.twoTrackMkv, 1, "second/two tracks.ac3", "ac3", 6},
+        {media.aacMp4, 0, "kept/aac.m4a", "aac", 2},
+        {media.mp3Avi, 0, "kept/mp3.mp3", "mp3", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kept);
+        const MediaFacts facts = ProbeMedia(work.filePath(c.kept));
+        EXPECT_EQ(std::pair(facts.codec, facts.channels), std::pair(QString(c.codec), c.channels));
+        const QByteArray hash = PacketHash(c.source, c.track);
+        ASSERT_FALSE(hash.isEmpty());
+        EXPECT_EQ(PacketHash(work.filePath(c.kept), 0), hash);
+    }
 }
 
 // Whatever ends the program, its encoder ends too and the user's file under

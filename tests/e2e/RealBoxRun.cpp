@@ -7,6 +7,7 @@
 // would; the folder is never opened. Prints each box and exits with 0 when
 // they were the expected ones (1 otherwise, 2 when it could not set up).
 
+#include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "convert/StatusDlg.h"
 #include "platform/DialogManager.h"
@@ -21,22 +22,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
 namespace {
-
-bool MakeVideo(const QString& path) {
-    QProcess p;
-    p.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                       "testsrc=size=160x120:rate=10:duration=3", "-f", "lavfi", "-i",
-                       "sine=frequency=440:sample_rate=44100:duration=3", "-shortest", "-c:v",
-                       "mpeg4", "-c:a", "mp3", path});
-    return p.waitForFinished(120000) && p.exitCode() == 0;
-}
 
 struct Round {
     QStringList files;
@@ -48,18 +39,12 @@ struct Round {
 } // namespace
 
 int main(int argc, char** argv) {
-    struct XServer : QProcess {
-        ~XServer() override {
-            kill();
-            waitForFinished();
-        }
-    } xvfb; // ended after the application
-    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-    if (!xvfb.waitForReadyRead(30000)) {
+    const testing_support::XServer x; // ended after the application
+    if (x.display.isEmpty()) {
         std::fprintf(stderr, "no X server\n");
         return 2;
     }
-    qputenv("DISPLAY", ":" + xvfb.readAllStandardOutput().trimmed());
+    qputenv("DISPLAY", x.display.toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
@@ -70,8 +55,8 @@ int main(int argc, char** argv) {
     const QString clip = work.filePath("clip one.avi");
     const QString gone = work.filePath("gone.avi");
     if (!config.isValid() || !work.isValid() || !QDir().mkpath(program) ||
-        !QFile::link(QStringLiteral(OSTRELA_BIN_DIR "/vexa.exe"), program + "/vexa.exe") ||
-        !MakeVideo(clip) || !QFile::copy(clip, gone)) {
+        !QFile::link(testing_support::BinDir() + "vexa.exe", program + "/vexa.exe") ||
+        !testing_support::MakeMedia(clip, 3.0) || !QFile::copy(clip, gone)) {
         std::fprintf(stderr, "could not set up\n");
         return 2;
     }

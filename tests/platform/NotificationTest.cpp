@@ -1,16 +1,15 @@
 #include "platform/Notification.h"
 
 #include "ConversionWatcher.h"
-#include "TestSupport.h"
-#include "app/Ostrela.h"
-#include "tasks/OstrelaDlg.h"
+#include "MainWindowRig.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -43,7 +42,7 @@ public slots:
 
 // A private session bus for the whole suite, so nothing reaches the desktop
 // the tests may run on; each test brings its own service and notifier.
-class NotificationTest : public ::testing::Test {
+class NotificationTest : public ::testing::Test, protected MainWindowRig {
 protected:
     static void SetUpTestSuite() {
         daemon = std::make_unique<QProcess>();
@@ -91,8 +90,6 @@ protected:
 
     FakeNotifications fake;
     QDBusConnection service{QString()};
-    ShellRecorder shell;
-    MessageBoxRecorder boxes;
 };
 
 TEST(ConversionSummaryTest, CountsFilesAndSaysHowManyOfThem) {
@@ -120,7 +117,7 @@ TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
         // Another program's notice, or another action, opens nothing.
         Invoke(n.id + 100, "default");
         Invoke(n.id, "other");
-        WaitUntil([] { return false; }, 200);
+        QTest::qWait(200);
         EXPECT_TRUE(shell.requests.empty());
 
         Invoke(n.id, "default");
@@ -135,7 +132,7 @@ TEST_F(NotificationTest, WithoutAServiceOrABusNothingHappens) {
     {
         CConversionNotifier notifier; // a bus, but no notification service on it
         notifier.Announce(3, 3, "/tmp/out/");
-        WaitUntil([] { return false; }, 300);
+        QTest::qWait(300);
     }
     const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
     QTemporaryDir dir;
@@ -143,7 +140,7 @@ TEST_F(NotificationTest, WithoutAServiceOrABusNothingHappens) {
     {
         CConversionNotifier notifier;
         notifier.Announce(3, 3, "/tmp/out/");
-        WaitUntil([] { return false; }, 100);
+        QTest::qWait(100);
     }
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
     EXPECT_TRUE(shell.requests.empty());
@@ -157,17 +154,12 @@ protected:
     void SetUp() override {
         NotificationTest::SetUp();
         QString error;
-        ASSERT_TRUE(MakeMedia(media.filePath("one.avi"), 1.0, &error)) << error.toStdString();
-        ASSERT_TRUE(QFile::link(BinDir() + "vexa.exe", program.filePath("vexa.exe")));
-        theApp.m_pMainWnd = &main;
-        main.AddFile(media.filePath("one.avi"));
+        ASSERT_TRUE(MakeMedia(program.filePath("one.avi"), 1.0, &error)) << error.toStdString();
+        ASSERT_TRUE(LinkEncoder());
+        main.AddFile(program.filePath("one.avi"));
         ASSERT_EQ(main.taskList->GetItemCount(), 1);
-        GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(output.path() + "/");
+        SetOutputFolder(output.path() + "/");
         StartService();
-    }
-    void TearDown() override {
-        theApp.m_pMainWnd = nullptr;
-        NotificationTest::TearDown();
     }
 
     // Converts, with the user in another program from the moment the
@@ -186,9 +178,7 @@ protected:
         main.OnCommand(IDC_CONVERT);
     }
 
-    QTemporaryDir media, program, output;
-    ProgramFolderOverride programFolder{program.path()};
-    COstrelaDlg main;
+    QTemporaryDir output;
     bool dialogWasActive = false;
 };
 
@@ -212,7 +202,7 @@ TEST_F(AnnouncedConversionTest, AwayFromTheProgramTheEndIsAnnouncedAndTheFolderO
 TEST_F(AnnouncedConversionTest, WhileTheUserWatchesNothingIsAnnounced) {
     Convert(false);
     ASSERT_TRUE(dialogWasActive);
-    WaitUntil([] { return false; }, 300);
+    QTest::qWait(300);
     EXPECT_TRUE(fake.notices.empty());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(shell.requests.size(), 1u) << "the box's OK opens the folder";

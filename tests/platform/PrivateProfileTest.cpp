@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstring>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,18 @@
 using namespace testing_support;
 
 namespace {
+
+// Runs `action` as the user "nobody" when the test runs as the superuser,
+// whom permissions do not bind; true when it returned true.
+bool RunWithoutPrivilege(const std::function<bool()>& action) {
+    constexpr uid_t nobody = 65534;
+    return RunInProcesses(1, [&](int) {
+        return (::geteuid() != 0 ||
+                (::setgroups(0, nullptr) == 0 && ::setresgid(nobody, nobody, nobody) == 0 &&
+                 ::setresuid(nobody, nobody, nobody) == 0)) &&
+               action();
+    });
+}
 
 class PrivateProfileTest : public ::testing::Test {
 protected:
@@ -231,63 +244,40 @@ TEST_F(PrivateProfileTest, UnwritableFileInAnUnwritableFolderFailsAndStaysUnchan
 }
 
 // A disk with no room left: a write either puts the whole new file in place or
-// leaves the old one byte for byte.
-class PrivateProfileFullDiskTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!disk.Mounted())
-            GTEST_SKIP() << "no small file system to fill: " << disk.Reason().toStdString();
-        folder = disk.FilePath("program");
-        ASSERT_TRUE(QDir().mkpath(folder));
-        path = folder + "/option.ini";
-        ASSERT_TRUE(WriteFile(path, kOld));
-        ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
-                                                    QFile::ReadOther | QFile::WriteOther));
-    }
-
-    QByteArray Contents() const { return ReadFile(path); }
-
-    static constexpr const char* kOld = "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=8\r\n"
-                                        "SampleRate=0\r\nChannel=1\r\nOutputPath=/home/u/A/\r\n";
+// leaves the old one byte for byte; in a read-only program folder a writable
+// option.ini is rewritten in place, or not at all.
+TEST(PrivateProfileFullDiskTest, AFailedWriteLeavesTheOldFile) {
+    SmallFileSystem disk(64 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "no small file system to fill: " << disk.Reason().toStdString();
+    const QString folder = disk.FilePath("program"), path = folder + "/option.ini";
+    QByteArray old = "[TaskSetting]\r\nOutputFormat=2\r\nChannel=1\r\nOutputPath=/home/u/A/\r\n";
+    ASSERT_TRUE(WriteFile(path, old));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadOther | QFile::WriteOther));
     const QByteArray longPath = "/home/u/" + QByteArray(6000, 'p') + "/";
-    SmallFileSystem disk{64 * 1024};
-    QString folder;
-    QString path;
-};
+    const auto write = [&](const char* key, const QByteArray& value) {
+        return WritePrivateProfileString("TaskSetting", key, value.constData(), path);
+    };
+    const auto all = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(folder, all));
+    ASSERT_TRUE(RunWithoutPrivilege([&] { return write("Channel", "0"); }));
+    old.replace("Channel=1", "Channel=0");
+    EXPECT_EQ(ReadFile(path), old);
 
-TEST_F(PrivateProfileFullDiskTest, FailedWriteLeavesTheOldFile) {
     ASSERT_TRUE(disk.Fill());
-    EXPECT_FALSE(WritePrivateProfileString("TaskSetting", "Channel", "0", path));
-    EXPECT_FALSE(
-        WritePrivateProfileString("TaskSetting", "OutputPath", longPath.constData(), path));
-    EXPECT_EQ(Contents(), kOld);
+    EXPECT_FALSE(RunWithoutPrivilege([&] { return write("OutputPath", longPath); }));
+    ASSERT_TRUE(QFile::setPermissions(folder, all | QFile::WriteOwner));
+    EXPECT_FALSE(write("Channel", "1"));
+    EXPECT_FALSE(write("OutputPath", longPath));
+    EXPECT_EQ(ReadFile(path), old);
     EXPECT_FALSE(WritePrivateProfileString("TaskSetting", "Channel", "0", folder + "/new.ini"));
     EXPECT_EQ(FilesIn(folder), QStringList("option.ini"));
 
     disk.Free();
-    ASSERT_TRUE(WritePrivateProfileString("TaskSetting", "OutputPath", longPath.constData(), path));
+    ASSERT_TRUE(write("OutputPath", longPath));
     EXPECT_EQ(GetPrivateProfileValue("TaskSetting", "OutputPath", "", path), longPath);
     EXPECT_EQ(GetPrivateProfileValue("TaskSetting", "OutputFormat", "", path), "2");
-}
-
-// A read-only program folder with a writable option.ini: the file is rewritten
-// in place, and a disk without room for the new content leaves it untouched.
-TEST_F(PrivateProfileFullDiskTest, ReadOnlyFolderRewritesInPlaceOrNotAtAll) {
-    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
-                                                  QFile::ReadOther | QFile::ExeOther));
-    const QString file = path;
-    ASSERT_TRUE(RunWithoutPrivilege(
-        [&] { return WritePrivateProfileString("TaskSetting", "Channel", "0", file); }));
-    QByteArray expected(kOld);
-    expected.replace("Channel=1", "Channel=0");
-    EXPECT_EQ(Contents(), expected);
-
-    ASSERT_TRUE(disk.Fill());
-    const QByteArray value = longPath;
-    EXPECT_FALSE(RunWithoutPrivilege([&] {
-        return WritePrivateProfileString("TaskSetting", "OutputPath", value.constData(), file);
-    }));
-    EXPECT_EQ(Contents(), expected);
 }
 
 } // namespace

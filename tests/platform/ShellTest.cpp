@@ -2,18 +2,14 @@
 
 #include "platform/Shell.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-} // namespace
+using testing_support::WriteFile;
 
 // Only an entry for the document's type counts: the help is not handed over
 // to nobody, and is handed over once a viewer is there.
@@ -26,10 +22,10 @@ TEST(Shell, ADocumentHasAnApplicationOnlyWhenAnEntryTakesItsType) {
          {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
         qputenv(name, dirs.path().toLocal8Bit());
     const QString chm = dirs.filePath("help.chm");
-    WriteFile(chm, "ITSF");
+    ASSERT_TRUE(WriteFile(chm, "ITSF"));
     EXPECT_FALSE(HasApplicationFor(chm));
-    WriteFile(dirs.filePath("applications/viewer.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %f\n"
-              "MimeType=application/vnd.ms-htmlhelp;\n");
+    ASSERT_TRUE(WriteFile(dirs.filePath("applications/viewer.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %f\n"
+                          "MimeType=application/vnd.ms-htmlhelp;\n"));
     EXPECT_TRUE(HasApplicationFor(chm));
 }

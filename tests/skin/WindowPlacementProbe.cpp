@@ -1,11 +1,9 @@
 // Runs the program's main window with the skin on the X display named by
-// DISPLAY (the xcb platform) and prints, one line each, where the window really
-// stands and where its pop-ups open next to where they belong:
-//   <what> <x> <y> <expected x> <expected y>
-// then whether the window manager allows minimising, the skin's Minimise
-// button iconified the window, and the task bar's click restored it:
-// "minimised 1 1 1".
-// The program folder is the first argument. WindowPlacementTest reads the lines.
+// DISPLAY (the xcb platform) and checks that the program knows where the
+// window really stands, its pop-ups open where they belong, the window manager
+// allows minimising, the skin's Minimise button iconifies the window and the
+// task bar's click restores it. Prints what is wrong and exits with 1 then.
+// The program folder is the first argument; WindowPlacementTest runs it.
 
 #include "app/Ostrela.h"
 #include "platform/FileSystem.h"
@@ -26,25 +24,22 @@
 
 namespace {
 
-// Where the X server has the window's top-left corner, whatever Qt believes.
-QPoint RealPosition(QWidget* window) {
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
-        return {-9999, -9999};
-    xcb_connection_t* c = x11->connection();
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto* reply = xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, xcb_window_t(window->winId()), root, 0, 0), nullptr);
-    if (!reply)
-        return {-9999, -9999};
-    const QPoint p(reply->dst_x, reply->dst_y);
-    free(reply);
-    return p;
-}
-
 // The X connection: the probe runs on the xcb platform.
 xcb_connection_t* X() {
     return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+xcb_window_t Root() {
+    return xcb_setup_roots_iterator(xcb_get_setup(X())).data->root;
+}
+
+// Where the X server has the window's top-left corner, whatever Qt believes.
+QPoint RealPosition(QWidget* window) {
+    auto* reply = xcb_translate_coordinates_reply(
+        X(), xcb_translate_coordinates(X(), xcb_window_t(window->winId()), Root(), 0, 0), nullptr);
+    const QPoint p = reply ? QPoint(reply->dst_x, reply->dst_y) : QPoint(-9999, -9999);
+    free(reply);
+    return p;
 }
 
 xcb_atom_t Atom(const char* name) {
@@ -77,8 +72,7 @@ void ActivateAsTaskBar(QWidget* window) {
     event.window = xcb_window_t(window->winId());
     event.type = Atom("_NET_ACTIVE_WINDOW");
     event.data.data32[0] = 2; // from a pager or task bar
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(X())).data->root;
-    xcb_send_event(X(), 0, root,
+    xcb_send_event(X(), 0, Root(),
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(X());
@@ -90,13 +84,21 @@ bool WaitFor(const std::function<bool()>& condition) {
     return condition();
 }
 
-void Print(const char* what, const QPoint& at, const QPoint& expected) {
-    std::printf("%s %d %d %d %d\n", what, at.x(), at.y(), expected.x(), expected.y());
-    std::fflush(stdout);
+bool failed = false;
+
+void Fail(const QString& what) {
+    std::printf("%s\n", qPrintable(what));
+    failed = true;
+}
+
+void Check(const char* what, const QPoint& at, const QPoint& expected, int tolerance = 4) {
+    if ((at - expected).manhattanLength() > tolerance)
+        Fail(QString::asprintf("%s at %d,%d instead of %d,%d", what, at.x(), at.y(), expected.x(),
+                               expected.y()));
 }
 
 // Runs `open`, which opens a pop-up and may block in its loop; the pop-up that
-// shows is reported against `expected` and closed.
+// shows is checked against `expected` and closed.
 void Popup(const char* what, const QPoint& expected, const std::function<void()>& open) {
     bool seen = false;
     QTimer poll;
@@ -107,7 +109,7 @@ void Popup(const char* what, const QPoint& expected, const std::function<void()>
             return;
         seen = true;
         QTest::qWait(200);
-        Print(what, RealPosition(popup), expected);
+        Check(what, RealPosition(popup), expected);
         popup->close();
     });
     poll.start();
@@ -115,15 +117,17 @@ void Popup(const char* what, const QPoint& expected, const std::function<void()>
     for (int i = 0; i < 100 && !seen; ++i)
         QTest::qWait(20);
     if (!seen)
-        Print(what, {-9999, -9999}, expected);
+        Fail(QString(what) + " did not open");
 }
 
 void Probe(COstrelaDlg* dlg) {
     QTest::qWait(1000); // the window manager maps, reparents and places the window
     const QPoint real = RealPosition(dlg);
-    std::printf("skinned %d\n",
-                dlg->findChild<QWidget*>(QStringLiteral("skinCaptionStrip")) ? 1 : 0);
-    Print("window", dlg->mapToGlobal(QPoint(0, 0)), real);
+    if (!dlg->findChild<QWidget*>(QStringLiteral("skinCaptionStrip")))
+        Fail("the caption strip is off");
+    Check("window", dlg->mapToGlobal(QPoint(0, 0)), real);
+    if (real.manhattanLength() <= 100)
+        Fail("the window stands at the corner");
 
     QMenuBar* bar = dlg->menuBar;
     QAction* first = bar->actions().value(0);
@@ -139,11 +143,10 @@ void Probe(COstrelaDlg* dlg) {
     });
 
     // The folder picker stands centred on the window.
-    QPoint picker(-9999, -9999), pickerCentre;
+    QPoint pickerCentre(-9999, -9999);
     CFolderDialog::SetOnShow([&](CFolderBrowseWindow* w) {
         QTimer::singleShot(1000, w, [&, w] {
-            picker = RealPosition(w);
-            pickerCentre = picker + QPoint(w->width() / 2, w->height() / 2);
+            pickerCentre = RealPosition(w) + QPoint(w->width() / 2, w->height() / 2);
             w->reject();
         });
     });
@@ -153,7 +156,7 @@ void Probe(COstrelaDlg* dlg) {
             break;
         }
     CFolderDialog::SetOnShow({});
-    Print("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2));
+    Check("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2), 80);
 
     // The skin's Minimise button iconifies the window (WM_STATE IconicState),
     // and the task bar brings it back.
@@ -165,8 +168,9 @@ void Probe(COstrelaDlg* dlg) {
     const bool minimised = WaitFor(iconic);
     ActivateAsTaskBar(dlg);
     const bool restored = WaitFor([&] { return !iconic() && dlg->isVisible(); });
-    std::printf("minimised %d %d %d\n", allowed, minimised, restored);
-    std::fflush(stdout);
+    if (!allowed || !minimised || !restored)
+        Fail(QString::asprintf("minimising allowed %d, iconified %d, restored %d", allowed,
+                               minimised, restored));
 }
 
 } // namespace
@@ -191,5 +195,5 @@ int main(int argc, char** argv) {
     poll.start();
     theApp.InitInstance();
     theApp.ExitInstance();
-    return done ? 0 : 1;
+    return done && !failed ? 0 : 1;
 }

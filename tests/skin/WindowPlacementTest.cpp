@@ -5,8 +5,6 @@
 
 #include "TestSupport.h"
 
-#include <QMap>
-#include <QPoint>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,45 +13,11 @@
 
 namespace {
 
-// An X server on a free display of its own, ended with the test.
-class XServer {
-public:
-    bool Start() {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        if (xvfb.isEmpty())
-            return false;
-        // The server takes the first free display itself and names it on
-        // standard output, so tests running at once never share one.
-        server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        if (!server.waitForStarted())
-            return false;
-        while (!server.canReadLine() && server.waitForReadyRead(10000)) {
-        }
-        const QByteArray number = server.readLine().trimmed();
-        if (number.isEmpty())
-            return false;
-        display = ":" + QString::fromLatin1(number);
-        return true;
-    }
-    ~XServer() {
-        server.kill();
-        server.waitForFinished();
-    }
-    QString display;
-
-private:
-    QProcess server;
-};
-
-struct Placement {
-    QPoint at, expected;
-};
-
 class WindowPlacementTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
-    XServer x;
-    if (!x.Start())
+    const testing_support::XServer x;
+    if (x.display.isEmpty())
         GTEST_SKIP() << "no X server could start (Xvfb)";
     const QString wm = QStandardPaths::findExecutable(GetParam());
     ASSERT_FALSE(wm.isEmpty()) << GetParam() << " is not installed";
@@ -89,29 +53,8 @@ TEST_P(WindowPlacementTest, MenusAndFolderPickerOpenAtTheSkinnedWindow) {
     manager.kill();
     manager.waitForFinished();
     ASSERT_TRUE(finished);
-    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
-    ASSERT_EQ(probe.exitCode(), 0)
-        << out.toStdString() << probe.readAllStandardError().toStdString();
-
-    QMap<QString, Placement> seen;
-    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
-        const QStringList f = line.split(' ');
-        if (f.size() == 5)
-            seen[f[0]] = {{f[1].toInt(), f[2].toInt()}, {f[3].toInt(), f[4].toInt()}};
-    }
-    EXPECT_TRUE(out.contains("skinned 1")) << "the caption strip is on";
-    EXPECT_TRUE(out.contains("minimised 1 1 1"))
-        << "minimising allowed, the skin's button iconifies, restored: " << out.toStdString();
-    for (const char* what : {"window", "menu", "context"}) {
-        ASSERT_TRUE(seen.contains(what)) << what;
-        EXPECT_LE((seen[what].at - seen[what].expected).manhattanLength(), 4)
-            << what << " at " << seen[what].at.x() << "," << seen[what].at.y() << " instead of "
-            << seen[what].expected.x() << "," << seen[what].expected.y();
-    }
-    ASSERT_TRUE(seen.contains("picker"));
-    EXPECT_LE((seen["picker"].at - seen["picker"].expected).manhattanLength(), 80)
-        << "the picker stands centred on the window";
-    EXPECT_GT(seen["window"].expected.manhattanLength(), 100) << "the window is not at the corner";
+    EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardOutput().toStdString()
+                                   << probe.readAllStandardError().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, WindowPlacementTest,

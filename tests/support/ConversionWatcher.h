@@ -1,6 +1,6 @@
 #pragma once
 // Watches a conversion from outside: the captions the conversion dialog shows,
-// in order, and samples of its lower bar and total line while it runs.
+// in order, and its texts and bars as each runner notice finds them.
 
 #include "convert/Redirect.h"
 #include "convert/StatusDlg.h"
@@ -11,19 +11,12 @@
 #include <QProgressBar>
 #include <QSet>
 #include <QStringList>
-#include <QTimer>
 
 namespace testing_support {
 
-// Records the captions the conversion dialog shows, and samples its texts.
 class ConversionWatcher : public QObject {
 public:
-    ConversionWatcher() {
-        qApp->installEventFilter(this);
-        sampler.setInterval(5);
-        QObject::connect(&sampler, &QTimer::timeout, [this] { Sample(); });
-        sampler.start();
-    }
+    ConversionWatcher() { qApp->installEventFilter(this); }
     ~ConversionWatcher() override { qApp->removeEventFilter(this); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -38,6 +31,8 @@ public:
                 dlg = qobject_cast<CStatusDlg*>(o);
         if (dlg) {
             currents.insert(GetDlgItemText(dlg, IDC_CURRENT_TEXT));
+            totals.insert(QString::number(GetDlgItemAs<QProgressBar>(dlg, IDC_TOTAL_BAR)->value()) +
+                          "|" + GetDlgItemText(dlg, IDC_TOTAL_TEXT));
             if (static_cast<CRunnerNoticeEvent*>(event)->kind() == RunnerNotice::Ended)
                 taskBarsAtEnd << GetDlgItemAs<QProgressBar>(dlg, IDC_TASK_BAR)->value();
         }
@@ -51,18 +46,9 @@ public:
         return nullptr;
     }
 
-    void Sample() {
-        if (CStatusDlg* dlg = Dialog()) {
-            currents.insert(GetDlgItemText(dlg, IDC_CURRENT_TEXT));
-            totals.insert(QString::number(GetDlgItemAs<QProgressBar>(dlg, IDC_TOTAL_BAR)->value()) +
-                          "|" + GetDlgItemText(dlg, IDC_TOTAL_TEXT));
-        }
-    }
-
     QStringList captions;
     QSet<QString> currents;   // control 1058
     QSet<QString> totals;     // lower bar value, "|", control 1059
     QList<int> taskBarsAtEnd; // the upper bar as each task's end finds it
-    QTimer sampler;
 };
 } // namespace testing_support

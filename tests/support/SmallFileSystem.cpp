@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -16,7 +15,6 @@ namespace testing_support {
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
 const char* const kFiller = "filler";
 
 // Once per process: mounts made afterwards stay invisible to the rest of the machine.
@@ -76,24 +74,6 @@ bool SmallFileSystem::Fill() {
 
 void SmallFileSystem::Free() {
     QFile::remove(FilePath(kFiller));
-}
-
-bool RunWithoutPrivilege(const std::function<bool()>& action) {
-    if (::geteuid() != 0)
-        return action();
-    const pid_t child = ::fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
-            ::setresuid(kNobody, kNobody, kNobody) != 0)
-            ::_exit(2);
-        ::_exit(action() ? 0 : 1);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool RunInProcesses(int count, const std::function<bool(int)>& action) {

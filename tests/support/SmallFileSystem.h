@@ -1,6 +1,6 @@
 #pragma once
 // A real file system that runs out of room: a small tmpfs mounted for one
-// test, and a way to act without the superuser's right to ignore permissions.
+// test; and programs at once: an action run in several child processes.
 
 #include <QString>
 #include <QTemporaryDir>
@@ -32,11 +32,6 @@ private:
     bool mounted = false;
     QString reason;
 };
-
-// Runs `action` in a child process as the user "nobody" when the test runs as
-// the superuser (permissions do not bind it), else in this process. Returns
-// the action's result; a child that cannot drop its rights fails the call.
-bool RunWithoutPrivilege(const std::function<bool()>& action);
 
 // Runs `action(0)` to `action(count - 1)` in as many child processes at once;
 // true when each returned true.

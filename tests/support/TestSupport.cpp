@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "platform/FileSystem.h"
+#include "platform/CommandLine.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -12,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -50,25 +49,6 @@ int MessageBoxRecorder::Answer(const MessageBoxRequest& request) {
         return answer;
     }
     return (request.flags & 0xF) == MB_YESNO ? IDYES : IDOK;
-}
-
-ProgramFolderOverride::ProgramFolderOverride(const QString& folder) {
-    QString f = folder;
-    if (!f.endsWith('/'))
-        f += '/';
-    SetModuleFileNameForTesting(f + QStringLiteral("ostrela"));
-}
-
-ProgramFolderOverride::~ProgramFolderOverride() {
-    SetModuleFileNameForTesting(QString());
-}
-
-ReadOnlyFolder::ReadOnlyFolder(const QString& folder) {
-    SetReadOnlyFolderForTesting(folder);
-}
-
-ReadOnlyFolder::~ReadOnlyFolder() {
-    SetReadOnlyFolderForTesting(QString());
 }
 
 namespace {
@@ -191,6 +171,26 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+QString StandInEncoder(const QString& script, const QStringList& arguments) {
+    static const QString steps = QStringLiteral(R"(
+out() { printf '%b' "$1"; }
+err() { printf '%b' "$1" >&2; }
+write() { echo audio > "$1"; }
+touch() { : > "$1"; }
+hang() { exec sleep 100000; }
+await() { while [ ! -e "$1" ]; do sleep 0.01; done; }
+progress() {
+  i=1; while [ $i -le $2 ]; do sleep $3; t=$(($1 * i)); i=$((i + 1))
+    printf 'size=     100kB time=%02d:%02d:%02d.00 bitrate= 128.0kbits/s\r' \
+      $((t / 3600)) $((t / 60 % 60)) $((t % 60)) >&2; done
+}
+)");
+    QString line = "/bin/sh -c " + QuoteArgument(steps + script);
+    for (const QString& argument : arguments)
+        line += ' ' + QuoteArgument(argument);
+    return line;
+}
+
 QList<qint64> ChildProcesses() {
     const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
     QList<qint64> children;
@@ -206,6 +206,20 @@ QList<qint64> ChildProcesses() {
             children << entry.toLongLong();
     }
     return children;
+}
+
+XServer::XServer() {
+    server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    while (server.waitForStarted() && !server.canReadLine() && server.waitForReadyRead(10000)) {
+    }
+    const QByteArray number = server.readLine().trimmed();
+    if (!number.isEmpty())
+        display = ":" + QString::fromLatin1(number);
+}
+
+XServer::~XServer() {
+    server.kill();
+    server.waitForFinished();
 }
 
 } // namespace testing_support

@@ -1,11 +1,14 @@
 #pragma once
 // Helpers shared by the tests: recorders that answer the platform seams, a
-// program-folder override, media made at test time with the real encoder, and
-// a probe of what the encoder wrote.
+// program-folder override, media made and probed with the real encoder, and an
+// X server of a test's own.
 
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -86,8 +89,10 @@ private:
 // Makes the program folder a folder of the test's own for the guard's life.
 class ProgramFolderOverride {
 public:
-    explicit ProgramFolderOverride(const QString& folder); // folder with or without "/"
-    ~ProgramFolderOverride();
+    explicit ProgramFolderOverride(const QString& folder) { // with or without "/"
+        SetModuleFileNameForTesting(QDir(folder).filePath("ostrela"));
+    }
+    ~ProgramFolderOverride() { SetModuleFileNameForTesting(QString()); }
     ProgramFolderOverride(const ProgramFolderOverride&) = delete;
     ProgramFolderOverride& operator=(const ProgramFolderOverride&) = delete;
 };
@@ -97,8 +102,8 @@ public:
 // whatever its mode says, so a read-only program folder is played this way.
 class ReadOnlyFolder {
 public:
-    explicit ReadOnlyFolder(const QString& folder);
-    ~ReadOnlyFolder();
+    explicit ReadOnlyFolder(const QString& folder) { SetReadOnlyFolderForTesting(folder); }
+    ~ReadOnlyFolder() { SetReadOnlyFolderForTesting(QString()); }
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 };
@@ -136,15 +141,14 @@ struct TestMediaSet {
     bool Make(const QString& folder, QString* error = nullptr);
 };
 
+// What ffprobe reads from the first audio stream of a file.
 struct MediaFacts {
     bool ok = false;
-    QString codec; // audio codec name, e.g. "mp3", "pcm_s16le", "ac3"
+    QString codec; // "mp3", "pcm_s16le", "ac3", ...
     int sampleRate = 0;
     int channels = 0;
     double duration = 0; // seconds
 };
-
-// What ffprobe reads from the first audio stream of a file.
 MediaFacts ProbeMedia(const QString& path);
 
 // Writes `contents` to the file, making its folder; false on any failure.
@@ -159,7 +163,29 @@ QStringList FilesIn(const QString& folder);
 // Runs the event loop until `done` holds or the time is up; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 
+// A command line that runs `script` in /bin/sh in place of the encoder, with
+// these steps at hand, each one write or one wait:
+//   out TEXT, err TEXT    TEXT on standard output or error (\r, \n decoded)
+//   write PATH, touch PATH  "audio\n" into PATH, or an empty file there
+//   hang, await PATH      wait until killed, or until a file PATH exists
+//   progress S N SECONDS  N progress lines on standard error, one every
+//                         SECONDS, the media time growing by S seconds each
+// The arguments are the script's "$0", "$1", ...
+QString StandInEncoder(const QString& script, const QStringList& arguments = {});
+
 // Process ids of this process's children, zombies included.
 QList<qint64> ChildProcesses();
+
+// An X server (Xvfb) on a display it picks itself, so tests running at once
+// never share one; `display` stays empty when none could start.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    QString display;
+
+private:
+    QProcess server;
+};
 
 } // namespace testing_support
