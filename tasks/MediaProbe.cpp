@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLibrary>
+#include <QStringList>
 #include <climits>
 #include <cstddef>
 
@@ -45,6 +46,18 @@ long long LeadingNumber(const QString& text) {
 
 int Count(const QString& text) {
     return static_cast<int>(qMax<long long>(LeadingNumber(text), 0));
+}
+
+// The library names Matroska attachments but not their types, and calls only
+// one named "cover" a cover; the encoder takes any image type as a picture, so
+// an image file name stands for its type here.
+bool HasImageAttachment(const QString& names) {
+    static const QStringList kImageSuffixes{".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"};
+    for (const QString& name : names.split(QStringLiteral(" / "), Qt::SkipEmptyParts))
+        for (const QString& suffix : kImageSuffixes)
+            if (name.trimmed().endsWith(suffix, Qt::CaseInsensitive))
+                return true;
+    return false;
 }
 
 struct MediaInfoBinding {
@@ -138,6 +151,11 @@ MediaProbeResult CMediaInfoProbe::Probe(const QString& path) {
             t.isDefault = get(STREAM_AUDIO, k, "Default") == QLatin1String("Yes");
             result.tracks << t;
         }
+        result.title = get(STREAM_GENERAL, 0, "Title");
+        result.videoCount = Count(get(STREAM_GENERAL, 0, "VideoCount"));
+        if (get(STREAM_GENERAL, 0, "Cover") == QLatin1String("Yes") ||
+            HasImageAttachment(get(STREAM_GENERAL, 0, "Attachments")))
+            result.coverStream = result.videoCount;
     }
     calls->closeFn(handle);
     return result;

@@ -35,6 +35,14 @@ struct MediaProbeResult {
     // sound tracks (empty: the file has none).
     bool tracksKnown = false;
     QList<SoundTrack> tracks;
+    // The container's own title tag; empty when it has none.
+    QString title;
+    // Video streams that are not pictures (the library counts no cover among them).
+    int videoCount = 0;
+    // The source's own cover picture as the encoder numbers its video streams
+    // (it puts pictures after the real video): an attached picture or the first
+    // image attachment of a Matroska file; -1 when there is none.
+    int coverStream = -1;
 };
 
 // One MediaInfo handle, created by the constructor (loading the library on

@@ -278,3 +278,22 @@ TEST_F(ReadOnlyProgramSettingsTest, AnInstalledCopyKeepsEveryUsersSettingsInThei
 }
 
 } // namespace
+
+// "Add Cover Picture", the last Operation item: stored only once used, and
+// shown checked at the next start.
+TEST_F(SettingsTest, AddCoverPictureIsStoredOnlyWhenUsed) {
+    const auto item = [this] {
+        return dlg->menuBar->findChild<QAction*>(QString("cmd%1").arg(ID_OPERATION_ADD_COVER));
+    };
+    Start();
+    ASSERT_TRUE(item());
+    EXPECT_EQ(item()->parentWidget()->actions().last(), item());
+    EXPECT_FALSE(item()->isChecked());
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    item()->trigger();
+    EXPECT_TRUE(ReadFile(IniPath()).contains("AddCoverPicture=1"));
+    Start();
+    EXPECT_TRUE(item()->isChecked());
+    item()->trigger();
+    EXPECT_TRUE(ReadFile(IniPath()).contains("AddCoverPicture=0"));
+}
