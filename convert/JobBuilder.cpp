@@ -22,14 +22,15 @@ CommandAdditions Additions(const Task& task, const OutputSettings& settings,
     const MediaProbeResult probe = CMediaInfoProbe().Probe(source);
     if (picture && stream < 0)
         stream = EncoderPickedTrack(tracks);
-    // Without a known sound track nothing can be named, and a picture needs
-    // every stream named.
-    if (picture && stream >= 0) {
+    if (picture) {
         const TaskRecord& r = task.record;
         const bool clipped = !BuildClipOption(r.duration, r.clipStart, r.clipLength).isEmpty();
         const double start = clipped && r.duration >= r.clipStart ? r.clipStart : 0.0;
-        more = BuildCoverArguments(source, {probe.coverStream, probe.videoCount}, start,
-                                   clipped ? r.clipLength : r.duration, clipped, extension);
+        // A picture needs every stream named: none without a known sound track.
+        const SourcePicture found =
+            stream >= 0 ? SourcePicture{probe.coverStream, probe.videoCount} : SourcePicture{};
+        more = BuildCoverArguments(source, found, start, clipped ? r.clipLength : r.duration,
+                                   clipped, extension);
     }
     if (tagged)
         more.output = BuildTrackTags(tracks.tracks[stream], probe.title,
