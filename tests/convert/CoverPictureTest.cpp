@@ -58,7 +58,7 @@ TEST(CoverPicture, OnePictureWhereTheContainerTakesOneWithTagsAndChapters) {
          "0.000000,0.500000,One\n0.500000,3.000000,Two\neng,Film (Main)"},
         {"cover.mp4", FormatKeepOriginal, -1, 0, 0, "160,120,1", nullptr},    // M4A
         {"attached.mkv", FormatKeepOriginal, -1, 0, 0, "200,100,1", nullptr}, // FLAC
-        {"plain.mkv", FormatMP3, -1, 1.5, 3, "600,338,1", nullptr},
+        {"plain.mkv", FormatMP3, -1, 3, 2.5, "600,338,1", nullptr},
         {"plain.mkv", FormatKeepOriginal, -1, 0, 0, "", nullptr}, // Ogg takes none
         {"sound.mka", FormatMP3, -1, 0, 0, "", nullptr},
     };
