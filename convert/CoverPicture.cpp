@@ -31,8 +31,10 @@ CommandAdditions BuildCoverArguments(const QString& sourcePath, const SourcePict
             (clipped ? "-filter:v " + moved + " -c:v png " : QStringLiteral("-c:v copy ")) + id3;
     } else if (picture.videoCount > 0) {
         const double at = start + std::max(length, 0.0) / 10;
+        // Read for a few seconds only: the encoder would decode the whole
+        // video after its one frame otherwise.
         more.inputs =
-            QString::asprintf(" -ss %f -i ", std::max(at, 0.0)) + QuoteArgument(sourcePath);
+            QString::asprintf(" -ss %f -t 5 -i ", std::max(at, 0.0)) + QuoteArgument(sourcePath);
         QString filter = QStringLiteral(
             "scale='min(600,iw)':'min(600,ih)':force_original_aspect_ratio=decrease");
         if (clipped)

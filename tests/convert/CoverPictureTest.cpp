@@ -48,30 +48,27 @@ TEST(CoverPicture, OnePictureWhereTheContainerTakesOneWithTagsAndChapters) {
     const struct {
         const char* source;
         int format, chosen;
-        double start, length; // 0, 0: the whole file
+        double start, length; // 0, 6: the whole file
         const char *picture, *tagsAndChapters;
     } cases[] = {
         // The source's tags and chapters stay; a clip's are cut to it.
-        {"cover.mp4", FormatMP3, -1, 0, 0, "160,120,1",
+        {"cover.mp4", FormatMP3, -1, 0, 6, "160,120,1",
          "0.000000,2.000000,One\n2.000000,6.000000,Two\nFilm"},
         {"cover.mp4", FormatMP3, 0, 1.5, 3, "160,120,1",
          "0.000000,0.500000,One\n0.500000,3.000000,Two\neng,Film (Main)"},
-        {"cover.mp4", FormatKeepOriginal, -1, 0, 0, "160,120,1", nullptr},    // M4A
-        {"attached.mkv", FormatKeepOriginal, -1, 0, 0, "200,100,1", nullptr}, // FLAC
+        {"cover.mp4", FormatKeepOriginal, -1, 0, 6, "160,120,1", nullptr},    // M4A
+        {"attached.mkv", FormatKeepOriginal, -1, 0, 6, "200,100,1", nullptr}, // FLAC
         {"plain.mkv", FormatMP3, -1, 3, 2.5, "600,338,1", nullptr},
-        {"plain.mkv", FormatKeepOriginal, -1, 0, 0, "", nullptr}, // Ogg takes none
-        {"sound.mka", FormatMP3, -1, 0, 0, "", nullptr},
+        {"plain.mkv", FormatKeepOriginal, -1, 0, 6, "", nullptr}, // Ogg takes none
+        {"sound.mka", FormatMP3, -1, 0, 6, "", nullptr},
     };
     for (const auto& c : cases) {
         const MediaProbeResult probed = CMediaInfoProbe().Probe(d + c.source);
         Task task = MakeTask(d + c.source, int(PlayTimeSeconds(probed.playTime)), probed.tracks);
         task.tracks.chosenTrack = c.chosen;
-        if (c.length > 0) {
-            task.record.clipStart = c.start;
-            task.record.clipLength = c.length;
-        }
-        OutputSettings settings{dir.path(), c.format, 128, 44100, 2};
-        settings.coverPicture = true;
+        task.record.clipStart = c.start;
+        task.record.clipLength = c.length;
+        const OutputSettings settings{dir.path(), c.format, 128, 44100, 2, true};
         const EncoderJob job = BuildJob(task, settings, BinDir() + "vexa.exe");
         SCOPED_TRACE(job.commandLine.toStdString());
         QStringList arguments = CommandLineToArgv(job.commandLine);
