@@ -19,7 +19,7 @@ CommandAdditions Additions(const Task& task, const OutputSettings& settings,
     if (!tagged && !picture)
         return more;
     const QString source = FixedText(task.record.sourcePath);
-    const MediaProbeResult probe = CMediaInfoProbe().Probe(source);
+    const SourceFacts probe = CMediaInfoProbe().ProbeSource(source);
     if (picture && stream < 0)
         stream = EncoderPickedTrack(tracks);
     if (picture) {

@@ -151,14 +151,26 @@ MediaProbeResult CMediaInfoProbe::Probe(const QString& path) {
             t.isDefault = get(STREAM_AUDIO, k, "Default") == QLatin1String("Yes");
             result.tracks << t;
         }
-        result.title = get(STREAM_GENERAL, 0, "Title");
-        result.videoCount = Count(get(STREAM_GENERAL, 0, "VideoCount"));
-        if (get(STREAM_GENERAL, 0, "Cover") == QLatin1String("Yes") ||
-            HasImageAttachment(get(STREAM_GENERAL, 0, "Attachments")))
-            result.coverStream = result.videoCount;
     }
     calls->closeFn(handle);
     return result;
+}
+
+SourceFacts CMediaInfoProbe::ProbeSource(const QString& path) {
+    SourceFacts facts;
+    if (!handle)
+        return facts;
+    const auto get = [this](const char* parameter) {
+        const char* text = calls->getFn(handle, STREAM_GENERAL, 0, parameter, INFO_TEXT, INFO_NAME);
+        return text ? QString::fromUtf8(text) : QString();
+    };
+    calls->openFn(handle, QFile::encodeName(path).constData());
+    facts.title = get("Title");
+    facts.videoCount = Count(get("VideoCount"));
+    if (get("Cover") == QLatin1String("Yes") || HasImageAttachment(get("Attachments")))
+        facts.coverStream = facts.videoCount;
+    calls->closeFn(handle);
+    return facts;
 }
 
 double PlayTimeSeconds(const QString& probeText) {

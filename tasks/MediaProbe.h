@@ -35,6 +35,11 @@ struct MediaProbeResult {
     // sound tracks (empty: the file has none).
     bool tracksKnown = false;
     QList<SoundTrack> tracks;
+};
+
+// What a conversion job with a cover picture or a chosen track's tags learns
+// of its source; empty and 0 where the library could not tell.
+struct SourceFacts {
     // The container's own title tag; empty when it has none.
     QString title;
     // Video streams that are not pictures (the library counts no cover among them).
@@ -59,6 +64,9 @@ public:
     // Opens the file, reads the general stream's "PlayTime" and, for a file
     // the library can read, each audio stream, then closes the file.
     MediaProbeResult Probe(const QString& path);
+    // Opens the file, reads its title, video count, cover and attachments, then
+    // closes it.
+    SourceFacts ProbeSource(const QString& path);
 
 private:
     std::shared_ptr<const MediaInfoEntryPoints> calls; // the binding the handle was made with

@@ -31,7 +31,7 @@ TEST(CoverPicture, OnePictureWhereTheContainerTakesOneWithTagsAndChapters) {
               "title=One\n[CHAPTER]\nTIMEBASE=1/10\nSTART=20\nEND=60\ntitle=Two\n");
     // A 800x450 video and a tone as the first inputs; %1 is the folder.
     const QString video = "-f lavfi -i testsrc=s=800x450:d=6 -f lavfi -i sine=d=6 ";
-    for (const QString& command :
+    for (const QString command :
          {"-f lavfi -i color=red:s=160x120 -frames:v 1 %1red.png",
           "-f lavfi -i color=blue:s=200x100 -frames:v 1 %1blue.jpg",
           "-i %1red.png -i %1meta.txt -map 0 -map 1 -map 2 -map_metadata 3 -c:v mpeg4 "
