@@ -71,6 +71,7 @@ ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
     options.output.channels = stored.channelIndex + 1;
     // The window's "Convert Several Files at Once" stores its encoder count.
     options.jobs = std::clamp(stored.simultaneous, 1, kMostJobs);
+    options.output.coverPicture = stored.coverPicture;
     return options;
 }
 
@@ -96,7 +97,8 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
     const QCommandLineOption track(QStringLiteral("track"), QString(), QStringLiteral("N"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FOLDER"));
-    parser.addOptions({help, version, format, bitrate, rate, channels, track, jobs, out});
+    const QCommandLineOption cover(QStringLiteral("cover"));
+    parser.addOptions({help, version, format, bitrate, rate, channels, track, jobs, out, cover});
     if (!parser.parse(QStringList{QString::fromLatin1(kProgramName)} + arguments))
         return fail(parser.errorText());
 
@@ -110,6 +112,8 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
     }
 
     ConvertOptions& o = result.options;
+    if (parser.isSet(cover))
+        o.output.coverPicture = true;
     if (parser.isSet(format)) {
         const QString name = parser.value(format).toLower();
         const auto* found = std::find_if(std::begin(kFormatNames), std::end(kFormatNames),
@@ -177,7 +181,8 @@ QString ConvertUsageText(const ConvertOptions& d) {
     QString text;
     text += QStringLiteral("Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
                            "[--rate N] [--channels 1|2]\n"
-                           "                       [--track N] [--jobs N] --out FOLDER FILE...\n"
+                           "                       [--track N] [--jobs N] [--cover] --out FOLDER "
+                           "FILE...\n"
                            "Extracts the sound track of each video FILE into FOLDER, as Ostrela "
                            "does.\n\n");
     text += QStringLiteral("  --format F    mp3, wav or ac3; original copies the sound as it is, "

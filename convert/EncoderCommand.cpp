@@ -109,18 +109,20 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
 }
 
 QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
-                             const QString& outputPath, const QString& encoderPath,
-                             int audioStream) {
-    QString source = QuoteArgument(FixedText(task.sourcePath));
+                             const QString& outputPath, const QString& encoderPath, int audioStream,
+                             const CommandAdditions& more) {
+    QString source = QuoteArgument(FixedText(task.sourcePath)) + more.inputs;
     if (audioStream >= 0)
         source += QStringLiteral(" -map 0:a:%1").arg(audioStream);
     const QString clip = BuildClipOption(task.duration, task.clipStart, task.clipLength);
-    const QString output = QuoteArgument(outputPath);
+    const QString output = more.output + QuoteArgument(outputPath);
     const QString bitrate = QString::number(settings.bitrate) + 'k';
     const QString channels = settings.channels == 1 ? QStringLiteral("1") : QStringLiteral("2");
     const QString sampleRate = QString::number(settings.sampleRate);
 
-    const QString codec = QString::fromLatin1(OutputFormatOf(settings.format).codecArguments);
+    QString codec = QString::fromLatin1(OutputFormatOf(settings.format).codecArguments);
+    if (more.picture && settings.format == FormatKeepOriginal)
+        codec = QStringLiteral("-acodec copy"); // every stream is mapped by name then
 
     const QString head =
         ProgramArgument(encoderPath) + " -i " + source + ' ' + clip + " -y " + codec;

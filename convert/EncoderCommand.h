@@ -18,9 +18,18 @@ enum AudioFormat : int32_t { FormatMP3 = 1, FormatWAV = 2, FormatAC3 = 3, Format
 struct OutputSettings {
     QString outputFolder;
     int32_t format = FormatMP3;
-    int32_t bitrate = 0;    // kbit/s
-    int32_t sampleRate = 0; // Hz
-    int32_t channels = 0;   // 1 mono, 2 stereo
+    int32_t bitrate = 0;       // kbit/s
+    int32_t sampleRate = 0;    // Hz
+    int32_t channels = 0;      // 1 mono, 2 stereo
+    bool coverPicture = false; // "Add Cover Picture": the video's picture goes into the output
+};
+
+// What a job adds to a task's line; with nothing added the line is as designed.
+struct CommandAdditions {
+    QString inputs; // further inputs after the source (before any map), each after a blank
+    QString output; // output options before the output path, each followed by a blank
+    // A picture stream is mapped: Keep Original then drops no video.
+    bool picture = false;
 };
 
 // One output format: the extension of its files and the encoder arguments
@@ -85,7 +94,7 @@ QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& se
                                 const QString& extension, const QString& encoderPath,
                                 int audioStream = -1);
 
-// The same with the output path given whole (BuildJob's).
+// The same with the output path given whole (BuildJob's), and what the job adds.
 QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
                              const QString& outputPath, const QString& encoderPath,
-                             int audioStream = -1);
+                             int audioStream = -1, const CommandAdditions& more = {});

@@ -1,5 +1,46 @@
 #include "convert/JobBuilder.h"
 
+#include "convert/CoverPicture.h"
+#include "convert/OutputTags.h"
+#include "tasks/MediaProbe.h"
+
+namespace {
+
+// The cover picture and the chosen track's tags; they need the source probed
+// again for its pictures and title, and only then is it.
+CommandAdditions Additions(const Task& task, const OutputSettings& settings,
+                           const QString& extension, int& stream) {
+    CommandAdditions more;
+    const TaskTracks& tracks = task.tracks;
+    const bool tagged =
+        stream >= 0 && tracks.chosenTrack == stream &&
+        (!tracks.tracks[stream].title.isEmpty() || !tracks.tracks[stream].languageCode.isEmpty());
+    const bool picture = settings.coverPicture && CarriesCoverPicture(extension);
+    if (!tagged && !picture)
+        return more;
+    const QString source = FixedText(task.record.sourcePath);
+    const SourceFacts probe = CMediaInfoProbe().ProbeSource(source);
+    if (picture && stream < 0)
+        stream = EncoderPickedTrack(tracks);
+    if (picture) {
+        const TaskRecord& r = task.record;
+        const bool clipped = !BuildClipOption(r.duration, r.clipStart, r.clipLength).isEmpty();
+        const double start = clipped && r.duration >= r.clipStart ? r.clipStart : 0.0;
+        // A picture needs every stream named: none without a known sound track.
+        const SourcePicture found =
+            stream >= 0 ? SourcePicture{probe.coverStream, probe.videoCount} : SourcePicture{};
+        more = BuildCoverArguments(source, found, start, clipped ? r.clipLength : r.duration,
+                                   clipped, extension);
+    }
+    if (tagged)
+        more.output = BuildTrackTags(tracks.tracks[stream], probe.title,
+                                     FixedText(task.record.title), extension) +
+                      more.output;
+    return more;
+}
+
+} // namespace
+
 EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QString& encoderPath,
                     int copy) {
     const TaskTracks& tracks = task.tracks;
@@ -12,10 +53,11 @@ EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QStr
     if (copy > 1)
         title += QStringLiteral(" (%1)").arg(copy);
     EncoderJob job;
-    job.outputPath =
-        BuildOutputPath(settings.outputFolder, title, TaskOutputExtension(settings.format, tracks));
+    const QString extension = TaskOutputExtension(settings.format, tracks);
+    job.outputPath = BuildOutputPath(settings.outputFolder, title, extension);
+    const CommandAdditions more = Additions(task, settings, extension, stream);
     job.commandLine =
-        EncoderCommandLineTo(task.record, settings, job.outputPath, encoderPath, stream);
+        EncoderCommandLineTo(task.record, settings, job.outputPath, encoderPath, stream, more);
     return job;
 }
 

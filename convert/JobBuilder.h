@@ -15,7 +15,9 @@ struct EncoderJob {
 // The job of a task with the settings: the task's extension (the format's,
 // or with Keep Original its track's container), its track named when the
 // user chose one (with Keep Original always the track its container was
-// chosen for). `copy` above 1 names the output "<title> (<copy>).<ext>", for a
+// chosen for). A chosen track's title and language become the output's
+// tags; with "Add Cover Picture" a container that carries a picture gets one.
+// `copy` above 1 names the output "<title> (<copy>).<ext>", for a
 // name another job already takes.
 EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QString& encoderPath,
                     int copy = 1);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLibrary>
+#include <QStringList>
 #include <climits>
 #include <cstddef>
 
@@ -45,6 +46,18 @@ long long LeadingNumber(const QString& text) {
 
 int Count(const QString& text) {
     return static_cast<int>(qMax<long long>(LeadingNumber(text), 0));
+}
+
+// The library names Matroska attachments but not their types, and calls only
+// one named "cover" a cover; the encoder takes any image type as a picture, so
+// an image file name stands for its type here.
+bool HasImageAttachment(const QString& names) {
+    static const QStringList kImageSuffixes{".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"};
+    for (const QString& name : names.split(QStringLiteral(" / "), Qt::SkipEmptyParts))
+        for (const QString& suffix : kImageSuffixes)
+            if (name.trimmed().endsWith(suffix, Qt::CaseInsensitive))
+                return true;
+    return false;
 }
 
 struct MediaInfoBinding {
@@ -141,6 +154,23 @@ MediaProbeResult CMediaInfoProbe::Probe(const QString& path) {
     }
     calls->closeFn(handle);
     return result;
+}
+
+SourceFacts CMediaInfoProbe::ProbeSource(const QString& path) {
+    SourceFacts facts;
+    if (!handle)
+        return facts;
+    const auto get = [this](const char* parameter) {
+        const char* text = calls->getFn(handle, STREAM_GENERAL, 0, parameter, INFO_TEXT, INFO_NAME);
+        return text ? QString::fromUtf8(text) : QString();
+    };
+    calls->openFn(handle, QFile::encodeName(path).constData());
+    facts.title = get("Title");
+    facts.videoCount = Count(get("VideoCount"));
+    if (get("Cover") == QLatin1String("Yes") || HasImageAttachment(get("Attachments")))
+        facts.coverStream = facts.videoCount;
+    calls->closeFn(handle);
+    return facts;
 }
 
 double PlayTimeSeconds(const QString& probeText) {

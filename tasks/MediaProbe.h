@@ -37,6 +37,19 @@ struct MediaProbeResult {
     QList<SoundTrack> tracks;
 };
 
+// What a conversion job with a cover picture or a chosen track's tags learns
+// of its source; empty and 0 where the library could not tell.
+struct SourceFacts {
+    // The container's own title tag; empty when it has none.
+    QString title;
+    // Video streams that are not pictures (the library counts no cover among them).
+    int videoCount = 0;
+    // The source's own cover picture as the encoder numbers its video streams
+    // (it puts pictures after the real video): an attached picture or the first
+    // image attachment of a Matroska file; -1 when there is none.
+    int coverStream = -1;
+};
+
 // One MediaInfo handle, created by the constructor (loading the library on
 // first use) and deleted by the destructor, so its life spans one AddFile.
 class CMediaInfoProbe {
@@ -51,6 +64,9 @@ public:
     // Opens the file, reads the general stream's "PlayTime" and, for a file
     // the library can read, each audio stream, then closes the file.
     MediaProbeResult Probe(const QString& path);
+    // Opens the file, reads its title, video count, cover and attachments, then
+    // closes it.
+    SourceFacts ProbeSource(const QString& path);
 
 private:
     std::shared_ptr<const MediaInfoEntryPoints> calls; // the binding the handle was made with

@@ -271,6 +271,9 @@ bool COstrelaDlg::OnCommand(int id) {
     case ID_OPERATION_SIMULTANEOUS:
         OnSeveralAtOnce();
         return true;
+    case ID_OPERATION_ADD_COVER:
+        OnAddCoverPicture();
+        return true;
     case IDC_CONVERT:
         OnConvert();
         return true;
@@ -453,6 +456,7 @@ void COstrelaDlg::LoadSettings() {
                        ? FindLargestDrive() + QLatin1String(kDefaultOutputFolderName)
                        : stored.outputPath);
     severalAtOnce = stored.simultaneous > 1;
+    coverPicture = stored.coverPicture;
     ShowSeveralAtOnce(menuBar);
 }
 
@@ -464,6 +468,18 @@ void COstrelaDlg::ShowSeveralAtOnce(QWidget* menu) const {
     if (auto* item =
             menu->findChild<QAction*>(QStringLiteral("cmd%1").arg(ID_OPERATION_SIMULTANEOUS)))
         item->setChecked(severalAtOnce);
+    if (auto* item = menu->findChild<QAction*>(QStringLiteral("cmd%1").arg(ID_OPERATION_ADD_COVER)))
+        item->setChecked(coverPicture);
+}
+
+void COstrelaDlg::OnAddCoverPicture() {
+    coverPicture = !coverPicture;
+    ShowSeveralAtOnce(menuBar);
+    StoredSettings stored;
+    stored.coverPicture = coverPicture;
+    const QString file = SettingsFileToWrite();
+    if (!stored.WriteCoverPicture(file))
+        WarnSettingsNotSaved(this, file);
 }
 
 void COstrelaDlg::OnSeveralAtOnce() {
@@ -592,6 +608,7 @@ void COstrelaDlg::SaveOutputSettings(const QString& outputFolder) {
     outputSettings.sampleRate = sampleRateList->currentText().toInt();
     outputSettings.channels = channelList->currentIndex() + 1;
     outputSettings.outputFolder = outputFolder;
+    outputSettings.coverPicture = coverPicture;
 
     StoredSettings stored;
     stored.format = outputSettings.format;

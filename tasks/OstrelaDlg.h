@@ -105,12 +105,15 @@ private:
     void OnHelp();
     void OnTaskListContextMenu(const QPoint& globalPos);
     void OnSeveralAtOnce();
+    // Checks the checkable Operation items of `menu` as the window's choices stand.
     void ShowSeveralAtOnce(QWidget* menu) const;
+    void OnAddCoverPicture();
 
     OutputSettings outputSettings; // the settings of the last Convert
     TaskList tasks;                // entry i belongs to row i
     CDriveInfo driveInfo;
     bool severalAtOnce = false;
+    bool coverPicture = false; // "Add Cover Picture" is checked
 
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;

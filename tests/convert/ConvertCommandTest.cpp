@@ -165,4 +165,11 @@ TEST_F(ConvertCommandTest, HelpAndVersionWinOverEverythingElse) {
     EXPECT_TRUE(usage.contains("(now 256)"));
 }
 
+// --cover turns the picture on over the window's stored choice.
+TEST_F(ConvertCommandTest, CoverFollowsTheStoredChoiceAndTheOption) {
+    EXPECT_FALSE(ConvertDefaults(Ini("[TaskSetting]\nOutputFormat=1\n")).output.coverPicture);
+    EXPECT_TRUE(ConvertDefaults(Ini("[TaskSetting]\nAddCoverPicture=1\n")).output.coverPicture);
+    EXPECT_TRUE(Parse({"--cover", "--out", "o", "v.avi"}).options.output.coverPicture);
+}
+
 } // namespace

@@ -1,0 +1,40 @@
+#include "convert/OutputTags.h"
+
+#include "platform/CommandLine.h"
+#include "tasks/TaskTracks.h"
+
+#include <QLocale>
+
+namespace {
+// Tag texts come from the file: kept to a sensible length.
+constexpr int kMostTagCharacters = 200;
+} // namespace
+
+QString ThreeLetterLanguage(const QString& code) {
+    const QString trimmed = code.trimmed().toLower();
+    if (trimmed.isEmpty() || trimmed == QLatin1String("und"))
+        return QString();
+    const QLocale::Language language = QLocale::codeToLanguage(trimmed);
+    if (language == QLocale::AnyLanguage || language == QLocale::C)
+        return QString();
+    return QLocale::languageToCode(language, QLocale::ISO639Part2);
+}
+
+QString BuildTrackTags(const SoundTrack& track, const QString& containerTitle,
+                       const QString& fallbackTitle, const QString& extension) {
+    QString tags;
+    const QString trackTitle = track.title.trimmed().left(kMostTagCharacters);
+    if (!trackTitle.isEmpty()) {
+        const QString base =
+            containerTitle.trimmed().isEmpty() ? fallbackTitle.trimmed() : containerTitle.trimmed();
+        const QString title =
+            QuoteArgument(QStringLiteral("%1 (%2)").arg(base.left(kMostTagCharacters), trackTitle));
+        tags += "-metadata title=" + title + ' ';
+        if (extension == QLatin1String("ogg") || extension == QLatin1String("opus"))
+            tags += "-metadata:s:a:0 title=" + title + ' ';
+    }
+    const QString language = ThreeLetterLanguage(track.languageCode);
+    if (!language.isEmpty())
+        tags += "-metadata language=" + language + ' ';
+    return tags;
+}
