@@ -108,13 +108,17 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
     return outputFolder + '/' + TrimLeft(title) + '.' + extension;
 }
 
-QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
-                             const QString& outputPath, const QString& encoderPath,
-                             int audioStream) {
+QString EncoderInputArguments(const TaskRecord& task, const QString& encoderPath, int audioStream) {
     QString source = QuoteArgument(FixedText(task.sourcePath));
     if (audioStream >= 0)
         source += QStringLiteral(" -map 0:a:%1").arg(audioStream);
     const QString clip = BuildClipOption(task.duration, task.clipStart, task.clipLength);
+    return ProgramArgument(encoderPath) + " -i " + source + ' ' + clip;
+}
+
+QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
+                             const QString& outputPath, const QString& encoderPath,
+                             int audioStream) {
     const QString output = QuoteArgument(outputPath);
     const QString bitrate = QString::number(settings.bitrate) + 'k';
     const QString channels = settings.channels == 1 ? QStringLiteral("1") : QStringLiteral("2");
@@ -122,8 +126,7 @@ QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& setti
 
     const QString codec = QString::fromLatin1(OutputFormatOf(settings.format).codecArguments);
 
-    const QString head =
-        ProgramArgument(encoderPath) + " -i " + source + ' ' + clip + " -y " + codec;
+    const QString head = EncoderInputArguments(task, encoderPath, audioStream) + " -y " + codec;
     if (settings.format == FormatKeepOriginal)
         return head + ' ' + output;
     return head + " -ab " + bitrate + " -ac " + channels + " -ar " + sampleRate + ' ' + output;

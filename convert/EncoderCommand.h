@@ -18,9 +18,10 @@ enum AudioFormat : int32_t { FormatMP3 = 1, FormatWAV = 2, FormatAC3 = 3, Format
 struct OutputSettings {
     QString outputFolder;
     int32_t format = FormatMP3;
-    int32_t bitrate = 0;    // kbit/s
-    int32_t sampleRate = 0; // Hz
-    int32_t channels = 0;   // 1 mono, 2 stereo
+    int32_t bitrate = 0;       // kbit/s
+    int32_t sampleRate = 0;    // Hz
+    int32_t channels = 0;      // 1 mono, 2 stereo
+    double loudnessTarget = 0; // LUFS the sound is evened out to; 0 leaves it as it is
 };
 
 // One output format: the extension of its files and the encoder arguments
@@ -84,6 +85,11 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
 QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,
                                 const QString& extension, const QString& encoderPath,
                                 int audioStream = -1);
+
+// The encoder and what it reads: the source, its track (-map) and the clip
+// option, as the command line of the task starts.
+QString EncoderInputArguments(const TaskRecord& task, const QString& encoderPath,
+                              int audioStream = -1);
 
 // The same with the output path given whole (BuildJob's).
 QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,

@@ -106,11 +106,15 @@ private:
     void OnTaskListContextMenu(const QPoint& globalPos);
     void OnSeveralAtOnce();
     void ShowSeveralAtOnce(QWidget* menu) const;
+    void OnEvenLoudness();
+    // The item's check, and whether it applies: a copied track keeps its sound.
+    void ShowEvenLoudness(QWidget* menu) const;
 
     OutputSettings outputSettings; // the settings of the last Convert
     TaskList tasks;                // entry i belongs to row i
     CDriveInfo driveInfo;
     bool severalAtOnce = false;
+    bool evenLoudness = false;
 
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;

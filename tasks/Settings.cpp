@@ -80,6 +80,7 @@ StoredSettings StoredSettings::Read(const QStringList& files) {
     stored.channelIndex = position(kKeyChannel, int(kChannelItems.size()), kDefaultChannel);
     ini.GetString(kSettingsSection, kKeyOutputPath, stored.outputPath);
     stored.simultaneous = ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous);
+    stored.evenLoudness = ini.GetInt(kSettingsSection, kKeyEvenOutLoudness, 0) != 0;
     return stored;
 }
 
@@ -98,4 +99,10 @@ bool StoredSettings::WriteSimultaneous(const QString& file) const {
     CIni ini;
     ini.SetPathName(file);
     return ini.WriteInt(kSettingsSection, kKeySimultaneous, simultaneous);
+}
+
+bool StoredSettings::WriteEvenLoudness(const QString& file) const {
+    CIni ini;
+    ini.SetPathName(file);
+    return ini.WriteInt(kSettingsSection, kKeyEvenOutLoudness, evenLoudness ? 1 : 0);
 }

@@ -19,6 +19,8 @@ inline constexpr char kKeyOutputPath[] = "OutputPath";
 // Encoders at once: 1, or the processor count when "Convert Several Files at
 // Once" is checked. Written only when the item is used.
 inline constexpr char kKeySimultaneous[] = "Simultaneous";
+// 1 when "Even Out Loudness" is checked, else 0. Written only when the item is used.
+inline constexpr char kKeyEvenOutLoudness[] = "EvenOutLoudness";
 
 inline constexpr int kDefaultOutputFormat = 1; // "To MP3"
 inline constexpr int kDefaultAudioBitrate = 8; // 128 kbit/s
@@ -78,6 +80,7 @@ struct StoredSettings {
     int channelIndex = kDefaultChannel;
     QString outputPath; // empty when no file names one
     int simultaneous = kDefaultSimultaneous;
+    bool evenLoudness = false;
 
     // From the files in order (as SettingsFilesToRead gives them); a list
     // position outside its list gives the key's default.
@@ -88,4 +91,6 @@ struct StoredSettings {
     bool WriteOutput(const QString& file) const;
     // What "Convert Several Files at Once" stores.
     bool WriteSimultaneous(const QString& file) const;
+    // What "Even Out Loudness" stores.
+    bool WriteEvenLoudness(const QString& file) const;
 };
