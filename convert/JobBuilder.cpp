@@ -23,17 +23,16 @@ EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QStr
         job.loudnessTarget = settings.loudnessTarget;
         // Video and subtitles are not decoded for a measurement.
         job.measureLine = EncoderInputArguments(task.record, encoderPath, stream) +
-                          QStringLiteral(" -vn -sn -af ") +
-                          LoudnessMeasureFilter(settings.loudnessTarget) +
+                          QStringLiteral(" -vn -sn -af ") + LoudnessMeasureFilter() +
                           QStringLiteral(" -f null -");
     }
     return job;
 }
 
 QString MeasuredCommandLine(const EncoderJob& job, const LoudnessMeasure& measured) {
-    // The filter goes right before the output path, which ends the line; the
-    // loudnorm filter works at 192 kHz and the line's -ar brings the sound
-    // back to the chosen rate.
+    // The filter goes right before the output path, which ends the line.
+    // Where the filter cannot keep linear mode it works at 192 kHz, and the
+    // line's -ar brings the sound back to the chosen rate.
     const QString filter = QStringLiteral(" -af ") + LoudnessFilter(job.loudnessTarget, measured);
     const QString output = ' ' + QuoteArgument(job.outputPath);
     QString line = job.commandLine;

@@ -1,7 +1,6 @@
 #include "convert/Loudness.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -11,53 +10,47 @@ QString Number(double value) {
     return QString::number(value, 'f', 2);
 }
 
-QString TargetArguments(double target) {
-    return QStringLiteral("loudnorm=I=%1:TP=-1.5:LRA=11").arg(QString::number(target));
-}
-
-// One value of the filter's JSON, written as a quoted number.
-bool ReadValue(const QJsonObject& object, const char* key, double& value) {
-    bool ok = false;
-    value = object.value(QLatin1String(key)).toString().toDouble(&ok);
-    return ok && std::isfinite(value);
-}
+// The loudness the filter gives a sound gated out as silence.
+constexpr double kSilence = -70;
 
 } // namespace
 
-QString LoudnessMeasureFilter(double target) {
-    return TargetArguments(target) + QStringLiteral(":print_format=json");
+QString LoudnessMeasureFilter() {
+    // Only the summary is printed, not a line per tenth of a second.
+    return QStringLiteral("ebur128=peak=true:framelog=verbose");
 }
 
 QString LoudnessFilter(double target, const LoudnessMeasure& m) {
     // The filter refuses values outside these ranges; a sound measured beyond
-    // them is taken at the nearest end.
-    return TargetArguments(target) +
-           QStringLiteral(":measured_I=%1:measured_TP=%2:measured_LRA=%3:measured_thresh=%4:"
-                          "offset=%5:linear=true")
-               .arg(Number(std::clamp(m.inputI, -99.0, 0.0)),
-                    Number(std::clamp(m.inputTp, -99.0, 99.0)),
-                    Number(std::clamp(m.inputLra, 0.0, 99.0)),
-                    Number(std::clamp(m.inputThresh, -99.0, 0.0)),
-                    Number(std::clamp(m.targetOffset, -99.0, 99.0)));
+    // them is taken at the nearest end. It reads a range of 0 as not measured
+    // and then leaves linear mode, so a steady sound's 0 is given as 0.01.
+    return QStringLiteral("loudnorm=I=%1:TP=-1.5:LRA=11:measured_I=%2:measured_TP=%3:"
+                          "measured_LRA=%4:measured_thresh=%5:linear=true")
+        .arg(QString::number(target), Number(std::clamp(m.inputI, -99.0, 0.0)),
+             Number(std::clamp(m.inputTp, -99.0, 99.0)), Number(std::clamp(m.inputLra, 0.01, 99.0)),
+             Number(std::clamp(m.inputThresh, -99.0, 0.0)));
 }
 
 std::optional<LoudnessMeasure> ParseLoudnessMeasure(const QString& encoderOutput) {
-    // The filter prints its JSON last, after the line naming it.
-    const qsizetype named = encoderOutput.lastIndexOf(QLatin1String("Parsed_loudnorm"));
-    const qsizetype open = encoderOutput.indexOf('{', std::max<qsizetype>(named, 0));
-    const qsizetype close = encoderOutput.lastIndexOf('}');
-    if (named < 0 || open < 0 || close < open)
+    // The filter prints its summary last: the integrated loudness and its
+    // threshold, the range, the true peak.
+    static const QRegularExpression summary(
+        QStringLiteral(R"(Summary:\s+Integrated loudness:\s+I:\s+(\S+) LUFS\s+Threshold:\s+(\S+))"
+                       R"( LUFS\s+Loudness range:\s+LRA:\s+(\S+) LU\s[\s\S]*True peak:\s+)"
+                       R"(Peak:\s+(\S+) dBFS)"));
+    const qsizetype start = encoderOutput.lastIndexOf(QLatin1String("Summary:"));
+    const QRegularExpressionMatch match =
+        summary.match(encoderOutput.mid(std::max<qsizetype>(start, 0)));
+    if (start < 0 || !match.hasMatch())
         return std::nullopt;
-    const QJsonDocument json =
-        QJsonDocument::fromJson(encoderOutput.mid(open, close - open + 1).toUtf8());
-    if (!json.isObject())
+    double values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = match.captured(i + 1).toDouble(&ok);
+        if (!ok || !std::isfinite(values[i]))
+            return std::nullopt;
+    }
+    if (values[0] <= kSilence)
         return std::nullopt;
-    const QJsonObject object = json.object();
-    LoudnessMeasure m;
-    if (!ReadValue(object, "input_i", m.inputI) || !ReadValue(object, "input_tp", m.inputTp) ||
-        !ReadValue(object, "input_lra", m.inputLra) ||
-        !ReadValue(object, "input_thresh", m.inputThresh) ||
-        !ReadValue(object, "target_offset", m.targetOffset))
-        return std::nullopt;
-    return m;
+    return LoudnessMeasure{values[0], values[3], values[2], values[1]};
 }

@@ -17,13 +17,12 @@ namespace {
 
 // How the encoder's output ends when it has measured a quiet tone.
 const char kCapture[] =
-    "size=N/A time=00:00:05.01 bitrate=N/A speed=8.05x    \n"
-    "video:0kB audio:1881kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: "
-    "unknown\n[Parsed_loudnorm_0 @ 0x55e00d627d80] \n{\n"
-    "\t\"input_i\" : \"-43.76\",\n\t\"input_tp\" : \"-39.42\",\n\t\"input_lra\" : \"0.00\",\n"
-    "\t\"input_thresh\" : \"-53.76\",\n\t\"output_i\" : \"-15.98\",\n\t\"output_tp\" : "
-    "\"-11.68\",\n\t\"output_lra\" : \"0.00\",\n\t\"output_thresh\" : \"-25.98\",\n"
-    "\t\"normalization_type\" : \"dynamic\",\n\t\"target_offset\" : \"-0.02\"\n}\n";
+    "size=N/A time=00:00:05.01 bitrate=N/A speed=91.3x    \n"
+    "video:0kB audio:432kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: "
+    "unknown\n[Parsed_ebur128_0 @ 0x556ed8f1dc00] Summary:\n\n  Integrated loudness:\n"
+    "    I:         -43.7 LUFS\n    Threshold: -53.7 LUFS\n\n  Loudness range:\n"
+    "    LRA:         0.0 LU\n    Threshold: -63.7 LUFS\n    LRA low:   -43.7 LUFS\n"
+    "    LRA high:  -43.7 LUFS\n\n  True peak:\n    Peak:      -39.4 dBFS\n";
 
 // What the encoder writes on standard error for these arguments.
 QString Encoder(const QStringList& arguments) {
@@ -43,10 +42,11 @@ TEST(LoudnessTest, TheMeasurementIsReadFromTheEndOfTheEncodersOutput) {
     const QString capture = kCapture;
     const auto m = ParseLoudnessMeasure(capture);
     ASSERT_TRUE(m);
-    EXPECT_EQ(std::tuple(m->inputI, m->inputTp, m->inputLra, m->inputThresh, m->targetOffset),
-              std::tuple(-43.76, -39.42, 0.0, -53.76, -0.02));
+    EXPECT_EQ(std::tuple(m->inputI, m->inputTp, m->inputLra, m->inputThresh),
+              std::tuple(-43.7, -39.4, 0.0, -53.7));
     // Cut short, or silence, which has no loudness: no measurement.
-    for (const QString& broken : {capture.chopped(30), QString(capture).replace("-43.76", "-inf")})
+    for (const QString& broken : {capture.chopped(12), QString(capture).replace("-43.7", "-70.0"),
+                                  QString(capture).replace("-39.4", "-inf")})
         EXPECT_FALSE(ParseLoudnessMeasure(broken)) << broken.toStdString();
 }
 
@@ -58,12 +58,11 @@ TEST(LoudnessTest, BothPassesReadTheSameClipOfTheSameTrack) {
     OutputSettings settings{"/out", FormatMP3, 128, 44100, 2, -16};
     const EncoderJob job = BuildJob(task, settings, "/p/vexa.exe");
     const QString input = R"("/p/vexa.exe" -i "/v/a b.mkv" -map 0:a:1 -ss 10.000000 -t 20.000000)";
-    EXPECT_EQ(job.measureLine,
-              input + " -vn -sn -af loudnorm=I=-16:TP=-1.5:LRA=11:print_format=json -f null -");
+    EXPECT_EQ(job.measureLine, input + " -vn -sn -af ebur128=peak=true:framelog=verbose -f null -");
     EXPECT_EQ(MeasuredCommandLine(job, *ParseLoudnessMeasure(kCapture)),
               input + " -y -acodec libmp3lame -ab 128k -ac 2 -ar 44100 -af "
-                      "loudnorm=I=-16:TP=-1.5:LRA=11:measured_I=-43.76:measured_TP=-39.42:"
-                      "measured_LRA=0.00:measured_thresh=-53.76:offset=-0.02:linear=true "
+                      "loudnorm=I=-16:TP=-1.5:LRA=11:measured_I=-43.70:measured_TP=-39.40:"
+                      "measured_LRA=0.01:measured_thresh=-53.70:linear=true "
                       "\"/out/a b.mp3\"");
     settings.format = FormatKeepOriginal; // a copied track keeps its sound
     EXPECT_EQ(BuildJob(task, settings, "/p/vexa.exe").measureLine, "");

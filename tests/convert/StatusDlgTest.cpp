@@ -332,9 +332,8 @@ for last; do :; done
 echo "$*" >> "$(dirname "$0")/lines.log"
 printf 'size=N/A time=00:00:15.00 bitrate=N/A speed=1x\r' >&2
 sleep 0.3
-case "$*" in *print_format=json*) printf '[Parsed_loudnorm_0 @ 0x1]\n{ "input_i" : "-30.00",
-"input_tp" : "-20.00", "input_lra" : "1.00", "input_thresh" : "-40.00", "target_offset" : "0.50" }
-' >&2; exit 0 ;; esac
+case "$*" in *ebur128*) printf 'Summary:\n Integrated loudness:\n I: -30.0 LUFS\n Threshold: -40.0 LUFS
+ Loudness range:\n LRA: 1.0 LU\n True peak:\n Peak: -20.0 dBFS\n' >&2; exit 0 ;; esac
 echo audio > "$last"
 )"));
     Add("a.avi");
@@ -345,7 +344,7 @@ echo audio > "$last"
     EXPECT_TRUE(std::any_of(watcher.currents.begin(), watcher.currents.end(),
                             [](const QString& text) { return text.endsWith("-- 75% Finished"); }));
     EXPECT_EQ(OutputFolder(), QStringList{"a.mp3"});
-    EXPECT_TRUE(ReadFile(folder + "lines.log").contains("measured_I=-30.00"));
+    EXPECT_TRUE(ReadFile(folder + "lines.log").contains("measured_I=-30.00:measured_TP=-20.00"));
     EXPECT_TRUE(ReadFile(folder + "option.ini").contains("EvenOutLoudness=1"));
     main.OnCommand(IDC_KEEP_ORIGINAL);
     EXPECT_FALSE(main.menuBar->findChild<QAction*>(QString("cmd%1").arg(ID_OPERATION_EVEN_LOUDNESS))
