@@ -17,12 +17,10 @@ namespace {
 
 // How the encoder's output ends when it has measured a quiet tone.
 const char kCapture[] =
-    "size=N/A time=00:00:05.01 bitrate=N/A speed=91.3x    \n"
-    "video:0kB audio:432kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: "
-    "unknown\n[Parsed_ebur128_0 @ 0x556ed8f1dc00] Summary:\n\n  Integrated loudness:\n"
-    "    I:         -43.7 LUFS\n    Threshold: -53.7 LUFS\n\n  Loudness range:\n"
-    "    LRA:         0.0 LU\n    Threshold: -63.7 LUFS\n    LRA low:   -43.7 LUFS\n"
-    "    LRA high:  -43.7 LUFS\n\n  True peak:\n    Peak:      -39.4 dBFS\n";
+    "[Parsed_ebur128_0 @ 0x556ed8f1dc00] Summary:\n\n  Integrated loudness:\n    I:         -43.7 "
+    "LUFS\n    Threshold: -53.7 LUFS\n\n  Loudness range:\n    LRA:         0.0 LU\n    Threshold: "
+    "-63.7 LUFS\n    LRA low:   -43.7 LUFS\n    LRA high:  -43.7 LUFS\n\n  True peak:\n    Peak:  "
+    "    -39.4 dBFS\n";
 
 // What the encoder writes on standard error for these arguments.
 QString Encoder(const QStringList& arguments) {
