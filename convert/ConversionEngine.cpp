@@ -49,7 +49,8 @@ bool FolderFull(const QString& folder) {
 } // namespace
 
 struct ConversionEngine::JobState : JobStatus {
-    double fraction = 0; // of the clip reached, at most 1
+    double fraction = 0; // of the job done, at most 1 (each of two passes is half)
+    EncoderJob made;     // the job as it was named at its start
     QByteArray output;   // the tail of what the encoder wrote
     OutputGuard guard;
     std::unique_ptr<NoticeReceiver> receiver;
@@ -157,9 +158,21 @@ void ConversionEngine::StartJob(int job) {
         recoveredFolders.insert(folder);
         OutputGuard::RecoverFolder(folder);
     }
-    const EncoderJob made = DistinctJob(job);
-    state.outputPath = made.outputPath;
+    state.made = DistinctJob(job);
+    state.outputPath = state.made.outputPath;
     usedOutputs.insert(state.outputPath);
+    if (!state.made.measureLine.isEmpty()) {
+        // The measurement writes nothing: the output path is only made
+        // ready for the conversion that follows it.
+        state.measuring = true;
+        StartRunner(job, state.made.measureLine);
+        return;
+    }
+    StartConversion(job, state.made.commandLine);
+}
+
+void ConversionEngine::StartConversion(int job, const QString& commandLine) {
+    JobState& state = *states[job];
     // The encoder overwrites its output path: a file already there is kept
     // aside until the job has succeeded, and a job that cannot keep it does
     // not run.
@@ -175,13 +188,18 @@ void ConversionEngine::StartJob(int job) {
         EndJob(job, JobResult::Failed, SetAsideFailureReason(job));
         return;
     }
+    StartRunner(job, commandLine);
+}
+
+void ConversionEngine::StartRunner(int job, const QString& commandLine) {
+    JobState& state = *states[job];
     if (!state.receiver)
         state.receiver = std::make_unique<NoticeReceiver>(this, job);
     state.runner = snapshot.simultaneous == 1
                        ? std::make_unique<CRedirect>()
                        : std::make_unique<CRedirect>(CRedirect::Independent{});
     state.result = JobResult::Running; // the Started notice arrives inside Start
-    if (!state.runner->Start(made.commandLine, false, state.receiver.get())) {
+    if (!state.runner->Start(commandLine, false, state.receiver.get())) {
         const QString reason = StartFailureReason(state.runner->StartError());
         state.runner.reset();
         state.guard.Restore();
@@ -195,7 +213,9 @@ void ConversionEngine::OnNotice(int job, int kind, const char* text) {
     case RunnerNotice::Caption:
         break;
     case RunnerNotice::Started:
-        emit jobStarted(job);
+        // A job starts once, whatever number of passes it has.
+        if (state.measuring || state.made.measureLine.isEmpty())
+            emit jobStarted(job);
         break;
     case RunnerNotice::Text:
     case RunnerNotice::Output: {
@@ -211,6 +231,11 @@ void ConversionEngine::OnNotice(int job, int kind, const char* text) {
         const double clip = snapshot.jobs[job].task.record.clipLength;
         state.percent = TaskPercent(elapsed, clip);
         state.fraction = clip > 0 ? std::min(1.0, elapsed / clip) : 0.0;
+        if (!state.made.measureLine.isEmpty()) {
+            const bool second = !state.measuring;
+            state.percent = std::min(state.percent, 100) / 2 + (second ? 50 : 0);
+            state.fraction = state.fraction / 2 + (second ? 0.5 : 0.0);
+        }
         lastProgressMs = clock.elapsed();
         emit jobProgress(job, elapsed, state.percent, chunk);
         break;
@@ -225,6 +250,13 @@ void ConversionEngine::OnRunEnded(int job) {
     JobState& state = *states[job];
     if (state.result != JobResult::Running || abandoned)
         return;
+    if (state.measuring && !stopped && state.runner->ExitCode() == 0) {
+        // The runner is inside the delivery of its last notice: the second
+        // pass starts once that has returned.
+        QMetaObject::invokeMethod(
+            this, [this, job] { StartMeasuredConversion(job); }, Qt::QueuedConnection);
+        return;
+    }
     ReleaseRunner(job);
     if (stopped) {
         const QString kept = state.guard.Restore();
@@ -244,6 +276,26 @@ void ConversionEngine::OnRunEnded(int job) {
     }
     const QString reason = FailureReason(job);
     EndJob(job, JobResult::Failed, WithKeptFile(reason, state.guard.Restore()));
+}
+
+void ConversionEngine::StartMeasuredConversion(int job) {
+    JobState& state = *states[job];
+    if (state.result != JobResult::Running || abandoned)
+        return;
+    state.runner.reset();
+    state.measuring = false;
+    if (stopped) {
+        EndJob(job, JobResult::Stopped, QString());
+        return;
+    }
+    const std::optional<LoudnessMeasure> measured =
+        ParseLoudnessMeasure(QString::fromUtf8(state.output));
+    if (!measured) {
+        EndJob(job, JobResult::Failed, QStringLiteral("the loudness could not be measured"));
+        return;
+    }
+    state.output.clear();
+    StartConversion(job, MeasuredCommandLine(state.made, *measured));
 }
 
 QString ConversionEngine::StartFailureReason(int error) const {
@@ -326,6 +378,7 @@ void ConversionEngine::ReleaseRunner(int job) {
 void ConversionEngine::EndJob(int job, JobResult result, const QString& reason) {
     JobState& state = *states[job];
     state.result = result;
+    state.measuring = false;
     state.reason = result == JobResult::Failed ? reason : QString();
     if (result == JobResult::Done || result == JobResult::Failed)
         state.fraction = 1.0;
@@ -427,6 +480,10 @@ double ConversionEngine::SecondsLeft() const {
 
 const ConversionSnapshot& ConversionEngine::Snapshot() const {
     return snapshot;
+}
+
+QString MeasuringLoudnessText() {
+    return QStringLiteral("Measuring loudness");
 }
 
 QString FormatTimeLeft(double seconds) {

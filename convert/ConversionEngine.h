@@ -41,6 +41,10 @@ struct ConversionSnapshot {
 // (none yet).
 QString FormatTimeLeft(double seconds);
 
+// "Measuring loudness": a job's first pass, as the conversion dialog and
+// ostrela-convert show it.
+QString MeasuringLoudnessText();
+
 enum class JobResult { Pending, Running, Done, Failed, Stopped };
 
 // What became of one job so far.
@@ -49,6 +53,9 @@ struct JobStatus {
     QString reason;     // empty unless Failed
     int percent = 0;    // task percentage of the last progress (may exceed 100)
     QString outputPath; // the distinct path actually used
+    // The first of two passes runs: the sound is measured for even loudness.
+    // The task percentage counts it as the first half of the job.
+    bool measuring = false;
 };
 
 struct ConversionTotals {
@@ -124,6 +131,13 @@ private:
     int RunningCount() const;
     void OnNotice(int job, int kind, const char* text);
     void OnRunEnded(int job);
+    // The conversion pass of a job: sets a file at its output path aside and
+    // runs `commandLine`; a job that cannot run ends Failed.
+    void StartConversion(int job, const QString& commandLine);
+    // Starts the runner of either pass; a runner that cannot start ends the job Failed.
+    void StartRunner(int job, const QString& commandLine);
+    // The first pass has ended well: the conversion follows with its measurement.
+    void StartMeasuredConversion(int job);
     void EndJob(int job, JobResult result, const QString& reason);
     void RequestStart(int job);
     void RequestNextStarts();

@@ -1,4 +1,5 @@
 #include "convert/ConvertCommand.h"
+#include "convert/Loudness.h"
 #include "platform/FileSystem.h"
 
 #include "tasks/Settings.h"
@@ -56,6 +57,45 @@ QString ResolveShellFolder(const QString& typed, const QString& currentFolder) {
     return QDir::cleanPath(AbsoluteIn(currentFolder, path));
 }
 
+// --loudness takes its value only after "=", so a bare --loudness before a
+// file name never swallows it: the arguments without it (up to "--"), and
+// the value given ("" for the bare option, null when it is absent).
+QStringList TakeLoudness(const QStringList& arguments, QString& value) {
+    QStringList rest;
+    bool options = true;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--"))
+            options = false;
+        const QString name = argument.section('=', 0, 0);
+        if (options &&
+            (name == QLatin1String("--loudness") || name == QLatin1String("-loudness"))) {
+            value = argument.contains('=') ? argument.section('=', 1) : QStringLiteral("");
+            continue;
+        }
+        rest << argument;
+    }
+    return rest;
+}
+
+// The target of --loudness: "" the default, "off" none, else LUFS in the
+// filter's range; false for anything else.
+bool ReadLoudness(const QString& text, double& target) {
+    if (text.isEmpty()) {
+        target = kDefaultLoudnessTarget;
+        return true;
+    }
+    if (text == QLatin1String("off")) {
+        target = 0;
+        return true;
+    }
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !(value >= kLowestLoudnessTarget && value <= kHighestLoudnessTarget))
+        return false;
+    target = value;
+    return true;
+}
+
 } // namespace
 
 ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
@@ -72,6 +112,7 @@ ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
     // The window's "Convert Several Files at Once" stores its encoder count.
     options.jobs = std::clamp(stored.simultaneous, 1, kMostJobs);
     options.output.coverPicture = stored.coverPicture;
+    options.output.loudnessTarget = stored.evenLoudness ? kDefaultLoudnessTarget : 0;
     return options;
 }
 
@@ -99,7 +140,9 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FOLDER"));
     const QCommandLineOption cover(QStringLiteral("cover"));
     parser.addOptions({help, version, format, bitrate, rate, channels, track, jobs, out, cover});
-    if (!parser.parse(QStringList{QString::fromLatin1(kProgramName)} + arguments))
+    QString loudness;
+    const QStringList others = TakeLoudness(arguments, loudness);
+    if (!parser.parse(QStringList{QString::fromLatin1(kProgramName)} + others))
         return fail(parser.errorText());
 
     if (parser.isSet(help)) {
@@ -155,6 +198,11 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         (!ReadCount(parser.value(jobs), o.jobs) || o.jobs < 1 || o.jobs > kMostJobs))
         return fail(QStringLiteral("--jobs must be a number from 1 to %1").arg(kMostJobs));
 
+    if (!loudness.isNull() && !ReadLoudness(loudness, o.output.loudnessTarget))
+        return fail(QStringLiteral("--loudness must be a target from %1 to %2 LUFS, or off")
+                        .arg(kLowestLoudnessTarget)
+                        .arg(kHighestLoudnessTarget));
+
     if (!parser.isSet(out) || parser.value(out).trimmed().isEmpty())
         return fail(QStringLiteral("--out FOLDER is needed: the folder for the sound files"));
     o.output.outputFolder = ResolveShellFolder(parser.value(out), currentFolder);
@@ -173,18 +221,23 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         return fail(QStringLiteral("AC3 does not support a sample rate of 22050 Hz. Please choose "
                                    "48000, 44100 or 32000 Hz."));
 
+    // A copied track keeps its sound as it is.
+    if (o.output.format == FormatKeepOriginal && !loudness.isNull() && o.output.loudnessTarget != 0)
+        return fail(QStringLiteral("--loudness cannot be used with --format original"));
+
     result.action = ConvertAction::Run;
     return result;
 }
 
 QString ConvertUsageText(const ConvertOptions& d) {
     QString text;
-    text += QStringLiteral("Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
-                           "[--rate N] [--channels 1|2]\n"
-                           "                       [--track N] [--jobs N] [--cover] --out FOLDER "
-                           "FILE...\n"
-                           "Extracts the sound track of each video FILE into FOLDER, as Ostrela "
-                           "does.\n\n");
+    text += QStringLiteral(
+        "Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
+        "[--rate N] [--channels 1|2]\n"
+        "                       [--track N] [--jobs N] [--cover] [--loudness[=LUFS]] "
+        "--out FOLDER FILE...\n"
+        "Extracts the sound track of each video FILE into FOLDER, as Ostrela "
+        "does.\n\n");
     text += QStringLiteral("  --format F    mp3, wav or ac3; original copies the sound as it is, "
                            "without encoding (now %1)\n")
                 .arg(FormatNameOf(d));
@@ -202,6 +255,18 @@ QString ConvertUsageText(const ConvertOptions& d) {
     text += QStringLiteral("  --jobs N      files converted at once, 1 to %1 (now %2)\n")
                 .arg(kMostJobs)
                 .arg(d.jobs);
+    text += QStringLiteral("  --cover       put the video's cover picture, or a frame of it, into "
+                           "MP3, M4A and FLAC\n"
+                           "                files (now %1)\n")
+                .arg(d.output.coverPicture ? QStringLiteral("on") : QStringLiteral("off"));
+    text += QStringLiteral("  --loudness[=LUFS]  even out the loudness of each file to LUFS, "
+                           "%1 to %2 (default %3);\n"
+                           "                off leaves it as it is (now %4)\n")
+                .arg(kLowestLoudnessTarget)
+                .arg(kHighestLoudnessTarget)
+                .arg(kDefaultLoudnessTarget)
+                .arg(d.output.loudnessTarget != 0 ? QString::number(d.output.loudnessTarget)
+                                                  : QStringLiteral("off"));
     text +=
         QStringLiteral("  --out FOLDER  where the sound files go; made when missing. A relative "
                        "folder lies\n"

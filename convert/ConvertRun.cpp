@@ -170,6 +170,8 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
                            .arg(totals.percent)
                            .arg(totals.finished + refused)
                            .arg(total);
+        if (engine.StatusOf(totals.lowestRunning).measuring)
+            line += QStringLiteral(". ") + MeasuringLoudnessText();
         const QString left = FormatTimeLeft(engine.SecondsLeft());
         if (!left.isEmpty())
             line += QStringLiteral(". ") + left;

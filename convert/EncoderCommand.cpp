@@ -108,13 +108,18 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
     return outputFolder + '/' + TrimLeft(title) + '.' + extension;
 }
 
-QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
-                             const QString& outputPath, const QString& encoderPath, int audioStream,
-                             const CommandAdditions& more) {
-    QString source = QuoteArgument(FixedText(task.sourcePath)) + more.inputs;
+QString EncoderInputArguments(const TaskRecord& task, const QString& encoderPath, int audioStream,
+                              const QString& moreInputs) {
+    QString source = QuoteArgument(FixedText(task.sourcePath)) + moreInputs;
     if (audioStream >= 0)
         source += QStringLiteral(" -map 0:a:%1").arg(audioStream);
     const QString clip = BuildClipOption(task.duration, task.clipStart, task.clipLength);
+    return ProgramArgument(encoderPath) + " -i " + source + ' ' + clip;
+}
+
+QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
+                             const QString& outputPath, const QString& encoderPath, int audioStream,
+                             const CommandAdditions& more) {
     const QString output = more.output + QuoteArgument(outputPath);
     const QString bitrate = QString::number(settings.bitrate) + 'k';
     const QString channels = settings.channels == 1 ? QStringLiteral("1") : QStringLiteral("2");
@@ -125,7 +130,7 @@ QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& setti
         codec = QStringLiteral("-acodec copy"); // every stream is mapped by name then
 
     const QString head =
-        ProgramArgument(encoderPath) + " -i " + source + ' ' + clip + " -y " + codec;
+        EncoderInputArguments(task, encoderPath, audioStream, more.inputs) + " -y " + codec;
     if (settings.format == FormatKeepOriginal)
         return head + ' ' + output;
     return head + " -ab " + bitrate + " -ac " + channels + " -ar " + sampleRate + ' ' + output;

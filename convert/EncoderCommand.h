@@ -22,6 +22,7 @@ struct OutputSettings {
     int32_t sampleRate = 0;    // Hz
     int32_t channels = 0;      // 1 mono, 2 stereo
     bool coverPicture = false; // "Add Cover Picture": the video's picture goes into the output
+    double loudnessTarget = 0; // LUFS the sound is evened out to; 0 leaves it as it is
 };
 
 // What a job adds to a task's line; with nothing added the line is as designed.
@@ -93,6 +94,11 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
 QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,
                                 const QString& extension, const QString& encoderPath,
                                 int audioStream = -1);
+
+// The encoder and what it reads: the source, its track (-map) and the clip
+// option, as the command line of the task starts.
+QString EncoderInputArguments(const TaskRecord& task, const QString& encoderPath,
+                              int audioStream = -1, const QString& moreInputs = {});
 
 // The same with the output path given whole (BuildJob's), and what the job adds.
 QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,

@@ -2,6 +2,7 @@
 
 #include "convert/CoverPicture.h"
 #include "convert/OutputTags.h"
+#include "platform/CommandLine.h"
 #include "tasks/MediaProbe.h"
 
 namespace {
@@ -58,7 +59,27 @@ EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QStr
     const CommandAdditions more = Additions(task, settings, extension, stream);
     job.commandLine =
         EncoderCommandLineTo(task.record, settings, job.outputPath, encoderPath, stream, more);
+    // A copied track is kept as it is, loudness and all.
+    if (settings.loudnessTarget != 0 && settings.format != FormatKeepOriginal) {
+        job.loudnessTarget = settings.loudnessTarget;
+        // Video and subtitles are not decoded for a measurement.
+        job.measureLine = EncoderInputArguments(task.record, encoderPath, stream) +
+                          QStringLiteral(" -vn -sn -af ") + LoudnessMeasureFilter() +
+                          QStringLiteral(" -f null -");
+    }
     return job;
+}
+
+QString MeasuredCommandLine(const EncoderJob& job, const LoudnessMeasure& measured) {
+    // The filter goes right before the output path, which ends the line.
+    // Where the filter cannot keep linear mode it works at 192 kHz, and the
+    // line's -ar brings the sound back to the chosen rate.
+    const QString filter = QStringLiteral(" -af ") + LoudnessFilter(job.loudnessTarget, measured);
+    const QString output = ' ' + QuoteArgument(job.outputPath);
+    QString line = job.commandLine;
+    if (line.endsWith(output))
+        return line.insert(line.size() - output.size(), filter);
+    return line + filter;
 }
 
 QString BuildEncoderCommand(int taskIndex, const OutputSettings& settings,

@@ -3,6 +3,7 @@
 // command line naming that path, made together from the same extension.
 
 #include "convert/EncoderCommand.h"
+#include "convert/Loudness.h"
 #include "tasks/TaskList.h"
 
 #include <QString>
@@ -10,6 +11,11 @@
 struct EncoderJob {
     QString outputPath;
     QString commandLine;
+    // Even loudness: the first pass, measuring the sound the conversion reads
+    // and writing nothing; empty for a job of one pass. Its commandLine then
+    // becomes the second pass through MeasuredCommandLine.
+    QString measureLine = {};
+    double loudnessTarget = 0;
 };
 
 // The job of a task with the settings: the task's extension (the format's,
@@ -21,6 +27,10 @@ struct EncoderJob {
 // name another job already takes.
 EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QString& encoderPath,
                     int copy = 1);
+
+// The conversion line of a job with a measure line, evening the sound out
+// with what the first pass measured; the sample rate follows the filter.
+QString MeasuredCommandLine(const EncoderJob& job, const LoudnessMeasure& measured);
 
 // The designed command line of entry `taskIndex` of the task table; empty
 // outside the table.

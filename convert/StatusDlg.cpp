@@ -104,7 +104,9 @@ void CStatusDlg::OnJobStarted(int job) {
     if (job != engine.Totals().lowestRunning)
         return;
     taskBar->setValue(0);
-    SetDlgItemText(this, IDC_CURRENT_TEXT, QStringLiteral("Initializing..."));
+    SetDlgItemText(this, IDC_CURRENT_TEXT,
+                   engine.StatusOf(job).measuring ? MeasuringLoudnessText()
+                                                  : QStringLiteral("Initializing..."));
     ShowCaptionOf(job);
 }
 
@@ -112,8 +114,11 @@ void CStatusDlg::OnJobProgress(int job, double, int p, const QString& text) {
     const int shown = engine.Totals().lowestRunning;
     if (job == shown) {
         SetBar(taskBar, p);
+        // The encoder's figures of a measurement would read as the conversion's.
+        const QString status =
+            engine.StatusOf(job).measuring ? MeasuringLoudnessText() : FormatOutputStatus(text);
         SetDlgItemText(this, IDC_CURRENT_TEXT,
-                       FormatOutputStatus(text) + QString::asprintf("   -- %d%% Finished", p));
+                       status + QString::asprintf("   -- %d%% Finished", p));
     }
     const int t = engine.Totals().percent;
     SetBar(totalBar, t);

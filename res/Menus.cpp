@@ -31,7 +31,8 @@ void FillOperation(QMenu* menu) {
                 {"Delete All Files", ID_OPERATION_DELETE_ALL},
                 {"Select Movie Clip", ID_OPERATION_MOVIE_CLIP},
                 {"Convert Several Files at Once", ID_OPERATION_SIMULTANEOUS, true},
-                {"Add Cover Picture", ID_OPERATION_ADD_COVER, true}});
+                {"Add Cover Picture", ID_OPERATION_ADD_COVER, true},
+                {"Even Out Loudness", ID_OPERATION_EVEN_LOUDNESS, true}});
 }
 } // namespace
 

@@ -61,8 +61,9 @@ constexpr int ID_OPERATION_DELETE_ALL = 32792;
 constexpr int ID_WEB_PAGE_FIRST = 32793; // 32793 to 32798: the maker's pages
 constexpr int ID_WEB_PAGE_LAST = 32798;
 constexpr int ID_TAMSEL_TRY = 32799;
-constexpr int ID_OPERATION_SIMULTANEOUS = 32800; // "Convert Several Files at Once"
-constexpr int ID_OPERATION_ADD_COVER = 32801;    // "Add Cover Picture"
+constexpr int ID_OPERATION_SIMULTANEOUS = 32800;  // "Convert Several Files at Once"
+constexpr int ID_OPERATION_ADD_COVER = 32801;     // "Add Cover Picture"
+constexpr int ID_OPERATION_EVEN_LOUDNESS = 32802; // "Even Out Loudness"
 
 // System command of the "&About Ostrela..." item
 constexpr int IDM_ABOUTBOX = 0x0010;

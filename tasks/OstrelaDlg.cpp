@@ -274,6 +274,9 @@ bool COstrelaDlg::OnCommand(int id) {
     case ID_OPERATION_ADD_COVER:
         OnAddCoverPicture();
         return true;
+    case ID_OPERATION_EVEN_LOUDNESS:
+        OnEvenLoudness();
+        return true;
     case IDC_CONVERT:
         OnConvert();
         return true;
@@ -458,6 +461,8 @@ void COstrelaDlg::LoadSettings() {
     severalAtOnce = stored.simultaneous > 1;
     coverPicture = stored.coverPicture;
     ShowSeveralAtOnce(menuBar);
+    evenLoudness = stored.evenLoudness;
+    ShowEvenLoudness(menuBar);
 }
 
 int COstrelaDlg::SimultaneousEncoders() const {
@@ -489,6 +494,26 @@ void COstrelaDlg::OnSeveralAtOnce() {
     stored.simultaneous = SimultaneousEncoders();
     const QString file = SettingsFileToWrite();
     if (!stored.WriteSimultaneous(file))
+        WarnSettingsNotSaved(this, file);
+}
+
+void COstrelaDlg::ShowEvenLoudness(QWidget* menu) const {
+    if (auto* item =
+            menu->findChild<QAction*>(QStringLiteral("cmd%1").arg(ID_OPERATION_EVEN_LOUDNESS))) {
+        item->setChecked(evenLoudness);
+        item->setEnabled(CheckedFormat(this) != FormatKeepOriginal);
+    }
+}
+
+void COstrelaDlg::OnEvenLoudness() {
+    if (CheckedFormat(this) == FormatKeepOriginal)
+        return;
+    evenLoudness = !evenLoudness;
+    ShowEvenLoudness(menuBar);
+    StoredSettings stored;
+    stored.evenLoudness = evenLoudness;
+    const QString file = SettingsFileToWrite();
+    if (!stored.WriteEvenLoudness(file))
         WarnSettingsNotSaved(this, file);
 }
 
@@ -609,6 +634,8 @@ void COstrelaDlg::SaveOutputSettings(const QString& outputFolder) {
     outputSettings.channels = channelList->currentIndex() + 1;
     outputSettings.outputFolder = outputFolder;
     outputSettings.coverPicture = coverPicture;
+    outputSettings.loudnessTarget =
+        evenLoudness && outputSettings.format != FormatKeepOriginal ? kDefaultLoudnessTarget : 0;
 
     StoredSettings stored;
     stored.format = outputSettings.format;
@@ -654,6 +681,7 @@ void COstrelaDlg::ShowResults(const QVector<JobStatus>& results) {
 
 void COstrelaDlg::OnOutputFormat(int code) {
     SetOutputFormatRadios(code);
+    ShowEvenLoudness(menuBar);
     for (int row = 0; row < taskList->GetItemCount(); ++row)
         taskList->SetItemText(row, 4, GetTaskOutputExtension(row).toUpper());
 }
@@ -693,6 +721,7 @@ void COstrelaDlg::OnTaskListContextMenu(const QPoint& globalPos) {
     // Loaded for this one pop-up and destroyed after it.
     const std::unique_ptr<QMenu> menu(LoadOperationMenu(this));
     ShowSeveralAtOnce(menu.get());
+    ShowEvenLoudness(menu.get());
     if (QAction* chosen = menu->exec(globalPos))
         OnCommand(CommandId(chosen));
 }

@@ -108,12 +108,16 @@ private:
     // Checks the checkable Operation items of `menu` as the window's choices stand.
     void ShowSeveralAtOnce(QWidget* menu) const;
     void OnAddCoverPicture();
+    void OnEvenLoudness();
+    // The item's check, and whether it applies: a copied track keeps its sound.
+    void ShowEvenLoudness(QWidget* menu) const;
 
     OutputSettings outputSettings; // the settings of the last Convert
     TaskList tasks;                // entry i belongs to row i
     CDriveInfo driveInfo;
     bool severalAtOnce = false;
     bool coverPicture = false; // "Add Cover Picture" is checked
+    bool evenLoudness = false;
 
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;

@@ -81,6 +81,7 @@ StoredSettings StoredSettings::Read(const QStringList& files) {
     ini.GetString(kSettingsSection, kKeyOutputPath, stored.outputPath);
     stored.simultaneous = ini.GetInt(kSettingsSection, kKeySimultaneous, kDefaultSimultaneous);
     stored.coverPicture = ini.GetInt(kSettingsSection, kKeyAddCoverPicture, 0) != 0;
+    stored.evenLoudness = ini.GetInt(kSettingsSection, kKeyEvenOutLoudness, 0) != 0;
     return stored;
 }
 
@@ -95,14 +96,22 @@ bool StoredSettings::WriteOutput(const QString& file) const {
     return saved;
 }
 
-bool StoredSettings::WriteSimultaneous(const QString& file) const {
+namespace {
+bool WriteKey(const QString& file, const char* key, int value) {
     CIni ini;
     ini.SetPathName(file);
-    return ini.WriteInt(kSettingsSection, kKeySimultaneous, simultaneous);
+    return ini.WriteInt(kSettingsSection, key, value);
+}
+} // namespace
+
+bool StoredSettings::WriteSimultaneous(const QString& file) const {
+    return WriteKey(file, kKeySimultaneous, simultaneous);
 }
 
 bool StoredSettings::WriteCoverPicture(const QString& file) const {
-    CIni ini;
-    ini.SetPathName(file);
-    return ini.WriteInt(kSettingsSection, kKeyAddCoverPicture, coverPicture ? 1 : 0);
+    return WriteKey(file, kKeyAddCoverPicture, coverPicture ? 1 : 0);
+}
+
+bool StoredSettings::WriteEvenLoudness(const QString& file) const {
+    return WriteKey(file, kKeyEvenOutLoudness, evenLoudness ? 1 : 0);
 }

@@ -21,6 +21,8 @@ inline constexpr char kKeyOutputPath[] = "OutputPath";
 inline constexpr char kKeySimultaneous[] = "Simultaneous";
 // 1 while "Add Cover Picture" is checked, else 0. Written only when the item is used.
 inline constexpr char kKeyAddCoverPicture[] = "AddCoverPicture";
+// 1 when "Even Out Loudness" is checked, else 0. Written only when the item is used.
+inline constexpr char kKeyEvenOutLoudness[] = "EvenOutLoudness";
 
 inline constexpr int kDefaultOutputFormat = 1; // "To MP3"
 inline constexpr int kDefaultAudioBitrate = 8; // 128 kbit/s
@@ -81,6 +83,7 @@ struct StoredSettings {
     QString outputPath; // empty when no file names one
     int simultaneous = kDefaultSimultaneous;
     bool coverPicture = false;
+    bool evenLoudness = false;
 
     // From the files in order (as SettingsFilesToRead gives them); a list
     // position outside its list gives the key's default.
@@ -93,4 +96,6 @@ struct StoredSettings {
     bool WriteSimultaneous(const QString& file) const;
     // What "Add Cover Picture" stores.
     bool WriteCoverPicture(const QString& file) const;
+    // What "Even Out Loudness" stores.
+    bool WriteEvenLoudness(const QString& file) const;
 };

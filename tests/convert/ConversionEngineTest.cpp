@@ -337,3 +337,20 @@ TEST_F(ConversionEngineTest, StopEndsAnEncoderThatReadsNothingAndTimeLeftCountsD
     });
     EXPECT_EQ(engine->StatusOf(0).result, JobResult::Stopped);
 }
+
+// A job measured first counts the measurement as its first half and leaves
+// the output path alone meanwhile: STOP then leaves the user's file as it was.
+TEST_F(ConversionEngineTest, StopWhileMeasuringLeavesNothingBehind) {
+    Write("one.mp3", "the user's own");
+    Add("one", "progress 5 1 1");
+    scripted[0].measureLine = StandInEncoder("progress 5 1 1\nhang", {});
+    Run(1, [this](ConversionEngine& e) {
+        ASSERT_TRUE(WaitUntil([&] { return e.StatusOf(0).percent == 25; }, 10000));
+        EXPECT_TRUE(e.StatusOf(0).measuring);
+        EXPECT_EQ(OutputFolder(), QStringList{"one.mp3"});
+        e.Stop();
+    });
+    EXPECT_EQ(engine->StatusOf(0).result, JobResult::Stopped);
+    EXPECT_EQ(OutputFolder(), QStringList{"one.mp3"});
+    EXPECT_EQ(Read("one.mp3"), "the user's own");
+}

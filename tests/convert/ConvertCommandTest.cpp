@@ -173,3 +173,20 @@ TEST_F(ConvertCommandTest, CoverFollowsTheStoredChoiceAndTheOption) {
 }
 
 } // namespace
+
+TEST_F(ConvertCommandTest, LoudnessTakesItsTargetOnlyAfterAnEqualsSign) {
+    EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nEvenOutLoudness=1\n")).output.loudnessTarget,
+              -16);
+    const std::pair<QStringList, double> targets[] = {{{"--loudness", "v.avi"}, -16},
+                                                      {{"--loudness=-23.5", "v.avi"}, -23.5},
+                                                      {{"--loudness=off", "v.avi"}, 0}};
+    for (const auto& [arguments, target] : targets) {
+        const auto parsed = Parse(arguments + QStringList{"--out", "o"});
+        EXPECT_EQ(parsed.options.output.loudnessTarget, target) << parsed.error.toStdString();
+        EXPECT_EQ(parsed.options.files, QStringList{"/home/u/work/v.avi"});
+    }
+    for (const char* wrong : {"--loudness=-3", "--loudness=loud"})
+        EXPECT_TRUE(Parse({wrong, "--out", "o", "v.avi"}).error.contains("from -70 to -5 LUFS"));
+    EXPECT_TRUE(Parse({"--format", "original", "--loudness", "--out", "o", "v.avi"})
+                    .error.contains("cannot be used with --format original"));
+}

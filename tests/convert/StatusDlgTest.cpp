@@ -5,6 +5,7 @@
 #include "res/Pictures.h"
 
 #include <QComboBox>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -313,4 +314,29 @@ TEST_F(StatusDlgTest, KeepOriginalCountsEachContainerAsConverted) {
     EXPECT_EQ(OutputFolder(), QStringList({"a.m4a", "b.mka"}));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
+}
+
+// Even loudness: the first pass shows as "Measuring loudness" and counts as
+// the first half of the task; with Keep Original the item does not apply.
+TEST_F(StatusDlgTest, EvenLoudnessShowsItsMeasuringPass) {
+    ASSERT_TRUE(WriteFile(folder + "vexa.exe", R"(#!/bin/sh
+for last; do :; done
+printf 'size=N/A time=00:00:15.00 bitrate=N/A speed=1x\r' >&2
+sleep 0.3
+case "$*" in *ebur128*) printf 'Summary:\n Integrated loudness:\n I: -30.0 LUFS\n Threshold: -40.0 LUFS
+ Loudness range:\n LRA: 1.0 LU\n True peak:\n Peak: -20.0 dBFS\n' >&2; exit 0 ;; esac
+echo audio > "$last"
+)"));
+    Add("a.avi");
+    main.OnCommand(ID_OPERATION_EVEN_LOUDNESS);
+    ConversionWatcher watcher;
+    main.OnCommand(IDC_CONVERT);
+    EXPECT_TRUE(watcher.currents.contains("Measuring loudness   -- 25% Finished"));
+    EXPECT_TRUE(std::any_of(watcher.currents.begin(), watcher.currents.end(),
+                            [](const QString& text) { return text.endsWith("-- 75% Finished"); }));
+    EXPECT_EQ(OutputFolder(), QStringList{"a.mp3"});
+    EXPECT_TRUE(ReadFile(folder + "option.ini").contains("EvenOutLoudness=1"));
+    main.OnCommand(IDC_KEEP_ORIGINAL);
+    EXPECT_FALSE(main.menuBar->findChild<QAction*>(QString("cmd%1").arg(ID_OPERATION_EVEN_LOUDNESS))
+                     ->isEnabled());
 }
