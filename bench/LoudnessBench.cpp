@@ -27,7 +27,8 @@ double ConvertAll(const QVector<ConversionJob>& jobs, double loudness, const QSt
     QDir().mkpath(folder);
     ConversionSnapshot snapshot;
     snapshot.jobs = jobs;
-    snapshot.settings = {folder, FormatMP3, 128, 44100, 2, loudness};
+    snapshot.settings = {folder, FormatMP3, 128, 44100, 2};
+    snapshot.settings.loudnessTarget = loudness;
     snapshot.encoderPath = QStringLiteral(OSTRELA_BIN_DIR "/vexa.exe");
     QElapsedTimer clock;
     clock.start();

@@ -53,7 +53,7 @@ TEST(LoudnessTest, BothPassesReadTheSameClipOfTheSameTrack) {
     Task task{{60, 10, 20, {}, {}, 0, 1}, {{SoundTrack{}, SoundTrack{}}, 1}};
     SetFixedText(task.record.sourcePath, "/v/a b.mkv");
     SetFixedText(task.record.title, " a b");
-    OutputSettings settings{"/out", FormatMP3, 128, 44100, 2, -16};
+    OutputSettings settings{"/out", FormatMP3, 128, 44100, 2, false, -16};
     const EncoderJob job = BuildJob(task, settings, "/p/vexa.exe");
     const QString input = R"("/p/vexa.exe" -i "/v/a b.mkv" -map 0:a:1 -ss 10.000000 -t 20.000000)";
     EXPECT_EQ(job.measureLine, input + " -vn -sn -af ebur128=peak=true:framelog=verbose -f null -");
@@ -71,7 +71,7 @@ TEST(LoudnessTest, BothPassesReadTheSameClipOfTheSameTrack) {
 TEST(LoudnessTest, QuietAndLoudSourcesComeOutAtTheTarget) {
     QTemporaryDir dir;
     ConversionSnapshot snapshot;
-    snapshot.settings = {dir.path(), FormatMP3, 128, 44100, 2, kDefaultLoudnessTarget};
+    snapshot.settings = {dir.path(), FormatMP3, 128, 44100, 2, false, kDefaultLoudnessTarget};
     snapshot.encoderPath = BinDir() + "vexa.exe";
     for (const auto& [name, amplitude] :
          {std::pair("quiet", 0.01), {"loud", 0.5}, {"silent", 0.0}}) {
