@@ -96,7 +96,9 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
     const QCommandLineOption track(QStringLiteral("track"), QString(), QStringLiteral("N"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FOLDER"));
-    parser.addOptions({help, version, format, bitrate, rate, channels, track, jobs, out});
+    const QCommandLineOption splitChapters(QStringLiteral("split-chapters"));
+    parser.addOptions(
+        {help, version, format, bitrate, rate, channels, track, jobs, out, splitChapters});
     if (!parser.parse(QStringList{QString::fromLatin1(kProgramName)} + arguments))
         return fail(parser.errorText());
 
@@ -151,6 +153,7 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         (!ReadCount(parser.value(jobs), o.jobs) || o.jobs < 1 || o.jobs > kMostJobs))
         return fail(QStringLiteral("--jobs must be a number from 1 to %1").arg(kMostJobs));
 
+    o.splitChapters = o.splitChapters || parser.isSet(splitChapters);
     if (!parser.isSet(out) || parser.value(out).trimmed().isEmpty())
         return fail(QStringLiteral("--out FOLDER is needed: the folder for the sound files"));
     o.output.outputFolder = ResolveShellFolder(parser.value(out), currentFolder);
@@ -177,7 +180,8 @@ QString ConvertUsageText(const ConvertOptions& d) {
     QString text;
     text += QStringLiteral("Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
                            "[--rate N] [--channels 1|2]\n"
-                           "                       [--track N] [--jobs N] --out FOLDER FILE...\n"
+                           "                       [--track N] [--jobs N] [--split-chapters] --out "
+                           "FOLDER FILE...\n"
                            "Extracts the sound track of each video FILE into FOLDER, as Ostrela "
                            "does.\n\n");
     text += QStringLiteral("  --format F    mp3, wav or ac3; original copies the sound as it is, "
@@ -197,6 +201,9 @@ QString ConvertUsageText(const ConvertOptions& d) {
     text += QStringLiteral("  --jobs N      files converted at once, 1 to %1 (now %2)\n")
                 .arg(kMostJobs)
                 .arg(d.jobs);
+    text += QStringLiteral("  --split-chapters  one file per chapter of a video that has "
+                           "chapters,\n"
+                           "                named \"<name> - 01 - <chapter title>\"\n");
     text +=
         QStringLiteral("  --out FOLDER  where the sound files go; made when missing. A relative "
                        "folder lies\n"

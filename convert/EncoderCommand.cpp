@@ -109,13 +109,15 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
 }
 
 QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
-                             const QString& outputPath, const QString& encoderPath,
-                             int audioStream) {
+                             const QString& outputPath, const QString& encoderPath, int audioStream,
+                             const QString& outputOptions) {
     QString source = QuoteArgument(FixedText(task.sourcePath));
     if (audioStream >= 0)
         source += QStringLiteral(" -map 0:a:%1").arg(audioStream);
     const QString clip = BuildClipOption(task.duration, task.clipStart, task.clipLength);
-    const QString output = QuoteArgument(outputPath);
+    const QString output = outputOptions.isEmpty()
+                               ? QuoteArgument(outputPath)
+                               : outputOptions + ' ' + QuoteArgument(outputPath);
     const QString bitrate = QString::number(settings.bitrate) + 'k';
     const QString channels = settings.channels == 1 ? QStringLiteral("1") : QStringLiteral("2");
     const QString sampleRate = QString::number(settings.sampleRate);

@@ -85,7 +85,8 @@ QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& se
                                 const QString& extension, const QString& encoderPath,
                                 int audioStream = -1);
 
-// The same with the output path given whole (BuildJob's).
+// The same with the output path given whole (BuildJob's), and options for the
+// output (tags) written just before it when there are any.
 QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& settings,
                              const QString& outputPath, const QString& encoderPath,
-                             int audioStream = -1);
+                             int audioStream = -1, const QString& outputOptions = QString());

@@ -16,9 +16,20 @@ struct EncoderJob {
 // or with Keep Original its track's container), its track named when the
 // user chose one (with Keep Original always the track its container was
 // chosen for). `copy` above 1 names the output "<title> (<copy>).<ext>", for a
-// name another job already takes.
+// name another job already takes. A chapter of a split task is named
+// ChapterOutputTitle and tagged with its title and its number among the
+// task's outputs, without the source's chapter list.
 EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QString& encoderPath,
                     int copy = 1);
+
+// A chapter's title as part of a file name: without "/" (a "-" instead) and
+// control characters, trimmed, at most 100 characters; "Chapter <number>"
+// when nothing is left.
+QString ChapterFileTitle(const QString& title, int number);
+
+// "<title> - 01 - <chapter file title>": the chapter's number with two
+// digits, more when the count needs them.
+QString ChapterOutputTitle(const QString& title, const ChapterPart& part);
 
 // The designed command line of entry `taskIndex` of the task table; empty
 // outside the table.

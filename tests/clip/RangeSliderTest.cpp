@@ -186,4 +186,27 @@ TEST_F(RangeSliderTest, PaintsTheMiddleSelection) {
     expectAt(Qt::black, {0, 10, 199, 10, 150, 0, 40, 10, 54, 10, 115, 10, 47, 10, 123, 10});
 }
 
+// Chapter marks: a line in the lower half in the palette's highlight (the
+// skin's, or the platform's without it), over the track and the span, hidden
+// under a handle.
+TEST_F(RangeSliderTest, PaintsMarksInTheHighlightColour) {
+    Place(40, 100);
+    slider->SetMarks({20, 80, 100});
+    for (const QColor highlight :
+         {slider->palette().color(QPalette::Highlight), QColor(10, 200, 30)}) {
+        QPalette palette = slider->palette();
+        palette.setColor(QPalette::Highlight, highlight);
+        slider->setPalette(palette);
+        QImage img(slider->size(), QImage::Format_RGB32);
+        slider->render(&img);
+        for (const int x : {35, 95}) {
+            EXPECT_EQ(img.pixelColor(x, 10), highlight) << x;
+            EXPECT_EQ(img.pixelColor(x, 18), highlight) << x;
+        }
+        EXPECT_EQ(img.pixelColor(35, 9), QColor(128, 128, 128));
+        EXPECT_EQ(img.pixelColor(95, 9), Qt::white);
+        EXPECT_EQ(img.pixelColor(115, 15), Qt::black);
+    }
+}
+
 } // namespace

@@ -12,6 +12,7 @@
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
@@ -222,4 +223,42 @@ TEST_F(SoundTrackConversion, AClipKeptOriginalLastsTheClip) {
     const QString kept = Convert(source, Probe(source), FormatKeepOriginal, 1.2, 2.0);
     EXPECT_TRUE(kept.endsWith(".m4a"));
     EXPECT_NEAR(ProbeMedia(kept).duration, 2.0, 0.2);
+}
+
+// One file per chapter from the window: the clip chosen in the clip dialog
+// starts inside the first chapter and ends inside the last; each output
+// lasts its chapter cut to the clip.
+class ChapterConversion : public ::testing::Test, protected MainWindowRig {};
+
+TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
+    QTemporaryDir media, output;
+    QString error;
+    const QString video = media.filePath("talk.mkv");
+    ASSERT_TRUE(MakeChapteredVideo(video, 10, {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}, &error))
+        << error.toStdString();
+    ASSERT_TRUE(LinkEncoder());
+    main.AddFile(video);
+    ASSERT_EQ(main.taskList->GetItemCount(), 1);
+    QTimer::singleShot(0, [] {
+        auto* dlg = qobject_cast<CClipDlg*>(QApplication::activeModalWidget());
+        if (!dlg || !dlg->splitChapters)
+            return;
+        EXPECT_FALSE(dlg->splitChapters->isChecked());
+        dlg->rangeSlider->SetSelection(1.5, 8.5);
+        QTest::mouseClick(dlg->splitChapters, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(GetDlgItemAs<QPushButton>(dlg, IDC_OK), Qt::LeftButton);
+    });
+    main.OnCommand(IDC_MOVIE_CLIP);
+    EXPECT_EQ(main.taskList->GetItemText(0, 3), QString::fromUtf8("MKV \u00b7 3 chapters"));
+
+    SetOutputFolder(output.path());
+    main.OnCommand(IDC_CONVERT);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
+    const QStringList names{"talk - 01 - Intro.mp3", "talk - 02 - Part 1-2.mp3",
+                            "talk - 03 - Chapter 3.mp3"};
+    EXPECT_EQ(FilesIn(output.path()), names);
+    const double durations[] = {1.5, 4, 1.5};
+    for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(ProbeMedia(output.filePath(names[k])).duration, durations[k], 0.1) << k;
 }

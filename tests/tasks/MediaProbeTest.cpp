@@ -155,3 +155,26 @@ TEST(PlayTimeSeconds, ReadsMillisecondsTheAtoiWayAndTruncates) {
 }
 
 } // namespace
+
+// Chapters from the real library: start, end (the next start, the playing
+// time for the last), title, none missing; a file without chapters has none.
+TEST_F(MediaProbeOnRealMedia, ReadsTheChaptersOfAFile) {
+    const QString path = folder->filePath("chapters.mkv");
+    QString error;
+    ASSERT_TRUE(testing_support::MakeChapteredVideo(
+        path, 4, {{0, "Intro"}, {1.5, "Part: One/Two"}, {2.25, QString()}}, &error))
+        << error.toStdString();
+    const MediaProbeResult r = Probe(path);
+    ASSERT_EQ(r.chapters.size(), 3);
+    const double playTime = r.playTime.toDouble() / 1000;
+    const struct {
+        double start, end;
+        QString title;
+    } expected[] = {{0, 1.5, "Intro"}, {1.5, 2.25, "Part: One/Two"}, {2.25, playTime, ""}};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_DOUBLE_EQ(r.chapters[k].start, expected[k].start) << k;
+        EXPECT_DOUBLE_EQ(r.chapters[k].end, expected[k].end) << k;
+        EXPECT_EQ(r.chapters[k].title, expected[k].title) << k;
+    }
+    EXPECT_TRUE(Probe(media.twoTrackMkv).chapters.isEmpty());
+}
