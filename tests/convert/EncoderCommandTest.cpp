@@ -220,9 +220,7 @@ TEST(EncoderCommand, ChapterJobsAreNamedAndTaggedAfterTheirChapter) {
         {"Part 1/2", "Part 1-2"},
         {"", "Chapter 3"},
         {" \t\n ", "Chapter 3"},
-        {"a\x01"
-         "b\nc\x7f",
-         "abc"},
+        {QString("a\x01") + "b\nc\x7f", "abc"},
         {hundred + "yz", hundred},
         {hundred.chopped(1) + QString::fromUtf8("\U0001F3B5!"),
          hundred.chopped(1) + QString::fromUtf8("\U0001F3B5")},
@@ -231,15 +229,11 @@ TEST(EncoderCommand, ChapterJobsAreNamedAndTaggedAfterTheirChapter) {
         EXPECT_EQ(ChapterFileTitle(title, 3), file) << title.toStdString();
     EXPECT_EQ(ChapterOutputTitle(" a %1 b", {7, 120, "End"}), " a %1 b - 007 - End");
 
-    TaskRecord task{};
-    task.duration = 120;
-    task.clipStart = 30;
-    task.clipLength = 15.5;
+    TaskRecord task{120, 30, 15.5, {}, {}, 0, 0};
     ASSERT_TRUE(SetFixedText(task.sourcePath, kSource));
     ASSERT_TRUE(SetFixedText(task.title, GetTitle(kSource)));
-    const OutputSettings settings{"/music", FormatMP3, 128, 44100, 2};
-    const EncoderJob job =
-        BuildJob({task, TaskTracks(), {}, {2, 12, "Part \"1/2\""}}, settings, kEncoder, 2);
+    const EncoderJob job = BuildJob({task, TaskTracks(), {}, {2, 12, "Part \"1/2\""}},
+                                    {"/music", FormatMP3, 128, 44100, 2}, kEncoder, 2);
     EXPECT_EQ(job.outputPath, "/music/clip one - 02 - Part \"1-2\" (2).mp3");
     EXPECT_EQ(job.commandLine,
               "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -ss 30.000000 -t 15.500000 -y "

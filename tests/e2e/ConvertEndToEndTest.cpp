@@ -232,13 +232,10 @@ class ChapterConversion : public ::testing::Test, protected MainWindowRig {};
 
 TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
     QTemporaryDir media, output;
-    QString error;
     const QString video = media.filePath("talk.mkv");
-    ASSERT_TRUE(MakeChapteredVideo(video, 10, {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}, &error))
-        << error.toStdString();
+    ASSERT_TRUE(MakeChapteredVideo(video, 10, {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}));
     ASSERT_TRUE(LinkEncoder());
     main.AddFile(video);
-    ASSERT_EQ(main.taskList->GetItemCount(), 1);
     QTimer::singleShot(0, [] {
         auto* dlg = qobject_cast<CClipDlg*>(QApplication::activeModalWidget());
         if (!dlg || !dlg->splitChapters)
@@ -255,10 +252,10 @@ TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
     main.OnCommand(IDC_CONVERT);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
-    const QStringList names{"talk - 01 - Intro.mp3", "talk - 02 - Part 1-2.mp3",
-                            "talk - 03 - Chapter 3.mp3"};
-    EXPECT_EQ(FilesIn(output.path()), names);
-    const double durations[] = {1.5, 4, 1.5};
-    for (int k = 0; k < 3; ++k)
-        EXPECT_NEAR(ProbeMedia(output.filePath(names[k])).duration, durations[k], 0.1) << k;
+    EXPECT_EQ(FilesIn(output.path()),
+              QStringList({"talk - 01 - Intro.mp3", "talk - 02 - Part 1-2.mp3",
+                           "talk - 03 - Chapter 3.mp3"}));
+    for (const auto& [name, seconds] :
+         {std::pair("01 - Intro", 1.5), {"02 - Part 1-2", 4.0}, {"03 - Chapter 3", 1.5}})
+        EXPECT_NEAR(ProbeMedia(output.filePath("talk - ") + name + ".mp3").duration, seconds, 0.1);
 }

@@ -160,21 +160,13 @@ TEST(PlayTimeSeconds, ReadsMillisecondsTheAtoiWayAndTruncates) {
 // time for the last), title, none missing; a file without chapters has none.
 TEST_F(MediaProbeOnRealMedia, ReadsTheChaptersOfAFile) {
     const QString path = folder->filePath("chapters.mkv");
-    QString error;
     ASSERT_TRUE(testing_support::MakeChapteredVideo(
-        path, 4, {{0, "Intro"}, {1.5, "Part: One/Two"}, {2.25, QString()}}, &error))
-        << error.toStdString();
+        path, 4, {{0, "Intro"}, {1.5, "Part: One/Two"}, {2.25, QString()}}));
     const MediaProbeResult r = Probe(path);
-    ASSERT_EQ(r.chapters.size(), 3);
-    const double playTime = r.playTime.toDouble() / 1000;
-    const struct {
-        double start, end;
-        QString title;
-    } expected[] = {{0, 1.5, "Intro"}, {1.5, 2.25, "Part: One/Two"}, {2.25, playTime, ""}};
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_DOUBLE_EQ(r.chapters[k].start, expected[k].start) << k;
-        EXPECT_DOUBLE_EQ(r.chapters[k].end, expected[k].end) << k;
-        EXPECT_EQ(r.chapters[k].title, expected[k].title) << k;
-    }
+    QStringList seen;
+    for (const Chapter& c : r.chapters)
+        seen << QString("%1-%2 %3").arg(c.start).arg(c.end).arg(c.title);
+    EXPECT_EQ(seen, QStringList({"0-1.5 Intro", "1.5-2.25 Part: One/Two",
+                                 QString("2.25-%1 ").arg(r.playTime.toDouble() / 1000)}));
     EXPECT_TRUE(Probe(media.twoTrackMkv).chapters.isEmpty());
 }
