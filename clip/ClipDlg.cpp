@@ -8,6 +8,7 @@
 #include "res/Templates.h"
 #include "tasks/DisplayText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <algorithm>
@@ -16,7 +17,10 @@ CClipDlg::CClipDlg(const Task& given, const QString& rowTitle, QWidget* parent)
     : QDialog(parent), task(given), title(rowTitle) {
     // One track leaves nothing to choose: the dialog stays as designed.
     const bool choosesTrack = task.tracks.tracks.size() > 1;
-    BuildDialog(this, choosesTrack ? ClipDialogWithTrackTemplate() : ClipDialogTemplate());
+    const bool hasChapters = !task.chapters.chapters.isEmpty();
+    BuildDialog(this, hasChapters    ? ClipDialogWithChaptersTemplate(choosesTrack)
+                      : choosesTrack ? ClipDialogWithTrackTemplate()
+                                     : ClipDialogTemplate());
     rangeSlider = GetDlgItemAs<CRangeSlider>(this, IDC_RANGE_SLIDER);
     Q_ASSERT(rangeSlider);
     rangeSlider->SetValueText([](double s) { return FormatTimeText(s); });
@@ -24,6 +28,8 @@ CClipDlg::CClipDlg(const Task& given, const QString& rowTitle, QWidget* parent)
         trackList = GetDlgItemAs<QComboBox>(this, IDC_SOUND_TRACK);
         connect(trackList, &QComboBox::activated, this, [this] { trackChosen = true; });
     }
+    if (hasChapters)
+        splitChapters = GetDlgItemAs<QCheckBox>(this, IDC_SPLIT_CHAPTERS);
     if (auto* ok = GetDlgItemAs<QPushButton>(this, IDC_OK))
         connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     if (auto* cancel = GetDlgItemAs<QPushButton>(this, IDC_CANCEL))
@@ -63,6 +69,13 @@ bool CClipDlg::OnInitDialog() {
     SetDlgItemText(this, IDC_TITLE_LINE,
                    QStringLiteral("Movie Title:%1       Duration:  %2")
                        .arg(title, FormatTimeText(r.duration)));
+    if (splitChapters) {
+        QList<double> starts;
+        for (const Chapter& c : task.chapters.chapters)
+            starts << c.start;
+        rangeSlider->SetMarks(starts);
+        splitChapters->setChecked(task.chapters.split);
+    }
     if (trackList) {
         trackList->clear();
         for (int k = 0; k < task.tracks.tracks.size(); ++k)
@@ -108,6 +121,8 @@ void CClipDlg::OnOK() {
     // command line as it was.
     if (trackList && trackChosen && trackList->currentIndex() >= 0)
         task.tracks.chosenTrack = trackList->currentIndex();
+    if (splitChapters)
+        task.chapters.split = splitChapters->isChecked();
     UpdateData(true);
     QDialog::accept();
 }

@@ -4,7 +4,9 @@
 // lets the user choose the one to convert. The range slider spans the whole
 // playing time; the start, end and length of its selection follow every
 // movement as time text. The caller hands in the task and, after OK, takes
-// the stored clip and track back from `task`; Cancel changes nothing.
+// the stored clip and track back from `task`; Cancel changes nothing. For a
+// file with chapters the slider marks each chapter's start and a check box
+// splits the clip into one file per chapter.
 
 #include "tasks/TaskList.h"
 
@@ -12,6 +14,7 @@
 #include <QString>
 
 class CRangeSlider;
+class QCheckBox;
 class QComboBox;
 
 class CClipDlg : public QDialog {
@@ -28,14 +31,15 @@ public:
     // its tracks in the list. Runs once, before the dialog is shown.
     bool OnInitDialog();
 
-    // The task; OK stores the clip (in order, clipSet 1) and, when the user
-    // picked an item of the track list, that track here.
+    // The task; OK stores the clip (in order, clipSet 1), the chapter choice
+    // and, when the user picked an item of the track list, that track here.
     Task task;
     QString title;
     double clipEnd = 0; // the end OK stored, for the row's "End" column
 
     CRangeSlider* rangeSlider = nullptr; // control 1013
     QComboBox* trackList = nullptr;      // control 1011, null with fewer than two tracks
+    QCheckBox* splitChapters = nullptr;  // control 1073, null without chapters
     QString startText;                   // static 1014
     QString endText;                     // static 1015
     QString lengthText;                  // static 1018

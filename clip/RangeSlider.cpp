@@ -194,6 +194,11 @@ void CRangeSlider::ClampSelection() {
     ::ClampSelection(*this, [this](int wParam) { Notify(wParam); });
 }
 
+void CRangeSlider::SetMarks(QList<double> values) {
+    marks = std::move(values);
+    update();
+}
+
 void CRangeSlider::Notify(int wParam) {
     SendMessage(parentWidget(), RANGE_CHANGED, static_cast<WPARAM>(wParam), 0);
     ReportValue();
@@ -241,6 +246,16 @@ void CRangeSlider::Draw(QImage& image, const QRect& client) {
                  QPoint(l.xE + hw + 2 * hw / 3, 2 * H / 3), QPoint(l.xE + hw + hw / 3, H / 2));
 
     DrawBox(p, l.spanBox, nullptr, Qt::white);
+    // Over the track and the span, under neither handle; they follow the
+    // skin, whose palette gives the highlight.
+    const QColor markColour = palette().color(QPalette::Highlight);
+    for (const double value : marks) {
+        const int x = hw + ValueToPixel(*this, value);
+        const bool underHandle = (x >= l.startBox.left && x < l.startBox.right) ||
+                                 (x >= l.endBox.left && x < l.endBox.right);
+        if (!underHandle && x > client.left() && x < client.right())
+            p.fillRect(QRect(x, H / 2, 1, H / 2 - 1), markColour);
+    }
     p.end();
 
     if (hasFocus()) {

@@ -8,6 +8,7 @@
 
 #include "clip/RangeSliderMath.h"
 
+#include <QList>
 #include <QWidget>
 #include <functional>
 
@@ -37,6 +38,10 @@ public:
     // The fields as they stand (the layout ones as of the last paint).
     const RangeSliderFields& Fields() const { return *this; }
 
+    // Values marked on the track (a file's chapter starts) with a short line
+    // in the highlight colour; none unless set.
+    void SetMarks(QList<double> values);
+
     // How a screen reader hears a value (a plain number unless set), and the
     // selection read that way: "start to end".
     void SetValueText(std::function<QString(double)> format);
@@ -58,4 +63,5 @@ private:
     void ReportValue();
 
     std::function<QString(double)> valueText;
+    QList<double> marks;
 };

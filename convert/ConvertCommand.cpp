@@ -139,7 +139,9 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
     const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FOLDER"));
     const QCommandLineOption cover(QStringLiteral("cover"));
-    parser.addOptions({help, version, format, bitrate, rate, channels, track, jobs, out, cover});
+    const QCommandLineOption splitChapters(QStringLiteral("split-chapters"));
+    parser.addOptions(
+        {help, version, format, bitrate, rate, channels, track, jobs, out, cover, splitChapters});
     QString loudness;
     const QStringList others = TakeLoudness(arguments, loudness);
     if (!parser.parse(QStringList{QString::fromLatin1(kProgramName)} + others))
@@ -203,6 +205,7 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
                         .arg(kLowestLoudnessTarget)
                         .arg(kHighestLoudnessTarget));
 
+    o.splitChapters = o.splitChapters || parser.isSet(splitChapters);
     if (!parser.isSet(out) || parser.value(out).trimmed().isEmpty())
         return fail(QStringLiteral("--out FOLDER is needed: the folder for the sound files"));
     o.output.outputFolder = ResolveShellFolder(parser.value(out), currentFolder);
@@ -234,8 +237,8 @@ QString ConvertUsageText(const ConvertOptions& d) {
     text += QStringLiteral(
         "Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
         "[--rate N] [--channels 1|2]\n"
-        "                       [--track N] [--jobs N] [--cover] [--loudness[=LUFS]] "
-        "--out FOLDER FILE...\n"
+        "                       [--track N] [--jobs N] [--cover] [--loudness[=LUFS]]\n"
+        "                       [--split-chapters] --out FOLDER FILE...\n"
         "Extracts the sound track of each video FILE into FOLDER, as Ostrela "
         "does.\n\n");
     text += QStringLiteral("  --format F    mp3, wav or ac3; original copies the sound as it is, "
@@ -267,6 +270,9 @@ QString ConvertUsageText(const ConvertOptions& d) {
                 .arg(kDefaultLoudnessTarget)
                 .arg(d.output.loudnessTarget != 0 ? QString::number(d.output.loudnessTarget)
                                                   : QStringLiteral("off"));
+    text += QStringLiteral("  --split-chapters  one file per chapter of a video that has "
+                           "chapters,\n"
+                           "                named \"<name> - 01 - <chapter title>\"\n");
     text +=
         QStringLiteral("  --out FOLDER  where the sound files go; made when missing. A relative "
                        "folder lies\n"

@@ -19,7 +19,9 @@ struct ConvertOptions {
     // The sound track to extract, counted from 1; 0 leaves the choice to the
     // encoder and the command line as it always was.
     int track = 0;
-    int jobs = 1;      // encoders at once
+    int jobs = 1; // encoders at once
+    // One output per chapter of each file that has chapters (--split-chapters).
+    bool splitChapters = false;
     QStringList files; // absolute paths, in the order given
 };
 

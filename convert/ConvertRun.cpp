@@ -13,6 +13,8 @@
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
+#include <functional>
+#include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -100,8 +102,18 @@ QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJ
         break;
     }
     job.task = std::move(source.task);
+    job.task.chapters.split = options.splitChapters;
     job.title = GetDisplayName(path);
     return QString();
+}
+
+// The source a job converts as its reports name it: the file, and the
+// chapter when the file is split.
+QString JobSource(const ConversionJob& job) {
+    QString source = FixedText(job.task.record.sourcePath);
+    if (job.task.part.number > 0)
+        source += QStringLiteral(" (chapter %1)").arg(job.task.part.number);
+    return source;
 }
 
 } // namespace
@@ -117,7 +129,10 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     snapshot.simultaneous = options.jobs;
 
     int refused = 0;
-    for (const QString& path : options.files) {
+    // The file each job comes from: a file split into chapters has several.
+    QVector<int> fileOfJob;
+    for (int file = 0; file < options.files.size(); ++file) {
+        const QString& path = options.files[file];
         ConversionJob job;
         const QString reason = ProbeJob(path, options, job);
         if (!reason.isEmpty()) {
@@ -125,7 +140,10 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
             ++refused;
             continue;
         }
-        snapshot.jobs.push_back(job);
+        for (const Task& task : SplitIntoChapters(job.task)) {
+            snapshot.jobs.push_back({task, job.title});
+            fileOfJob << file;
+        }
     }
 
     const int total = static_cast<int>(options.files.size());
@@ -145,10 +163,20 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
 
     ConversionEngine engine(std::move(snapshot));
     QEventLoop loop;
+    // A file is finished when all its jobs have ended, converted when all succeeded.
+    const auto filesWhere = [&](const std::function<bool(JobResult)>& each) {
+        QVector<bool> all(total, true);
+        for (int job = 0; job < engine.JobCount(); ++job)
+            all[fileOfJob[job]] = all[fileOfJob[job]] && each(engine.StatusOf(job).result);
+        int files = 0;
+        for (int job = 0; job < engine.JobCount(); ++job)
+            if (std::exchange(all[fileOfJob[job]], false))
+                ++files;
+        return files;
+    };
     QObject::connect(&engine, &ConversionEngine::jobEnded,
                      [&](int job, JobResult result, const QString& reason) {
-                         const QString source =
-                             FixedText(engine.Snapshot().jobs[job].task.record.sourcePath);
+                         const QString source = JobSource(engine.Snapshot().jobs[job]);
                          if (result == JobResult::Failed)
                              failed(source, reason);
                          else if (result == JobResult::Stopped)
@@ -166,9 +194,11 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     progress.setInterval(1000);
     QObject::connect(&progress, &QTimer::timeout, [&] {
         const ConversionTotals totals = engine.Totals();
+        const int finished = filesWhere(
+            [](JobResult r) { return r != JobResult::Pending && r != JobResult::Running; });
         QString line = QStringLiteral("%1% done, %2 of %3 files finished")
                            .arg(totals.percent)
-                           .arg(totals.finished + refused)
+                           .arg(finished + refused)
                            .arg(total);
         if (engine.StatusOf(totals.lowestRunning).measuring)
             line += QStringLiteral(". ") + MeasuringLoudnessText();
@@ -191,9 +221,8 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     // Stopped, the files never started are not converted either.
     for (int job = 0; job < engine.JobCount(); ++job)
         if (engine.StatusOf(job).result == JobResult::Pending)
-            failed(FixedText(engine.Snapshot().jobs[job].task.record.sourcePath),
-                   QStringLiteral("not started"));
-    return summary(engine.Totals().succeeded);
+            failed(JobSource(engine.Snapshot().jobs[job]), QStringLiteral("not started"));
+    return summary(filesWhere([](JobResult r) { return r == JobResult::Done; }));
 }
 
 int ConvertMain(const QStringList& arguments, QTextStream& out, QTextStream& err) {

@@ -40,7 +40,44 @@ CommandAdditions Additions(const Task& task, const OutputSettings& settings,
     return more;
 }
 
+QString WithoutControlCharacters(const QString& text) {
+    QString kept;
+    for (const QChar c : text)
+        if (c.category() != QChar::Other_Control)
+            kept += c;
+    return kept;
+}
+
+// The output options of a chapter: its title and number as tags, and none of
+// the source's chapters, which would not fit the piece.
+QString ChapterTags(const ChapterPart& part) {
+    QString title = WithoutControlCharacters(part.title).trimmed();
+    if (title.isEmpty())
+        title = QStringLiteral("Chapter %1").arg(part.number);
+    return QStringLiteral("-map_chapters -1 -metadata ") + QuoteArgument("title=" + title) +
+           QStringLiteral(" -metadata track=%1/%2").arg(part.number).arg(part.count);
+}
+
 } // namespace
+
+QString ChapterFileTitle(const QString& title, int number) {
+    constexpr int kMostCharacters = 100;
+    QString safe = WithoutControlCharacters(title).replace('/', '-').trimmed();
+    // Cut between characters, never inside a surrogate pair.
+    qsizetype end = 0;
+    for (int characters = 0; end < safe.size() && characters < kMostCharacters; ++characters)
+        end += safe[end].isHighSurrogate() && end + 1 < safe.size() ? 2 : 1;
+    safe = safe.left(end).trimmed();
+    return safe.isEmpty() ? QStringLiteral("Chapter %1").arg(number) : safe;
+}
+
+QString ChapterOutputTitle(const QString& title, const ChapterPart& part) {
+    const int digits = qMax(2, static_cast<int>(QString::number(part.count).size()));
+    // Joined, not filled in: a title may itself hold "%1".
+    return title + QStringLiteral(" - ") +
+           QStringLiteral("%1").arg(part.number, digits, 10, QLatin1Char('0')) +
+           QStringLiteral(" - ") + ChapterFileTitle(part.title, part.number);
+}
 
 EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QString& encoderPath,
                     int copy) {
@@ -51,12 +88,17 @@ EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QStr
     else if (tracks.chosenTrack >= 0 && tracks.chosenTrack < tracks.tracks.size())
         stream = tracks.chosenTrack;
     QString title = FixedText(task.record.title);
+    if (task.part.number > 0)
+        title = ChapterOutputTitle(title, task.part);
     if (copy > 1)
         title += QStringLiteral(" (%1)").arg(copy);
     EncoderJob job;
     const QString extension = TaskOutputExtension(settings.format, tracks);
     job.outputPath = BuildOutputPath(settings.outputFolder, title, extension);
-    const CommandAdditions more = Additions(task, settings, extension, stream);
+    CommandAdditions more = Additions(task, settings, extension, stream);
+    // Last, so that a chapter's title wins over a chosen track's.
+    if (task.part.number > 0)
+        more.output += ChapterTags(task.part) + ' ';
     job.commandLine =
         EncoderCommandLineTo(task.record, settings, job.outputPath, encoderPath, stream, more);
     // A copied track is kept as it is, loudness and all.

@@ -24,13 +24,24 @@ struct EncoderJob {
 // chosen for). A chosen track's title and language become the output's
 // tags; with "Add Cover Picture" a container that carries a picture gets one.
 // `copy` above 1 names the output "<title> (<copy>).<ext>", for a
-// name another job already takes.
+// name another job already takes. A chapter of a split task is named
+// ChapterOutputTitle and tagged with its title and its number among the
+// task's outputs, without the source's chapter list.
 EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QString& encoderPath,
                     int copy = 1);
 
 // The conversion line of a job with a measure line, evening the sound out
 // with what the first pass measured; the sample rate follows the filter.
 QString MeasuredCommandLine(const EncoderJob& job, const LoudnessMeasure& measured);
+
+// A chapter's title as part of a file name: without "/" (a "-" instead) and
+// control characters, trimmed, at most 100 characters; "Chapter <number>"
+// when nothing is left.
+QString ChapterFileTitle(const QString& title, int number);
+
+// "<title> - 01 - <chapter file title>": the chapter's number with two
+// digits, more when the count needs them.
+QString ChapterOutputTitle(const QString& title, const ChapterPart& part);
 
 // The designed command line of entry `taskIndex` of the task table; empty
 // outside the table.

@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
@@ -226,6 +227,8 @@ QWidget* MakeControl(QWidget* parent, const ControlTemplate& c, const BuildOptio
         r->setFocusPolicy(Qt::ClickFocus);
         return r;
     }
+    case ControlKind::AutoCheckBox:
+        return new QCheckBox(text, parent);
     case ControlKind::Progress: {
         auto* p = new QProgressBar(parent);
         p->setRange(0, 100);

@@ -33,6 +33,7 @@ enum class ControlKind {
     ListView,
     DropList,  // drop-down list: a combo box without editing
     AutoRadio, // radios in a row form one group with one tab stop, the checked one
+    AutoCheckBox,
     Progress,
     BlackFrame,
     SunkenLine, // a sunken frame one unit high: a separator

@@ -33,7 +33,8 @@ constexpr int IDC_START_TEXT = 1014;
 constexpr int IDC_END_TEXT = 1015;
 constexpr int IDC_TITLE_LINE = 1017;
 constexpr int IDC_LENGTH_TEXT = 1018;
-constexpr int IDC_SOUND_TRACK = 1011; // only for a file with several sound tracks
+constexpr int IDC_SOUND_TRACK = 1011;    // only for a file with several sound tracks
+constexpr int IDC_SPLIT_CHAPTERS = 1073; // only for a file with chapters
 
 // Conversion dialog (template 133)
 constexpr int IDC_TASK_BAR = 1020;

@@ -3,6 +3,8 @@
 #include "res/Resource.h"
 #include "tasks/Settings.h"
 
+#include <algorithm>
+
 using K = ControlKind;
 
 const DialogTemplate& AboutBoxTemplate() {
@@ -140,6 +142,34 @@ const DialogTemplate& ClipDialogWithTrackTemplate() {
         return tmpl;
     }();
     return t;
+}
+
+const DialogTemplate& ClipDialogWithChaptersTemplate(bool withTrack) {
+    const auto make = [](const DialogTemplate& base) {
+        constexpr int kLine = 16; // the height the chapter line adds
+        DialogTemplate tmpl = base;
+        const int y = tmpl.cy - 19; // where the buttons were
+        tmpl.cy += kLine;
+        const bool hasTrack =
+            std::any_of(base.controls.begin(), base.controls.end(),
+                        [](const ControlTemplate& c) { return c.id == IDC_SOUND_TRACK; });
+        const int after = hasTrack ? IDC_SOUND_TRACK : IDC_RANGE_SLIDER;
+        std::vector<ControlTemplate> controls;
+        for (ControlTemplate c : tmpl.controls) {
+            if (c.id == IDC_OK || c.id == IDC_CANCEL)
+                c.y += kLine;
+            controls.push_back(c);
+            // Next in the tab order after the slider, or after the track list.
+            if (c.id == after)
+                controls.push_back(
+                    {IDC_SPLIT_CHAPTERS, K::AutoCheckBox, "One File per Chapter", 17, y, 150, 10});
+        }
+        tmpl.controls = std::move(controls);
+        return tmpl;
+    };
+    static const DialogTemplate plain = make(ClipDialogTemplate());
+    static const DialogTemplate track = make(ClipDialogWithTrackTemplate());
+    return withTrack ? track : plain;
 }
 
 const DialogTemplate& StatusDialogTemplate() {

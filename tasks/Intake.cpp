@@ -30,5 +30,25 @@ ProbedSource ProbeSource(const QString& path, int track) {
     source.task =
         MakeTask(path, static_cast<int>(PlayTimeSeconds(media.playTime)), std::move(media.tracks));
     source.task.tracks.chosenTrack = track - 1;
+    source.task.chapters.chapters = std::move(media.chapters);
     return source;
+}
+
+QList<Task> SplitIntoChapters(const Task& task) {
+    const TaskRecord& r = task.record;
+    const QList<Chapter> inside =
+        task.chapters.split ? ChaptersInClip(task.chapters.chapters, r.clipStart, r.clipLength)
+                            : QList<Chapter>();
+    if (inside.isEmpty())
+        return {task};
+    QList<Task> parts;
+    for (qsizetype k = 0; k < inside.size(); ++k) {
+        Task part = task;
+        part.record.clipStart = inside[k].start;
+        part.record.clipLength = inside[k].end - inside[k].start;
+        part.part =
+            ChapterPart{static_cast<int>(k + 1), static_cast<int>(inside.size()), inside[k].title};
+        parts << part;
+    }
+    return parts;
 }

@@ -29,3 +29,9 @@ struct ProbedSource {
 // as its clip, `track` (from 1; 0 for none) as the chosen one. Without the
 // library nothing is known about the tracks, and the file is taken.
 ProbedSource ProbeSource(const QString& path, int track = 0);
+
+// The jobs of one task at Convert: the task itself, or for a task split into
+// chapters one task per chapter inside its clip, each with the chapter cut to
+// the clip as its clip and its number among them, the count and its title in
+// `part`. A split task without a chapter inside its clip converts whole.
+QList<Task> SplitIntoChapters(const Task& task);

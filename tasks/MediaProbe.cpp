@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QLibrary>
 #include <QStringList>
+#include <QRegularExpression>
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstddef>
 
 // The library's C interface (MediaInfoDLL); its enumerations travel as int.
@@ -14,6 +17,10 @@ struct MediaInfoEntryPoints {
                          int infoKind, int searchKind) = nullptr;
     void (*closeFn)(void* handle) = nullptr;
     void (*deleteFn)(void* handle) = nullptr;
+    // Optional: a menu's entries by position, where the chapters are; without
+    // it files simply have no chapters.
+    const char* (*getIFn)(void* handle, int streamKind, size_t streamNumber, size_t parameter,
+                          int infoKind) = nullptr;
     // Never unloaded (QLibrary's destructor leaves the library mapped): texts
     // and handles of the library may outlive any binding.
     QLibrary library;
@@ -23,10 +30,12 @@ namespace {
 
 constexpr int STREAM_GENERAL = 0;
 constexpr int STREAM_AUDIO = 2;
+constexpr int STREAM_MENU = 6;
 constexpr int INFO_TEXT = 1;
 constexpr int INFO_NAME = 0;
 // More audio streams than any real file holds: a count beyond it is not believed.
 constexpr int MAX_SOUND_TRACKS = 1000;
+constexpr int MAX_CHAPTERS = 10000;
 
 // The leading number of a text read as atoi does (leading blanks, an optional
 // sign, digits up to the first other character), saturating at the int range.
@@ -83,10 +92,33 @@ struct MediaInfoBinding {
             reinterpret_cast<decltype(bound->deleteFn)>(lib.resolve("MediaInfoA_Delete"));
         if (!bound->newFn || !bound->openFn || !bound->getFn || !bound->closeFn || !bound->deleteFn)
             return nullptr;
+        bound->getIFn = reinterpret_cast<decltype(bound->getIFn)>(lib.resolve("MediaInfoA_GetI"));
         calls = std::move(bound);
         return calls;
     }
 };
+
+// Seconds of a menu entry's name "HH:MM:SS.mmm"; negative for any other name.
+double ChapterTime(const QString& name) {
+    static const QRegularExpression time(
+        QStringLiteral("^(\\d+):(\\d\\d):(\\d\\d)(?:\\.(\\d{1,9}))?$"));
+    const QRegularExpressionMatch m = time.match(name);
+    if (!m.hasMatch())
+        return -1;
+    const QString fraction = m.captured(4);
+    return m.captured(1).toDouble() * 3600 + m.captured(2).toDouble() * 60 +
+           m.captured(3).toDouble() +
+           (fraction.isEmpty() ? 0.0 : fraction.toDouble() / std::pow(10.0, fraction.size()));
+}
+
+// A chapter's title as a menu entry holds it: a language code and a colon may
+// come first ("en:Intro"); the entry's own time stands for a missing title.
+QString ChapterTitle(const QString& value, const QString& name) {
+    static const QRegularExpression language(QStringLiteral("^(?:[a-z]{2,3})?:"));
+    QString title = value;
+    title.remove(language);
+    return title == name ? QString() : title;
+}
 
 MediaInfoBinding& Binding() {
     static MediaInfoBinding binding;
@@ -151,6 +183,7 @@ MediaProbeResult CMediaInfoProbe::Probe(const QString& path) {
             t.isDefault = get(STREAM_AUDIO, k, "Default") == QLatin1String("Yes");
             result.tracks << t;
         }
+        result.chapters = ReadChapters(LeadingNumber(result.playTime) / 1000.0);
     }
     calls->closeFn(handle);
     return result;
@@ -171,6 +204,44 @@ SourceFacts CMediaInfoProbe::ProbeSource(const QString& path) {
         facts.coverStream = facts.videoCount;
     calls->closeFn(handle);
     return facts;
+}
+
+QList<Chapter> CMediaInfoProbe::ReadChapters(double playTime) {
+    if (!calls->getIFn)
+        return {};
+    const auto get = [this](int number, const char* parameter) {
+        const char* text = calls->getFn(handle, STREAM_MENU, static_cast<size_t>(number), parameter,
+                                        INFO_TEXT, INFO_NAME);
+        return text ? QString::fromUtf8(text) : QString();
+    };
+    const auto getI = [this](int number, int position, int kind) {
+        const char* text = calls->getIFn(handle, STREAM_MENU, static_cast<size_t>(number),
+                                         static_cast<size_t>(position), kind);
+        return text ? QString::fromUtf8(text) : QString();
+    };
+    // A file may list its chapters in more than one menu (an MP4's chapter
+    // track and its chapter list): the menu with the most is taken.
+    QList<Chapter> best;
+    const int menus = qMin(Count(get(0, "MenuCount")), MAX_SOUND_TRACKS);
+    for (int menu = 0; menu < qMax(menus, 1); ++menu) {
+        const int first = Count(get(menu, "Chapters_Pos_Begin"));
+        const int end = qMin(Count(get(menu, "Chapters_Pos_End")), first + MAX_CHAPTERS);
+        QList<Chapter> chapters;
+        for (int position = first; position < end; ++position) {
+            const QString name = getI(menu, position, INFO_NAME);
+            const double start = ChapterTime(name);
+            if (start >= 0)
+                chapters << Chapter{start, playTime,
+                                    ChapterTitle(getI(menu, position, INFO_TEXT), name)};
+        }
+        if (chapters.size() > best.size())
+            best = std::move(chapters);
+    }
+    std::stable_sort(best.begin(), best.end(),
+                     [](const Chapter& a, const Chapter& b) { return a.start < b.start; });
+    for (qsizetype k = 0; k + 1 < best.size(); ++k)
+        best[k].end = best[k + 1].start;
+    return best;
 }
 
 double PlayTimeSeconds(const QString& probeText) {

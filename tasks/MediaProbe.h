@@ -4,6 +4,7 @@
 // is loaded at the first probe, stays loaded for the rest of the run, and a
 // load that fails is tried again at the next probe.
 
+#include "tasks/TaskChapters.h"
 #include "tasks/TaskTracks.h"
 
 #include <QList>
@@ -35,6 +36,10 @@ struct MediaProbeResult {
     // sound tracks (empty: the file has none).
     bool tracksKnown = false;
     QList<SoundTrack> tracks;
+    // The file's chapters in order, each ending where the next starts and the
+    // last at the playing time; empty without chapters or without the
+    // library's call that lists a menu's entries.
+    QList<Chapter> chapters;
 };
 
 // What a conversion job with a cover picture or a chosen track's tags learns
@@ -62,13 +67,17 @@ public:
     bool HasHandle() const { return handle != nullptr; }
 
     // Opens the file, reads the general stream's "PlayTime" and, for a file
-    // the library can read, each audio stream, then closes the file.
+    // the library can read, each audio stream and the chapters of its menus,
+    // then closes the file.
     MediaProbeResult Probe(const QString& path);
     // Opens the file, reads its title, video count, cover and attachments, then
     // closes it.
     SourceFacts ProbeSource(const QString& path);
 
 private:
+    // The chapters of the open file; the last ends at `playTime` (seconds).
+    QList<Chapter> ReadChapters(double playTime);
+
     std::shared_ptr<const MediaInfoEntryPoints> calls; // the binding the handle was made with
     void* handle = nullptr;
 };

@@ -60,13 +60,40 @@ int CheckedFormat(const QWidget* dlg) {
     return FormatMP3;
 }
 
-// The "Source Format" text: the file's extension, and the track the user
-// chose after it ("MKV \u00b7 track 2").
-QString SourceFormatText(const QString& path, const TaskTracks& tracks) {
-    QString text = GetFileExtension(path).toUpper();
-    if (tracks.chosenTrack >= 0)
-        text += QStringLiteral(" \u00b7 track %1").arg(tracks.chosenTrack + 1);
+// The "Source Format" text: the file's extension, the track the user chose
+// and the chapters inside the clip when it is split ("MKV \u00b7 track 2",
+// "MKV \u00b7 12 chapters").
+QString SourceFormatText(const Task& task) {
+    QString text = GetFileExtension(FixedText(task.record.sourcePath)).toUpper();
+    if (task.tracks.chosenTrack >= 0)
+        text += QStringLiteral(" \u00b7 track %1").arg(task.tracks.chosenTrack + 1);
+    if (task.chapters.split) {
+        const qsizetype n =
+            ChaptersInClip(task.chapters.chapters, task.record.clipStart, task.record.clipLength)
+                .size();
+        if (n > 0)
+            text += n == 1 ? QStringLiteral(" \u00b7 1 chapter")
+                           : QStringLiteral(" \u00b7 %1 chapters").arg(n);
+    }
     return text;
+}
+
+// A row's result from its jobs' results: the first failure, else a stop,
+// else done when all are done; a row whose chapters were only partly
+// converted shows as stopped.
+JobStatus RowResult(const QVector<JobStatus>& jobs) {
+    JobStatus row;
+    int done = 0;
+    for (const JobStatus& job : jobs) {
+        if (job.result == JobResult::Failed)
+            return job;
+        if (job.result == JobResult::Stopped)
+            row.result = JobResult::Stopped;
+        done += job.result == JobResult::Done ? 1 : 0;
+    }
+    if (row.result != JobResult::Stopped && done > 0)
+        row.result = done == jobs.size() ? JobResult::Done : JobResult::Stopped;
+    return row;
 }
 
 // The row's tooltip: one line per sound track; empty when none is known.
@@ -324,10 +351,14 @@ bool COstrelaDlg::OnCommand(int id) {
     }
 }
 
-bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks) {
+bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks,
+                             QList<Chapter> chapters) {
     const int n = taskList->GetItemCount();
-    if (n != tasks.Count() || !FitsFixedText(path) || !FitsFixedText(GetTitle(path)) ||
-        !tasks.Add(MakeTask(path, seconds, std::move(tracks))))
+    if (n != tasks.Count() || !FitsFixedText(path) || !FitsFixedText(GetTitle(path)))
+        return false;
+    Task task = MakeTask(path, seconds, std::move(tracks));
+    task.chapters.chapters = std::move(chapters);
+    if (!tasks.Add(task))
         return false;
 
     // A file name may carry direction marks; any name the table keeps shows whole.
@@ -341,8 +372,7 @@ bool COstrelaDlg::AppendTask(const QString& path, int seconds, QList<SoundTrack>
 }
 
 void COstrelaDlg::ShowTracks(int row) {
-    taskList->SetItemText(row, 3,
-                          SourceFormatText(FixedText(taskTable[row].sourcePath), taskTracks[row]));
+    taskList->SetItemText(row, 3, SourceFormatText(tasks.At(row)));
     taskList->SetItemText(row, 4, GetTaskOutputExtension(row).toUpper());
     taskList->SetItemToolTip(row, DisplayToolTip(TracksToolTip(taskTracks[row])));
 }
@@ -414,7 +444,7 @@ void COstrelaDlg::AddFile(QString path) {
         return;
     }
     AppendTask(path, static_cast<int>(source.task.record.duration),
-               std::move(source.task.tracks.tracks));
+               std::move(source.task.tracks.tracks), std::move(source.task.chapters.chapters));
 }
 
 void COstrelaDlg::SetOutputFormatRadios(int code) {
@@ -538,6 +568,7 @@ void COstrelaDlg::OnMovieClip() {
     const TaskRecord& r = dialog.task.record;
     tasks.SetClip(row, r.clipStart, r.clipLength);
     tasks.SetTrack(row, dialog.task.tracks.chosenTrack);
+    tasks.SetSplitChapters(row, dialog.task.chapters.split);
     taskList->SetItemText(row, 1, FormatTimeText(r.clipStart));
     taskList->SetItemText(row, 2, FormatTimeText(dialog.clipEnd));
     ShowTracks(row);
@@ -581,8 +612,16 @@ void COstrelaDlg::OnConvert() {
     snapshot.settings = outputSettings;
     snapshot.encoderPath = LocateEncoder();
     snapshot.simultaneous = SimultaneousEncoders();
-    for (int i = 0; i < taskList->GetItemCount(); ++i)
-        snapshot.jobs.push_back({tasks.At(i), taskList->GetItemText(i, 0)});
+    jobRows.clear();
+    for (int i = 0; i < taskList->GetItemCount(); ++i) {
+        const QString title = taskList->GetItemText(i, 0);
+        for (const Task& task : SplitIntoChapters(tasks.At(i))) {
+            // The conversion dialog names the chapter a job converts.
+            snapshot.jobs.push_back(
+                {task, task.part.number > 0 ? ChapterOutputTitle(title, task.part) : title});
+            jobRows << i;
+        }
+    }
     // Every row starts afresh and then shows what became of its task.
     for (int i = 0; i < taskList->GetItemCount(); ++i) {
         taskList->SetItemImage(i, TaskImageVideoFile);
@@ -648,8 +687,15 @@ void COstrelaDlg::SaveOutputSettings(const QString& outputFolder) {
         WarnSettingsNotSaved(this, file);
 }
 
-void COstrelaDlg::ShowResults(const QVector<JobStatus>& results) {
-    for (int i = 0; i < results.size() && i < taskList->GetItemCount(); ++i) {
+void COstrelaDlg::ShowResults(const QVector<JobStatus>& jobResults) {
+    QVector<QVector<JobStatus>> rowJobs(taskList->GetItemCount());
+    for (int job = 0; job < jobResults.size() && job < jobRows.size(); ++job)
+        if (jobRows[job] < rowJobs.size())
+            rowJobs[jobRows[job]] << jobResults[job];
+    QVector<JobStatus> results;
+    for (const QVector<JobStatus>& jobs : rowJobs)
+        results << RowResult(jobs);
+    for (int i = 0; i < results.size(); ++i) {
         switch (results[i].result) {
         case JobResult::Done:
             taskList->SetItemImage(i, TaskImageDone);

@@ -28,7 +28,8 @@ public:
     // Fills entry n with its sound tracks (none chosen) and appends row n
     // (n = row count) for a probed file and selects it. False, with nothing
     // written, when the table is full or the path does not fit the table's fields.
-    bool AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks = {});
+    bool AppendTask(const QString& path, int seconds, QList<SoundTrack> tracks = {},
+                    QList<Chapter> chapters = {});
 
     // Makes one source file a task: refuses DVD files and files without sound,
     // probes the playing time and the sound tracks and appends the entry and
@@ -79,7 +80,7 @@ protected:
 
 private:
     void OnInitDialog();
-    // The row's "Source Format" (with the chosen track) and "Output Format"
+    // The row's "Source Format" (with the chosen track and the chapter split) and "Output Format"
     // texts and its tooltip listing the sound tracks, from its entries.
     void ShowTracks(int row);
     void SetUpTaskList();
@@ -95,7 +96,8 @@ private:
     QString FolderToConvertInto();
     // Takes the settings of the controls for the conversion and stores them.
     void SaveOutputSettings(const QString& outputFolder);
-    // Each row's picture and tooltip after the conversion.
+    // Each row's picture and tooltip after the conversion, from the results
+    // of its jobs (several for a row split into chapters).
     void ShowResults(const QVector<JobStatus>& results);
     void OnOutputFormat(int code);
     void OnBrowse();
@@ -114,6 +116,7 @@ private:
 
     OutputSettings outputSettings; // the settings of the last Convert
     TaskList tasks;                // entry i belongs to row i
+    QVector<int> jobRows;          // the row of each job of the last Convert
     CDriveInfo driveInfo;
     bool severalAtOnce = false;
     bool coverPicture = false; // "Add Cover Picture" is checked

@@ -25,6 +25,7 @@ bool TaskList::Add(const Task& task) {
     r.clipSet = clipSet;
     r.reserved = 0;
     taskTracks[count] = task.tracks;
+    chapters[count] = task.chapters;
     ++count;
     return true;
 }
@@ -35,8 +36,10 @@ void TaskList::Remove(int row) {
     for (int i = row + 1; i < count; ++i) {
         taskTable[i - 1] = taskTable[i];
         taskTracks[i - 1] = std::move(taskTracks[i]);
+        chapters[i - 1] = std::move(chapters[i]);
     }
     taskTracks[count - 1] = TaskTracks();
+    chapters[count - 1] = TaskChapters();
     --count;
 }
 
@@ -45,6 +48,7 @@ void TaskList::RemoveAll() {
         r = TaskRecord{};
     for (TaskTracks& t : taskTracks)
         t = TaskTracks();
+    chapters.fill(TaskChapters());
     count = 0;
 }
 
@@ -61,8 +65,13 @@ void TaskList::SetTrack(int row, int track) {
         taskTracks[row].chosenTrack = track;
 }
 
+void TaskList::SetSplitChapters(int row, bool split) {
+    if (InTable(row))
+        chapters[row].split = split;
+}
+
 Task TaskList::At(int row) const {
     if (!InTable(row))
         return Task{};
-    return Task{taskTable[row], taskTracks[row]};
+    return Task{taskTable[row], taskTracks[row], chapters[row], {}};
 }

@@ -1,16 +1,26 @@
 #pragma once
 // The task list's entries behind one object: row i of the list is entry i of
-// the designed arrays taskTable and taskTracks, and only this object fills,
-// moves or clears them, so a record and its sound tracks always move together.
+// the designed arrays taskTable and taskTracks and of the chapters kept here,
+// and only this object fills, moves or clears them, so a record, its sound
+// tracks and its chapters always move together.
 
+#include "tasks/TaskChapters.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
+
+#include <array>
 
 // One task: its record and its sound tracks, as the clip dialog, a
 // conversion job and ostrela-convert take it.
 struct Task {
+    Task() = default;
+    Task(const TaskRecord& r, TaskTracks t, TaskChapters c = {}, ChapterPart p = {})
+        : record(r), tracks(std::move(t)), chapters(std::move(c)), part(std::move(p)) {}
+
     TaskRecord record{};
     TaskTracks tracks;
+    TaskChapters chapters;
+    ChapterPart part; // set only on the jobs a split task becomes
 };
 
 // The record and tracks of a probed source: the whole file as its clip, no
@@ -35,9 +45,12 @@ public:
     void SetClip(int row, double start, double length);
     // The track the user chose; -1 leaves the choice to the encoder.
     void SetTrack(int row, int track);
+    // One output per chapter inside the clip, or the clip whole.
+    void SetSplitChapters(int row, bool split);
     // A copy of entry `row`; an empty task outside the table.
     Task At(int row) const;
 
 private:
     int count = 0;
+    std::array<TaskChapters, TASK_TABLE_SIZE> chapters;
 };

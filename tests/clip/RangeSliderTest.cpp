@@ -186,4 +186,24 @@ TEST_F(RangeSliderTest, PaintsTheMiddleSelection) {
     expectAt(Qt::black, {0, 10, 199, 10, 150, 0, 40, 10, 54, 10, 115, 10, 47, 10, 123, 10});
 }
 
+// Chapter marks: a line in the lower half in the palette's highlight (the
+// skin's, or the platform's without it), over the track and the span, hidden
+// under a handle.
+TEST_F(RangeSliderTest, PaintsMarksInTheHighlightColour) {
+    Place(40, 100);
+    slider->SetMarks({20, 80, 100});
+    for (const QColor mark : {slider->palette().color(QPalette::Highlight), QColor(10, 200, 30)}) {
+        QPalette palette = slider->palette();
+        palette.setColor(QPalette::Highlight, mark);
+        slider->setPalette(palette);
+        QImage img(slider->size(), QImage::Format_RGB32);
+        slider->render(&img);
+        const QColor seen[] = {img.pixelColor(35, 10), img.pixelColor(35, 18),
+                               img.pixelColor(95, 10), img.pixelColor(35, 9),
+                               img.pixelColor(95, 9),  img.pixelColor(115, 15)};
+        EXPECT_EQ(QList<QColor>(std::begin(seen), std::end(seen)),
+                  QList<QColor>({mark, mark, mark, QColor(128, 128, 128), Qt::white, Qt::black}));
+    }
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include "clip/RangeSlider.h"
 #include "tasks/TaskTable.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
@@ -120,3 +121,38 @@ INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                          [](const auto& test) {
                              return std::to_string(test.param.format) + test.param.extension;
                          });
+
+// One file per chapter from the window: the clip chosen in the clip dialog
+// starts inside the first chapter and ends inside the last; each output
+// lasts its chapter cut to the clip.
+class ChapterConversion : public ::testing::Test, protected MainWindowRig {};
+
+TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
+    QTemporaryDir media, output;
+    const QString video = media.filePath("talk.mkv");
+    ASSERT_TRUE(MakeChapteredVideo(video, 10, {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}));
+    ASSERT_TRUE(LinkEncoder());
+    main.AddFile(video);
+    QTimer::singleShot(0, [] {
+        auto* dlg = qobject_cast<CClipDlg*>(QApplication::activeModalWidget());
+        if (!dlg || !dlg->splitChapters)
+            return;
+        EXPECT_FALSE(dlg->splitChapters->isChecked());
+        dlg->rangeSlider->SetSelection(1.5, 8.5);
+        QTest::mouseClick(dlg->splitChapters, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(GetDlgItemAs<QPushButton>(dlg, IDC_OK), Qt::LeftButton);
+    });
+    main.OnCommand(IDC_MOVIE_CLIP);
+    EXPECT_EQ(main.taskList->GetItemText(0, 3), QString::fromUtf8("MKV \u00b7 3 chapters"));
+
+    SetOutputFolder(output.path());
+    main.OnCommand(IDC_CONVERT);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(FilesIn(output.path()),
+              QStringList({"talk - 01 - Intro.mp3", "talk - 02 - Part 1-2.mp3",
+                           "talk - 03 - Chapter 3.mp3"}));
+    for (const auto& [name, seconds] :
+         {std::pair("01 - Intro", 1.5), {"02 - Part 1-2", 4.0}, {"03 - Chapter 3", 1.5}})
+        EXPECT_NEAR(ProbeMedia(output.filePath("talk - ") + name + ".mp3").duration, seconds, 0.1);
+}

@@ -259,4 +259,27 @@ TEST_F(ConvertProgramTest, AFileThatCannotBeSetAsideFailsTheTask) {
     EXPECT_EQ(ReadFile(out + "clip.mp3"), "user");
 }
 
+// --split-chapters: one file per chapter, each as long as its chapter and
+// tagged with its title and number, kept in the track's own container; a file
+// without chapters converts whole.
+TEST_F(ConvertProgramTest, SplitChaptersGivesOneTaggedFilePerChapter) {
+    QString error;
+    ASSERT_TRUE(
+        MakeChapteredVideo(work.filePath("talk.mkv"), 4, {{0, "Intro"}, {1.5, "Q/A"}}, &error))
+        << error.toStdString();
+    const ProgramRun run = Convert({"--split-chapters", "--format", "original", "--out", "out",
+                                    work.filePath("talk.mkv"), Video("plain.mp4")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(FilesIn(work.filePath("out")),
+              QStringList({"plain.m4a", "talk - 01 - Intro.m4a", "talk - 02 - Q-A.m4a"}));
+    for (const auto& [name, seconds] :
+         {std::pair("plain", 2.0), {"talk - 01 - Intro", 1.5}, {"talk - 02 - Q-A", 2.5}})
+        EXPECT_NEAR(ProbeMedia(work.filePath("out/") + name + ".m4a").duration, seconds, 0.1);
+    QProcess tags;
+    tags.start("ffprobe", {"-v", "error", "-show_entries", "format_tags=title,track", "-of",
+                           "default=nw=1", work.filePath("out/talk - 02 - Q-A.m4a")});
+    ASSERT_TRUE(tags.waitForFinished());
+    EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "TAG:title=Q/A\nTAG:track=2/2\n");
+}
+
 } // namespace

@@ -222,4 +222,26 @@ XServer::~XServer() {
     server.waitForFinished();
 }
 
+bool MakeChapteredVideo(const QString& path, double seconds,
+                        const std::vector<TestChapter>& chapters, QString* error) {
+    const QString plain = path + ".plain.mkv", metadata = path + ".txt";
+    QByteArray text = ";FFMETADATA1\n";
+    for (size_t k = 0; k < chapters.size(); ++k) {
+        const double end = k + 1 < chapters.size() ? chapters[k + 1].start : seconds;
+        text += QStringLiteral("[CHAPTER]\nTIMEBASE=1/1000\nSTART=%1\nEND=%2\n")
+                    .arg(qRound(chapters[k].start * 1000))
+                    .arg(qRound(end * 1000))
+                    .toUtf8();
+        if (!chapters[k].title.isEmpty())
+            text += "title=" + chapters[k].title.toUtf8() + "\n";
+    }
+    const bool ok = MakeMedia(plain, seconds, error) && WriteFile(metadata, text) &&
+                    RunEncoder({"-hide_banner", "-loglevel", "error", "-y", "-i", plain, "-i",
+                                metadata, "-map", "0", "-map_chapters", "1", "-c", "copy", path},
+                               error);
+    QFile::remove(plain);
+    QFile::remove(metadata);
+    return ok;
+}
+
 } // namespace testing_support

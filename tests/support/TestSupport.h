@@ -188,4 +188,15 @@ private:
     QProcess server;
 };
 
+// A chapter of a made video: its start (seconds) and title (empty: none).
+struct TestChapter {
+    double start;
+    QString title;
+};
+
+// Makes a video as MakeMedia does, with these chapters, each ending where the
+// next starts and the last at the end, written from an FFMETADATA file.
+bool MakeChapteredVideo(const QString& path, double seconds,
+                        const std::vector<TestChapter>& chapters, QString* error = nullptr);
+
 } // namespace testing_support
