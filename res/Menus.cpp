@@ -30,7 +30,8 @@ void FillOperation(QMenu* menu) {
                 {"Delete File", ID_OPERATION_DELETE_FILE},
                 {"Delete All Files", ID_OPERATION_DELETE_ALL},
                 {"Select Movie Clip", ID_OPERATION_MOVIE_CLIP},
-                {"Convert Several Files at Once", ID_OPERATION_SIMULTANEOUS, true}});
+                {"Convert Several Files at Once", ID_OPERATION_SIMULTANEOUS, true},
+                {"Add Folder...", ID_OPERATION_ADD_FOLDER}});
 }
 } // namespace
 

@@ -62,6 +62,7 @@ constexpr int ID_WEB_PAGE_FIRST = 32793; // 32793 to 32798: the maker's pages
 constexpr int ID_WEB_PAGE_LAST = 32798;
 constexpr int ID_TAMSEL_TRY = 32799;
 constexpr int ID_OPERATION_SIMULTANEOUS = 32800; // "Convert Several Files at Once"
+constexpr int ID_OPERATION_ADD_FOLDER = 32803;   // "Add Folder...", last of the menu
 
 // System command of the "&About Ostrela..." item
 constexpr int IDM_ABOUTBOX = 0x0010;
