@@ -31,6 +31,7 @@ packages=(
   dbus-daemon                                 # a private session bus for the notification test
   fonts-dejavu-core                           # a font for the windows
   xvfb openbox metacity mutter x11-utils      # the skinned window under real window managers
+  parallel                                    # the README's recipe for batches on several machines
 )
 
 missing=()

@@ -120,7 +120,12 @@ void ConversionEngine::RequestNextStarts() {
 }
 
 EncoderJob ConversionEngine::MakeJob(int job, int copy) const {
-    return snapshot.makeJob(snapshot.jobs[job].task, snapshot.settings, snapshot.encoderPath, copy);
+    const ConversionJob& made = snapshot.jobs[job];
+    if (made.subfolder.isEmpty())
+        return snapshot.makeJob(made.task, snapshot.settings, snapshot.encoderPath, copy);
+    OutputSettings settings = snapshot.settings;
+    settings.outputFolder += QLatin1Char('/') + made.subfolder;
+    return snapshot.makeJob(made.task, settings, snapshot.encoderPath, copy);
 }
 
 EncoderJob ConversionEngine::DistinctJob(int job) const {

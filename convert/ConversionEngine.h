@@ -20,6 +20,9 @@
 struct ConversionJob {
     Task task;     // copy of the task's record and tracks
     QString title; // the text of the row's first column (" clip one")
+    // The folder below the output folder the output goes into; empty for the
+    // output folder itself (always, for the window's tasks).
+    QString subfolder{};
 };
 
 // Makes a job's output path and command line; the engine asks again with a

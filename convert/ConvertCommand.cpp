@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -96,6 +97,27 @@ bool ReadLoudness(const QString& text, double& target) {
     return true;
 }
 
+// The paths of a file list, one a line, without blank lines; "-" is
+// standard input. False when the list cannot be read.
+bool ReadFileList(const QString& list, const QString& currentFolder, QStringList& paths) {
+    QFile file;
+    const bool opened =
+        list == QLatin1String("-")
+            ? file.open(stdin, QIODevice::ReadOnly)
+            : (file.setFileName(AbsoluteIn(currentFolder, list)), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return false;
+    const QByteArray bytes = file.readAll();
+    for (QByteArray line : bytes.split('\n')) {
+        // A list written on Windows ends its lines with CR LF.
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.trimmed().isEmpty())
+            paths << AbsoluteIn(currentFolder, QFile::decodeName(line));
+    }
+    return file.error() == QFileDevice::NoError;
+}
+
 } // namespace
 
 ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
@@ -140,8 +162,11 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FOLDER"));
     const QCommandLineOption cover(QStringLiteral("cover"));
     const QCommandLineOption splitChapters(QStringLiteral("split-chapters"));
-    parser.addOptions(
-        {help, version, format, bitrate, rate, channels, track, jobs, out, cover, splitChapters});
+    const QCommandLineOption filesFrom(QStringLiteral("files-from"), QString(),
+                                       QStringLiteral("LIST"));
+    const QCommandLineOption keepFolders(QStringLiteral("keep-folders"));
+    parser.addOptions({help, version, format, bitrate, rate, channels, track, jobs, out, cover,
+                       splitChapters, filesFrom, keepFolders});
     QString loudness;
     const QStringList others = TakeLoudness(arguments, loudness);
     if (!parser.parse(QStringList{QString::fromLatin1(kProgramName)} + others))
@@ -216,6 +241,12 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
             return fail(QStringLiteral("an empty file name was given"));
         o.files << AbsoluteIn(currentFolder, file);
     }
+    if (parser.isSet(filesFrom) && !ReadFileList(parser.value(filesFrom), currentFolder, o.files))
+        return fail(QStringLiteral("the file list %1 cannot be read").arg(parser.value(filesFrom)));
+    if (parser.isSet(keepFolders)) {
+        o.keepFolders = true;
+        o.baseFolder = QDir::cleanPath(currentFolder);
+    }
     if (o.files.isEmpty())
         return fail(QStringLiteral("no video file was given"));
 
@@ -238,9 +269,10 @@ QString ConvertUsageText(const ConvertOptions& d) {
         "Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
         "[--rate N] [--channels 1|2]\n"
         "                       [--track N] [--jobs N] [--cover] [--loudness[=LUFS]]\n"
-        "                       [--split-chapters] --out FOLDER FILE...\n"
-        "Extracts the sound track of each video FILE into FOLDER, as Ostrela "
-        "does.\n\n");
+        "                       [--split-chapters] [--keep-folders] --out FOLDER\n"
+        "                       [--files-from LIST] FILE...\n"
+        "Extracts the sound track of each video FILE into FOLDER, as Ostrela does;\n"
+        "a FILE that is a folder stands for the videos in it and its subfolders.\n\n");
     text += QStringLiteral("  --format F    mp3, wav or ac3; original copies the sound as it is, "
                            "without encoding (now %1)\n")
                 .arg(FormatNameOf(d));
@@ -277,6 +309,14 @@ QString ConvertUsageText(const ConvertOptions& d) {
         QStringLiteral("  --out FOLDER  where the sound files go; made when missing. A relative "
                        "folder lies\n"
                        "                in the current folder, ~ is the home folder\n"
+                       "  --keep-folders\n"
+                       "                each sound file goes into the subfolder of FOLDER that "
+                       "its video\n"
+                       "                lies in below the folder given (or the current folder)\n"
+                       "  --files-from LIST\n"
+                       "                also the files and folders named in LIST, one a line; - "
+                       "reads\n"
+                       "                standard input\n"
                        "  -h, --help    show this text\n"
                        "  --version     show the version\n\n"
                        "The defaults are the settings of Ostrela's window (option.ini); this "

@@ -22,7 +22,15 @@ struct ConvertOptions {
     int jobs = 1; // encoders at once
     // One output per chapter of each file that has chapters (--split-chapters).
     bool splitChapters = false;
-    QStringList files; // absolute paths, in the order given
+    // Absolute paths of files and folders, in the order given: the FILE
+    // arguments, then the lines of --files-from. A folder stands for the
+    // videos in it and its subfolders.
+    QStringList files;
+    // --keep-folders: each output goes into the subfolder below the output
+    // folder that its source lies in below the folder given, or below
+    // `baseFolder` (the current folder) for a file named by itself.
+    bool keepFolders = false;
+    QString baseFolder;
 };
 
 // The designed defaults overlaid with what the settings files hold (the
@@ -41,8 +49,9 @@ struct ParsedConvertCommand {
 };
 
 // Reads the arguments (without the program name) over `defaults`. Relative
-// paths, of the files and of --out, lie in `currentFolder`, as a shell user
-// expects; "~" and "~/..." at the start of --out stand for the home folder.
+// paths, of the files, of --out and of --files-from and its lines, lie in
+// `currentFolder`, as a shell user expects; "~" and "~/..." at the start of
+// --out stand for the home folder. --files-from - reads standard input.
 ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
                                          const ConvertOptions& defaults,
                                          const QString& currentFolder);

@@ -2,6 +2,7 @@
 
 #include "convert/ConversionEngine.h"
 #include "convert/ConvertCommand.h"
+#include "tasks/FolderScan.h"
 #include "tasks/Intake.h"
 #include "tasks/Settings.h"
 
@@ -79,7 +80,7 @@ QString ProbeJob(const QString& path, const ConvertOptions& options, ConversionJ
     if (!info.exists())
         return QStringLiteral("the file does not exist");
     if (info.isDir())
-        return QStringLiteral("it is a folder, not a file");
+        return QStringLiteral("the folder holds no video files");
     switch (CheckSourcePath(path)) {
     case SourceProblem::Dvd:
         return QStringLiteral("DVD files (*.vob/*.ifo) are not supported");
@@ -116,6 +117,46 @@ QString JobSource(const ConversionJob& job) {
     return source;
 }
 
+// One file to convert, and with --keep-folders the folder below the output
+// folder its output goes into.
+struct Source {
+    QString path;
+    QString subfolder;
+};
+
+// `folder` relative to `base`: empty when it is `base` itself or does not lie
+// below it, so no output ever leaves the output folder.
+QString FolderBelow(const QString& base, const QString& folder) {
+    const QString relative = QDir(base).relativeFilePath(folder);
+    if (relative == QLatin1String(".") || relative == QLatin1String("..") ||
+        relative.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(relative))
+        return QString();
+    return relative;
+}
+
+// The files to convert: each file given, and the videos of each folder given
+// in FolderScan's order (a folder without any stays, to be named).
+QVector<Source> SourcesOf(const ConvertOptions& options) {
+    QVector<Source> sources;
+    for (const QString& given : options.files) {
+        if (!QFileInfo(given).isDir()) {
+            sources.push_back({given, options.keepFolders
+                                          ? FolderBelow(options.baseFolder, QFileInfo(given).path())
+                                          : QString()});
+            continue;
+        }
+        const qsizetype before = sources.size();
+        FolderScan scan(given);
+        for (QString path = scan.Next(); !path.isEmpty(); path = scan.Next())
+            sources.push_back({path, options.keepFolders
+                                         ? FolderBelow(given, QFileInfo(path).path())
+                                         : QString()});
+        if (sources.size() == before)
+            sources.push_back({given, QString()});
+    }
+    return sources;
+}
+
 } // namespace
 
 int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStream& err) {
@@ -128,25 +169,26 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     snapshot.encoderPath = LocateEncoder();
     snapshot.simultaneous = options.jobs;
 
+    const QVector<Source> sources = SourcesOf(options);
     int refused = 0;
     // The file each job comes from: a file split into chapters has several.
     QVector<int> fileOfJob;
-    for (int file = 0; file < options.files.size(); ++file) {
-        const QString& path = options.files[file];
+    for (int file = 0; file < sources.size(); ++file) {
+        const Source& source = sources[file];
         ConversionJob job;
-        const QString reason = ProbeJob(path, options, job);
+        const QString reason = ProbeJob(source.path, options, job);
         if (!reason.isEmpty()) {
-            failed(path, reason);
+            failed(source.path, reason);
             ++refused;
             continue;
         }
         for (const Task& task : SplitIntoChapters(job.task)) {
-            snapshot.jobs.push_back({task, job.title});
+            snapshot.jobs.push_back({task, job.title, source.subfolder});
             fileOfJob << file;
         }
     }
 
-    const int total = static_cast<int>(options.files.size());
+    const int total = static_cast<int>(sources.size());
     const auto summary = [&](int converted) {
         out << QStringLiteral("Converted %1 of %2 files into %3")
                    .arg(converted)
@@ -158,8 +200,12 @@ int RunConvertCommand(const ConvertOptions& options, QTextStream& out, QTextStre
     if (snapshot.jobs.isEmpty())
         return summary(0);
 
-    // The window makes the folder at Convert; here its parents too, as mkdir -p.
+    // The window makes the folder at Convert; here its parents too, as mkdir
+    // -p, and the subfolders the outputs go into.
     QDir().mkpath(options.output.outputFolder);
+    for (const ConversionJob& job : snapshot.jobs)
+        if (!job.subfolder.isEmpty())
+            QDir(options.output.outputFolder).mkpath(job.subfolder);
 
     ConversionEngine engine(std::move(snapshot));
     QEventLoop loop;

@@ -32,7 +32,8 @@ void FillOperation(QMenu* menu) {
                 {"Select Movie Clip", ID_OPERATION_MOVIE_CLIP},
                 {"Convert Several Files at Once", ID_OPERATION_SIMULTANEOUS, true},
                 {"Add Cover Picture", ID_OPERATION_ADD_COVER, true},
-                {"Even Out Loudness", ID_OPERATION_EVEN_LOUDNESS, true}});
+                {"Even Out Loudness", ID_OPERATION_EVEN_LOUDNESS, true},
+                {"Add Folder...", ID_OPERATION_ADD_FOLDER}});
 }
 } // namespace
 

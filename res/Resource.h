@@ -65,6 +65,7 @@ constexpr int ID_TAMSEL_TRY = 32799;
 constexpr int ID_OPERATION_SIMULTANEOUS = 32800;  // "Convert Several Files at Once"
 constexpr int ID_OPERATION_ADD_COVER = 32801;     // "Add Cover Picture"
 constexpr int ID_OPERATION_EVEN_LOUDNESS = 32802; // "Even Out Loudness"
+constexpr int ID_OPERATION_ADD_FOLDER = 32803;    // "Add Folder...", last of the menu
 
 // System command of the "&About Ostrela..." item
 constexpr int IDM_ABOUTBOX = 0x0010;

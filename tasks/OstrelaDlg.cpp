@@ -17,6 +17,7 @@
 #include "res/Templates.h"
 #include "res/WebPages.h"
 #include "tasks/DisplayText.h"
+#include "tasks/FolderScan.h"
 #include "tasks/Intake.h"
 #include "tasks/Settings.h"
 #include "tasks/TaskList.h"
@@ -105,16 +106,18 @@ QString TracksToolTip(const TaskTracks& tracks) {
 }
 
 // The source types the Add Files dialog offers: the designed ones, and the
-// other containers the encoder reads, under "All supported media files" and
-// as a type of their own.
-const char kMediaFilter[] =
-    "All supported media files|*.mpg;*.mpeg;*.avi;*.wmv;*.asf;*.flv;*.dat;*.qt;*.mp4;*.3gp;*.mov;"
-    "*.dat;*.mkv;*.webm;*.m4v;*.ts;*.m2ts;*.mts;*.ogv|AVI files (*.avi)|*.avi|MPEG files (*.mpeg; "
-    "*.mpg)|*.mpg;*.mpeg|VCD files (*.dat)|*.dat|Windows Media Files(*.asf; *.wmv)|*.asf;*.wmv|"
-    "QuickTime Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
-    "*.3gp)|*.mp4;*.3gp|Other Video Files(*.mkv; *.webm; *.m4v; *.mov; *.ts; *.m2ts; *.mts; "
-    "*.flv; *.ogv; *.3gp)|*.mkv;*.webm;*.m4v;*.mov;*.ts;*.m2ts;*.mts;*.flv;*.ogv;*.3gp|All Files "
-    "(*.*)|*.*||";
+// other containers the encoder reads, under "All supported media files" (the
+// types a folder gives too) and as a type of their own.
+QString MediaFilter() {
+    return QStringLiteral("All supported media files|") + QLatin1String(kSupportedMediaPatterns) +
+           QStringLiteral(
+               "|AVI files (*.avi)|*.avi|MPEG files (*.mpeg; *.mpg)|*.mpg;*.mpeg|VCD files "
+               "(*.dat)|*.dat|Windows Media Files(*.asf; *.wmv)|*.asf;*.wmv|QuickTime "
+               "Files(*.mov;*.qt)|*.mov;*.qt|Flash Files(*.flv)|*.flv|MP4 / 3GP Files(*.mp4; "
+               "*.3gp)|*.mp4;*.3gp|Other Video Files(*.mkv; *.webm; *.m4v; *.mov; *.ts; *.m2ts; "
+               "*.mts; *.flv; *.ogv; *.3gp)|*.mkv;*.webm;*.m4v;*.mov;*.ts;*.m2ts;*.mts;*.flv;*.ogv;"
+               "*.3gp|All Files (*.*)|*.*||");
+}
 
 // The output folder for the text of the path box, without the blanks around
 // it: "~" stands for the home folder and any other relative path lies below
@@ -172,19 +175,27 @@ COstrelaDlg::SystemMoveHandler& MoveHandler() {
     return handler;
 }
 
-// The task list's drop handler: every accepted file goes through AddFile.
-// Once the list is full, one message per drop is enough.
-int AddDroppedFile(CFileDropListCtrl* list, const QString& path, unsigned*) {
+// The task list's drop handler: every accepted file goes through AddFile,
+// and so do the videos of a dropped folder. Once the list is full, one
+// message per drop is enough, and nothing more of the drop is read.
+int AddDroppedFile(CFileDropListCtrl* list, const QString& path, unsigned* kind) {
+    static const CFileDropListCtrl* refusedList = nullptr;
     static int refusedDrop = -1;
     auto* dlg = qobject_cast<COstrelaDlg*>(list->window());
     if (!dlg)
         return 0;
-    if (dlg->taskList->GetItemCount() >= TASK_TABLE_SIZE) {
-        if (list->DropSerial() == refusedDrop)
-            return 0;
+    const bool full = dlg->taskList->GetItemCount() >= TASK_TABLE_SIZE;
+    if (full && list == refusedList && list->DropSerial() == refusedDrop)
+        return 0;
+    bool refused = full;
+    if (*kind == CFileDropListCtrl::FolderPath)
+        refused = !dlg->AddFolder(path);
+    else
+        dlg->AddFile(path);
+    if (refused) {
+        refusedList = list;
         refusedDrop = list->DropSerial();
     }
-    dlg->AddFile(path);
     return 0;
 }
 
@@ -273,7 +284,8 @@ void COstrelaDlg::SetUpTaskList() {
     ProgramSkin().AssignSkinElement(GetWindowHandle(convertButton), QStringLiteral("Start"), 0);
 
     CFileDropListCtrl::DropConfig drops;
-    drops.flags = CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::UseHandler;
+    drops.flags = CFileDropListCtrl::AcceptFiles | CFileDropListCtrl::AcceptFolders |
+                  CFileDropListCtrl::UseHandler;
     drops.dropHandler = &AddDroppedFile;
     taskList->SetDropConfig(drops);
 }
@@ -303,6 +315,9 @@ bool COstrelaDlg::OnCommand(int id) {
         return true;
     case ID_OPERATION_EVEN_LOUDNESS:
         OnEvenLoudness();
+        return true;
+    case ID_OPERATION_ADD_FOLDER:
+        OnAddFolder();
         return true;
     case IDC_CONVERT:
         OnConvert();
@@ -381,7 +396,7 @@ void COstrelaDlg::OnAddFiles() {
     CFileDialog dialog(true, QString(), QString(),
                        OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
                            OFN_OVERWRITEPROMPT,
-                       QString::fromLatin1(kMediaFilter), this);
+                       MediaFilter(), this);
     if (dialog.DoModal() != IDOK)
         return;
     AddFiles(dialog.GetPathNames());
@@ -399,6 +414,28 @@ void COstrelaDlg::AddFiles(const QStringList& paths) {
         if (full)
             break;
     }
+}
+
+void COstrelaDlg::OnAddFolder() {
+    CFolderDialog dialog(QStringLiteral("Select the folder whose videos you want to add:"),
+                         QString(), this, BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE);
+    if (dialog.DoModal() == 1)
+        AddFolder(dialog.GetFolderPath());
+}
+
+bool COstrelaDlg::AddFolder(const QString& folder) {
+    CWaitCursor wait;
+    FolderScan scan(folder);
+    for (QString path = scan.Next(); !path.isEmpty(); path = scan.Next()) {
+        // A full list refuses the next video with its message, and the rest
+        // of the tree is not read.
+        const bool full = taskList->GetItemCount() >= TASK_TABLE_SIZE;
+        AddFile(path);
+        wait.Restore();
+        if (full)
+            return false;
+    }
+    return true;
 }
 
 void COstrelaDlg::AddFile(QString path) {

@@ -38,6 +38,10 @@ public:
     // Adds the files in order through AddFile under one wait cursor, as the
     // Add Files command does with the dialog's choice; a full list ends it.
     void AddFiles(const QStringList& paths);
+    // Adds the videos of a folder tree (FolderScan's order) through AddFile
+    // under one wait cursor. False when the list was full before the tree's
+    // end: the full list's message was shown, and the rest is left unread.
+    bool AddFolder(const QString& folder);
 
     // Checks "To MP3", "To WAV", "To AC3" or "Keep Original" for 1 to 4 and
     // unchecks the others; any other code changes nothing. The bitrate,
@@ -87,6 +91,7 @@ private:
     void LoadSettings();
     void OnRestoreDefaultSettings();
     void OnAddFiles();
+    void OnAddFolder();
     void OnDeleteFile();
     void OnDeleteAllFiles();
     void OnMovieClip();

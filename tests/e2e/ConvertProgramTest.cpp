@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <csignal>
 #include <tuple>
@@ -280,6 +282,59 @@ TEST_F(ConvertProgramTest, SplitChaptersGivesOneTaggedFilePerChapter) {
                            "default=nw=1", work.filePath("out/talk - 02 - Q-A.m4a")});
     ASSERT_TRUE(tags.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "TAG:title=Q/A\nTAG:track=2/2\n");
+}
+
+// A folder's videos and the files of a list read from standard input land in
+// the subfolders their sources lie in.
+TEST_F(ConvertProgramTest, FoldersAndListsKeepTheirSubfoldersBelowTheOutput) {
+    ASSERT_TRUE(QDir(work.path()).mkpath("videos/sub") && QDir(work.path()).mkpath("extra"));
+    for (const char* name : {"videos/a.mp4", "videos/sub/b 2.mkv", "extra/c.avi"})
+        Video(name, 1.0);
+    ASSERT_TRUE(WriteFile(work.filePath("videos/.hidden.mp4"), "x"));
+    const ProgramRun run = Convert(
+        {"--keep-folders", "--out", "out", "videos", "--files-from", "-"}, 120000, [](QProcess& p) {
+            p.write("\nextra/c.avi\r\n\n");
+            p.closeWriteChannel();
+        });
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char* name : {"out/a.mp3", "out/sub/b 2.mp3", "out/extra/c.mp3"})
+        EXPECT_EQ(ProbeMedia(work.filePath(name)).codec, "mp3") << name;
+    EXPECT_EQ(FilesIn(work.filePath("out")), QStringList({"a.mp3"}));
+}
+
+// The README's recipe for several machines, run on this one: GNU parallel
+// starts one ostrela-convert per file list, and a list with a file that
+// cannot be converted makes its exit status 1.
+TEST_F(ConvertProgramTest, TheReadmesParallelRecipeConvertsEachList) {
+    if (QStandardPaths::findExecutable("parallel").isEmpty())
+        GTEST_SKIP() << "GNU parallel is not installed";
+    const QString readme = QString::fromUtf8(ReadFile(OSTRELA_SOURCE_DIR "/README.md"));
+    const QRegularExpressionMatch recipe =
+        QRegularExpression(R"(\n    (parallel [^\n]*--sshlogin (?:[^\n\\]|\\\n|\\.)*)\n)")
+            .match(readme);
+    ASSERT_TRUE(recipe.hasMatch());
+    QString command = recipe.captured(1);
+    command.remove(QRegularExpression(R"(--sshlogin \S+)"))
+        .replace("/srv/videos", work.filePath("videos"))
+        .replace("/srv/sound", work.filePath("sound"));
+    ASSERT_TRUE(QDir(work.path()).mkpath("videos/sub"));
+    ASSERT_TRUE(WriteFile(work.filePath("videos/list.00"), "./a.mp4\n./sub/b.mp4\n"));
+    ASSERT_TRUE(WriteFile(work.filePath("videos/list.01"), "./broken.mp4\n./c.mp4\n"));
+    ASSERT_TRUE(WriteFile(work.filePath("videos/broken.mp4"), QByteArray(4096, 'x')));
+    for (const char* name : {"videos/a.mp4", "videos/sub/b.mp4", "videos/c.mp4"})
+        Video(name, 1.0);
+
+    QProcess p;
+    p.setWorkingDirectory(work.filePath("videos"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", program.path() + ":" + environment.value("PATH"));
+    p.setProcessEnvironment(environment);
+    p.start("bash", {"-c", command});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1) << command.toStdString() << p.readAllStandardError().constData();
+    for (const char* name : {"sound/a.mp3", "sound/sub/b.mp3", "sound/c.mp3"})
+        EXPECT_EQ(ProbeMedia(work.filePath(name)).codec, "mp3") << name;
+    EXPECT_FALSE(QFile::exists(work.filePath("sound/broken.mp3")));
 }
 
 } // namespace

@@ -663,4 +663,26 @@ TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) 
     EXPECT_EQ(dlg->pos(), start + QPoint(30, 20));
 }
 
+// A dropped folder tree adds its videos in the walker's order; a drop or Add
+// Folder that meets the full list says so once.
+TEST_F(OstrelaDlgTest, AFolderDroppedOrPickedAddsItsVideosUpToTheLimit) {
+    const QString tree = Path("tree");
+    for (const char* name : {"b 10.avi", "b 2.mp4", "sub/a.mkv", ".hidden.avi", "notes.txt"})
+        ASSERT_TRUE(WriteFile(tree + "/" + name, "1000\n0,0,AudioCount=1\n"));
+    Drop({tree});
+    EXPECT_EQ(Row(), QStringList({" a.mkv", " b 2.mp4", " b 10.avi"}));
+    const QString file = Answering("clip.avi", "1000");
+    while (dlg->taskList->GetItemCount() < TASK_TABLE_SIZE - 1)
+        dlg->AddFile(file);
+    Drop({tree, file, tree});
+    EXPECT_EQ(Row().last(), " a.mkv");
+    folderAnswer = 1;
+    Trigger(ID_OPERATION_ADD_FOLDER);
+    EXPECT_EQ(folderRequests, 1);
+    EXPECT_EQ(dlg->taskList->GetItemCount(), TASK_TABLE_SIZE);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    for (const auto& box : boxes.boxes)
+        EXPECT_EQ(box.text, "The task list is full. Ostrela converts at most 100 files at a time.");
+}
+
 } // namespace
