@@ -667,11 +667,13 @@ TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) 
 // Folder that meets the full list says so once.
 TEST_F(OstrelaDlgTest, AFolderDroppedOrPickedAddsItsVideosUpToTheLimit) {
     const QString tree = Path("tree");
-    for (const char* name : {"b 10.avi", "b 2.mp4", "sub/a.mkv", ".hidden.avi", "notes.txt"})
-        ASSERT_TRUE(WriteFile(tree + "/" + name, "1000\n0,0,AudioCount=1\n"));
+    ASSERT_TRUE(QDir(tree).mkpath("sub"));
+    for (const char* name : {"tree/b 10.avi", "tree/b 2.mp4", "tree/sub/a.mkv", "tree/.hidden.avi"})
+        Media(name, 1);
+    ASSERT_TRUE(WriteFile(tree + "/notes.txt", "not a video"));
     Drop({tree});
     EXPECT_EQ(Row(), QStringList({" a.mkv", " b 2.mp4", " b 10.avi"}));
-    const QString file = Answering("clip.avi", "1000");
+    const QString file = Media("clip.avi", 1);
     while (dlg->taskList->GetItemCount() < TASK_TABLE_SIZE - 1)
         dlg->AddFile(file);
     Drop({tree, file, tree});
