@@ -67,7 +67,7 @@ TEST(EncoderCommand, ExactTextForPathsWithoutQuotesChosenTracksAndKeepOriginal) 
          "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -acodec ac3 -ab 128k -ac 2 "
          "-ar 44100 \"/music/clip one.ac3\""},
         // Any other format takes the MP3 command; any channel count but 1 gives 2.
-        {Build(kSource, 0, 120, 7, "/music", 3),
+        {Build(kSource, 0, 120, 9, "/music", 3),
          "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -acodec libmp3lame -ab 128k "
          "-ac 2 -ar 44100 \"/music/clip one.mp3\""},
         // Percent signs stay literal; backslashes not before a quote are only wrapped.
@@ -210,6 +210,47 @@ TEST(EncoderCommand, EncoderBesideTheProgramOrElseOnlyAPrivateOneInTheTemporaryF
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", savedTmp);
+}
+
+// The more formats take only what their codecs take: FLAC no bitrate, Opus
+// only 48000 Hz, and a bitrate the encoder refuses for the channels and rate
+// (each list value tried with it) becomes the nearest it takes.
+TEST(EncoderCommand, MoreFormatsTakeWhatTheirCodecsTake) {
+    struct Case {
+        int format, bitrate, sampleRate, channels;
+        const char* arguments;
+    };
+    const Case cases[] = {
+        {FormatFLAC, 320, 22050, 1,
+         "-acodec flac -sample_fmt s16 -ac 1 -ar 22050 \"/music/clip one.flac\""},
+        {FormatOpus, 320, 44100, 2,
+         "-acodec libopus -ab 320k -ac 2 -ar 48000 \"/music/clip one.opus\""},
+        {FormatOpus, 320, 22050, 1,
+         "-acodec libopus -ab 256k -ac 1 -ar 48000 \"/music/clip one.opus\""},
+        {FormatAAC, 32, 22050, 1, "-acodec aac -ab 32k -ac 1 -ar 22050 \"/music/clip one.m4a\""},
+        {FormatVorbis, 320, 48000, 2,
+         "-acodec libvorbis -ab 320k -ac 2 -ar 48000 \"/music/clip one.ogg\""},
+        {FormatVorbis, 40, 44100, 2,
+         "-acodec libvorbis -ab 48k -ac 2 -ar 44100 \"/music/clip one.ogg\""},
+        {FormatVorbis, 320, 44100, 1,
+         "-acodec libvorbis -ab 224k -ac 1 -ar 44100 \"/music/clip one.ogg\""},
+        {FormatVorbis, 112, 32000, 1,
+         "-acodec libvorbis -ab 112k -ac 1 -ar 32000 \"/music/clip one.ogg\""},
+        {FormatVorbis, 96, 22050, 1,
+         "-acodec libvorbis -ab 80k -ac 1 -ar 22050 \"/music/clip one.ogg\""},
+        {FormatVorbis, 320, 22050, 2,
+         "-acodec libvorbis -ab 128k -ac 2 -ar 22050 \"/music/clip one.ogg\""},
+    };
+    TaskRecord task{};
+    task.duration = task.clipLength = 120;
+    ASSERT_TRUE(SetFixedText(task.sourcePath, kSource));
+    ASSERT_TRUE(SetFixedText(task.title, GetTitle(kSource)));
+    for (const Case& c : cases) {
+        const OutputSettings settings{"/music", c.format, c.bitrate, c.sampleRate, c.channels};
+        EXPECT_EQ(BuildJob({task, {}}, settings, kEncoder).commandLine,
+                  "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -vn -sn " +
+                      QString(c.arguments));
+    }
 }
 
 } // namespace

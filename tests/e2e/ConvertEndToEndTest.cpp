@@ -9,6 +9,7 @@
 #include "convert/JobBuilder.h"
 #include "platform/CommandLine.h"
 #include "tasks/MediaProbe.h"
+#include "tasks/Settings.h"
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
 
@@ -222,4 +223,53 @@ TEST_F(SoundTrackConversion, AClipKeptOriginalLastsTheClip) {
     const QString kept = Convert(source, Probe(source), FormatKeepOriginal, 1.2, 2.0);
     EXPECT_TRUE(kept.endsWith(".m4a"));
     EXPECT_NEAR(ProbeMedia(kept).duration, 2.0, 0.2);
+}
+
+// The more formats through their jobs' command lines with the real encoder:
+// the lowest and highest bitrates at every sample rate, mono and stereo, are
+// taken and read back as asked; FLAC holds the very samples of the WAV
+// conversion.
+TEST(MoreFormats, EveryListValueIsTakenAndReadsBackAsAsked) {
+    QTemporaryDir dir;
+    QString error;
+    const QString source = dir.filePath("tone.mp4");
+    ASSERT_TRUE(MakeMedia(source, 0.5, &error)) << error.toStdString();
+    TaskRecord task{};
+    task.duration = task.clipLength = 0.5;
+    ASSERT_TRUE(SetFixedText(task.sourcePath, source));
+    ASSERT_TRUE(SetFixedText(task.title, "tone"));
+    const auto convert = [&](int format, int bitrate, int rate, int channels) {
+        const OutputSettings settings{dir.path(), format, bitrate, rate, channels};
+        const EncoderJob job = BuildJob({task, {}}, settings, BinDir() + "vexa.exe");
+        QStringList args = CommandLineToArgv(job.commandLine);
+        QProcess p;
+        p.start(args.takeFirst(), args);
+        return p.waitForFinished(60000) && p.exitCode() == 0 ? job.outputPath : QString();
+    };
+    const std::tuple<int, QString, QString> formats[] = {
+        {FormatFLAC, "flac", "flac"},
+        {FormatOpus, "opus", "ogg"},
+        {FormatAAC, "aac", "mov,mp4,m4a,3gp,3g2,mj2"},
+        {FormatVorbis, "vorbis", "ogg"}};
+    for (const auto& [format, codec, container] : formats)
+        for (const char* rate : kSampleRateItems)
+            for (int channels : {1, 2})
+                for (int bitrate : {32, 320}) {
+                    const MediaFacts facts =
+                        ProbeMedia(convert(format, bitrate, atoi(rate), channels));
+                    EXPECT_EQ(
+                        std::tuple(facts.codec, facts.container, facts.sampleRate, facts.channels),
+                        std::tuple(codec, container, format == FormatOpus ? 48000 : atoi(rate),
+                                   channels))
+                        << bitrate << " kbit/s";
+                }
+    const auto samples = [](const QString& path) {
+        QProcess p;
+        p.start("ffmpeg", {"-v", "error", "-i", path, "-f", "hash", "-hash", "sha256", "-"});
+        return p.waitForFinished(60000) && p.exitCode() == 0 ? p.readAllStandardOutput()
+                                                             : QByteArray();
+    };
+    const QByteArray wav = samples(convert(FormatWAV, 128, 44100, 2));
+    ASSERT_TRUE(wav.startsWith("SHA256=")) << wav.data();
+    EXPECT_EQ(samples(convert(FormatFLAC, 128, 44100, 2)), wav);
 }

@@ -723,4 +723,46 @@ TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) 
     EXPECT_EQ(dlg->pos(), start + QPoint(30, 20));
 }
 
+// "More Formats" is a radio of the format group with its list after the
+// lists in the tab order. FLAC takes no bitrate; Opus shows its 48000 Hz, and
+// the user's rate is what Convert stores, what the next start keeps and what
+// shows again after Opus.
+TEST_F(OstrelaDlgTest, MoreFormatsAreReachedByKeysAndShowWhatTheyTake) {
+    AddThree();
+    dlg->sampleRateList->setCurrentIndex(3); // 22050
+    QTest::mouseClick(Item<QRadioButton>(IDC_KEEP_ORIGINAL), Qt::LeftButton);
+    const auto focus = [](QWidget* w) {
+        w->setFocus();
+        return WaitUntil([w] { return w->hasFocus(); }, 2000);
+    };
+    ASSERT_TRUE(focus(Item(IDC_KEEP_ORIGINAL)));
+    const auto key = [](int k) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k));
+        return QApplication::focusWidget();
+    };
+    EXPECT_EQ(key(Qt::Key_Down), Item(IDC_MORE_FORMATS));
+    EXPECT_EQ(Row(0)[4], "FLAC");
+    EXPECT_FALSE(dlg->bitrateList->isEnabled());
+    EXPECT_EQ(key(Qt::Key_Tab), dlg->sampleRateList);
+    EXPECT_EQ(key(Qt::Key_Tab), dlg->channelList);
+    EXPECT_EQ(key(Qt::Key_Tab), dlg->formatList);
+    key(Qt::Key_Down);
+    EXPECT_EQ(std::tuple(Row(0)[4], dlg->sampleRateList->currentText(),
+                         dlg->sampleRateList->isEnabled(), dlg->bitrateList->isEnabled()),
+              std::tuple(QString("OPUS"), QString("48000"), false, true));
+    key(Qt::Key_Down);
+    EXPECT_EQ(std::pair(Row(0)[4], dlg->sampleRateList->currentText()),
+              std::pair(QString("M4A"), QString("22050")));
+    EXPECT_TRUE(Item<QRadioButton>(IDC_MORE_FORMATS)->isChecked());
+    key(Qt::Key_Up);
+    Item<QLineEdit>(IDC_OUTPUT_PATH)->setText(Path("out"));
+    dlg->OnCommand(IDC_CONVERT); // no encoder beside the program: every task fails
+    const QByteArray ini = ReadFile(Path("option.ini"));
+    EXPECT_TRUE(ini.contains("OutputFormat=6") && ini.contains("SampleRate=3")) << ini.data();
+    COstrelaDlg next;
+    EXPECT_EQ(next.sampleRateList->currentText(), "48000");
+    next.OnCommand(IDC_TO_AC3);
+    EXPECT_EQ(next.sampleRateList->currentText(), "22050");
+}
+
 } // namespace
