@@ -61,13 +61,14 @@ int FormatRadio(int code) {
 // The format code of the first checked radio (the format list's choice for
 // "More Formats"); FormatMP3 when none is.
 int CheckedFormat(const QWidget* dlg) {
-    for (int i = 0; i < kFormatCount; ++i)
-        if (GetDlgItemAs<QRadioButton>(dlg, kFormatRadios[i])->isChecked())
-            return i + 1 < FormatFLAC
-                       ? i + 1
-                       : FormatFLAC +
-                             std::max(
-                                 0, GetDlgItemAs<QComboBox>(dlg, IDC_FORMAT_LIST)->currentIndex());
+    for (int i = 0; i < kFormatCount; ++i) {
+        if (!GetDlgItemAs<QRadioButton>(dlg, kFormatRadios[i])->isChecked())
+            continue;
+        if (kFormatRadios[i] != IDC_MORE_FORMATS)
+            return i + 1;
+        return FormatFLAC +
+               std::max(0, GetDlgItemAs<QComboBox>(dlg, IDC_FORMAT_LIST)->currentIndex());
+    }
     return FormatMP3;
 }
 
