@@ -10,6 +10,7 @@
 // (target ratio <= 1.05) and against plain encoders one after another (reported).
 //
 // Usage: ConvertBench [sources, default 10] [seconds per source, default 60] [rounds, default 5]
+//                     [format: mp3 (default), wav, ac3, flac, opus, aac or vorbis]
 
 #include "app/Ostrela.h"
 #include "bench/BenchMedia.h"
@@ -85,6 +86,10 @@ int main(int argc, char** argv) {
     const int count = std::clamp(argc > 1 ? atoi(argv[1]) : 10, 1, TASK_TABLE_SIZE);
     const int seconds = std::max(argc > 2 ? atoi(argv[2]) : 60, 1);
     const int rounds = std::max(argc > 3 ? atoi(argv[3]) : 5, 1);
+    const QString formatName = argc > 4 ? QString(argv[4]) : QStringLiteral("mp3");
+    const QStringList formatNames = {"mp3",  "wav",  "ac3", "original",
+                                     "flac", "opus", "aac", "vorbis"};
+    const int format = std::max(int(FormatMP3), int(formatNames.indexOf(formatName)) + 1);
 
     QTemporaryDir program, media, output;
     if (!program.isValid() || !media.isValid() || !output.isValid())
@@ -103,7 +108,7 @@ int main(int argc, char** argv) {
         QFile::copy(media.filePath("source.mp4"), file);
         main.AppendTask(file, seconds);
     }
-    main.SetOutputFormatRadios(1);
+    main.SetOutputFormatRadios(format);
     main.bitrateList->setCurrentIndex(8); // 128k
     main.sampleRateList->setCurrentIndex(1);
     main.channelList->setCurrentIndex(1);
@@ -115,11 +120,12 @@ int main(int argc, char** argv) {
     // another. Direct runs and program runs alternate over several rounds and
     // the medians are compared, since this machine's speed drifts by more
     // than the difference being measured.
-    const OutputSettings direct{output.filePath("direct"), FormatMP3, 128, 44100, 2};
+    const OutputSettings direct{output.filePath("direct"), format, 128, 44100, 2};
     QDir().mkpath(direct.outputFolder);
     QStringList commands;
     for (int i = 0; i < count; ++i)
-        commands << BuildEncoderCommandLine(taskTable[i], direct, "mp3", LocateEncoder());
+        commands << BuildEncoderCommandLine(taskTable[i], direct, OutputExtensionOf(format),
+                                            LocateEncoder());
     QElapsedTimer clock;
     clock.start();
     // Up to `width` encoders at once, the next starting as soon as one ends.
@@ -182,7 +188,8 @@ int main(int argc, char** argv) {
     const double ratio = (programMs - 500.0) / directMs;
     const double cpuShare = childCpu > 0 ? 100.0 * selfCpu / childCpu : 0;
 
-    std::printf("sources:                %d x %d s, MP3 128k, %d rounds\n", count, seconds, rounds);
+    std::printf("sources:                %d x %d s, %s 128k, %d rounds\n", count, seconds,
+                qPrintable(formatNames.value(format - 1)), rounds);
     std::printf("program wall time:      %.0f ms (median)\n", programMs);
     std::printf("direct wall time:       %.0f ms (median)\n", directMs);
     std::printf("ratio (program-500)/direct: %.3f (target <= 1.03)\n", ratio);

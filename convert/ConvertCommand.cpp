@@ -19,8 +19,10 @@ struct FormatName {
     const char* name;
     int format;
 };
-constexpr FormatName kFormatNames[] = {
-    {"mp3", FormatMP3}, {"wav", FormatWAV}, {"ac3", FormatAC3}, {"original", FormatKeepOriginal}};
+constexpr FormatName kFormatNames[] = {{"mp3", FormatMP3},   {"wav", FormatWAV},
+                                       {"ac3", FormatAC3},   {"original", FormatKeepOriginal},
+                                       {"flac", FormatFLAC}, {"opus", FormatOpus},
+                                       {"aac", FormatAAC},   {"vorbis", FormatVorbis}};
 
 template <std::size_t N> QStringList ItemTexts(const std::array<const char*, N>& items) {
     QStringList texts;
@@ -125,9 +127,8 @@ ConvertOptions ConvertDefaults(const QStringList& iniFiles) {
     ConvertOptions options;
     // A code outside the radios leaves none checked in the window, and
     // Convert then takes MP3.
-    options.output.format = stored.format >= FormatMP3 && stored.format <= FormatKeepOriginal
-                                ? stored.format
-                                : FormatMP3;
+    options.output.format =
+        stored.format >= FormatMP3 && stored.format <= FormatVorbis ? stored.format : FormatMP3;
     options.output.bitrate = QByteArray(kBitrateItems[stored.bitrateIndex]).toInt();
     options.output.sampleRate = QByteArray(kSampleRateItems[stored.sampleRateIndex]).toInt();
     options.output.channels = stored.channelIndex + 1;
@@ -189,7 +190,8 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
         const auto* found = std::find_if(std::begin(kFormatNames), std::end(kFormatNames),
                                          [&name](const FormatName& f) { return name == f.name; });
         if (found == std::end(kFormatNames))
-            return fail(QStringLiteral("unknown format '%1' (mp3, wav, ac3 or original)")
+            return fail(QStringLiteral("unknown format '%1' (mp3, wav, ac3, flac, opus, aac, "
+                                       "vorbis or original)")
                             .arg(parser.value(format)));
         o.output.format = found->format;
     }
@@ -266,16 +268,18 @@ ParsedConvertCommand ParseConvertCommand(const QStringList& arguments,
 QString ConvertUsageText(const ConvertOptions& d) {
     QString text;
     text += QStringLiteral(
-        "Usage: ostrela-convert [--format mp3|wav|ac3|original] [--bitrate N] "
-        "[--rate N] [--channels 1|2]\n"
+        "Usage: ostrela-convert [--format mp3|wav|ac3|flac|opus|aac|vorbis|original]\n"
+        "                       [--bitrate N] [--rate N] [--channels 1|2]\n"
         "                       [--track N] [--jobs N] [--cover] [--loudness[=LUFS]]\n"
         "                       [--split-chapters] [--keep-folders] --out FOLDER\n"
         "                       [--files-from LIST] FILE...\n"
         "Extracts the sound track of each video FILE into FOLDER, as Ostrela does;\n"
         "a FILE that is a folder stands for the videos in it and its subfolders.\n\n");
-    text += QStringLiteral("  --format F    mp3, wav or ac3; original copies the sound as it is, "
-                           "without encoding (now %1)\n")
-                .arg(FormatNameOf(d));
+    text +=
+        QStringLiteral("  --format F    mp3, wav, ac3, flac, opus, aac (.m4a) or vorbis (.ogg); "
+                       "original copies\n"
+                       "                the sound as it is, without encoding (now %1)\n")
+            .arg(FormatNameOf(d));
     text += QStringLiteral("  --bitrate N   kbit/s: %1 (now %2)\n")
                 .arg(ItemTexts(kBitrateItems).join(QStringLiteral(", ")))
                 .arg(d.output.bitrate);

@@ -6,6 +6,7 @@
 #include "tasks/TaskTable.h"
 #include "tasks/TaskTracks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -39,8 +40,38 @@ const OutputFormatInfo kOutputFormats[] = {
     {FormatAC3, "ac3", "-acodec ac3"},
     // Video, subtitles and every other track stay out even where the
     // track is not named because the library could not tell them.
-    {FormatKeepOriginal, "mka", "-vn -sn -acodec copy"},
+    {FormatKeepOriginal, "mka", "-vn -sn -acodec copy", false, false},
+    // Their containers would take the video (Ogg as Theora, M4A as H.264)
+    // or a still of it: only the sound goes in. FLAC keeps 16 bits, the
+    // samples the WAV file gets (a decoder's float samples would give 24).
+    {FormatFLAC, "flac", "-vn -sn -acodec flac -sample_fmt s16", false},
+    {FormatOpus, "opus", "-vn -sn -acodec libopus", true, true, 48000},
+    {FormatAAC, "m4a", "-vn -sn -acodec aac"},
+    {FormatVorbis, "ogg", "-vn -sn -acodec libvorbis"},
 };
+
+// The bitrates of the list libvorbis takes at a sample rate of the list,
+// mono and stereo, lowest and highest; outside them its set-up fails.
+struct VorbisRange {
+    int sampleRate, monoLow, monoHigh, stereoLow, stereoHigh;
+};
+constexpr VorbisRange kVorbisRanges[] = {{48000, 32, 224, 48, 320},
+                                         {44100, 32, 224, 48, 320},
+                                         {32000, 32, 128, 40, 320},
+                                         {22050, 32, 80, 32, 128}};
+
+// The bitrate the encoder is given: the setting, moved into the range the
+// codec takes.
+int EncoderBitrate(const OutputSettings& settings, int channels, int sampleRate) {
+    if (settings.format == FormatOpus)
+        return std::min(settings.bitrate, 256 * channels);
+    if (settings.format == FormatVorbis)
+        for (const VorbisRange& r : kVorbisRanges)
+            if (r.sampleRate == sampleRate)
+                return channels == 1 ? std::clamp(settings.bitrate, r.monoLow, r.monoHigh)
+                                     : std::clamp(settings.bitrate, r.stereoLow, r.stereoHigh);
+    return settings.bitrate;
+}
 
 // The library's format names and the container that stores each as it is.
 struct KeptContainer {
@@ -121,19 +152,25 @@ QString EncoderCommandLineTo(const TaskRecord& task, const OutputSettings& setti
                              const QString& outputPath, const QString& encoderPath, int audioStream,
                              const CommandAdditions& more) {
     const QString output = more.output + QuoteArgument(outputPath);
-    const QString bitrate = QString::number(settings.bitrate) + 'k';
-    const QString channels = settings.channels == 1 ? QStringLiteral("1") : QStringLiteral("2");
-    const QString sampleRate = QString::number(settings.sampleRate);
+    const OutputFormatInfo& info = OutputFormatOf(settings.format);
+    const int channelCount = settings.channels == 1 ? 1 : 2;
+    const int rate = info.sampleRate ? info.sampleRate : settings.sampleRate;
+    const QString bitrate = QString::number(EncoderBitrate(settings, channelCount, rate)) + 'k';
+    const QString channels = QString::number(channelCount);
+    const QString sampleRate = QString::number(rate);
 
-    QString codec = QString::fromLatin1(OutputFormatOf(settings.format).codecArguments);
-    if (more.picture && settings.format == FormatKeepOriginal)
-        codec = QStringLiteral("-acodec copy"); // every stream is mapped by name then
+    QString codec = QString::fromLatin1(info.codecArguments);
+    // With a picture every stream is mapped by name, and the picture is a video stream.
+    if (more.picture)
+        codec.remove(QStringLiteral("-vn -sn "));
 
-    const QString head =
+    QString command =
         EncoderInputArguments(task, encoderPath, audioStream, more.inputs) + " -y " + codec;
-    if (settings.format == FormatKeepOriginal)
-        return head + ' ' + output;
-    return head + " -ab " + bitrate + " -ac " + channels + " -ar " + sampleRate + ' ' + output;
+    if (info.takesBitrate)
+        command += " -ab " + bitrate;
+    if (info.takesSettings)
+        command += " -ac " + channels + " -ar " + sampleRate;
+    return command + ' ' + output;
 }
 
 QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,

@@ -9,9 +9,19 @@ struct SoundTrack;
 struct TaskTracks;
 
 // The format codes, as OutputSettings and the settings file's "OutputFormat"
-// hold them. Keep Original is 4, after the three the file always knew, so an
-// older version reading it checks no radio and converts to MP3.
-enum AudioFormat : int32_t { FormatMP3 = 1, FormatWAV = 2, FormatAC3 = 3, FormatKeepOriginal = 4 };
+// hold them. Keep Original is 4 and the four more formats 5 to 8, after the
+// three the file always knew, so an older version reading them checks no
+// radio and converts to MP3.
+enum AudioFormat : int32_t {
+    FormatMP3 = 1,
+    FormatWAV = 2,
+    FormatAC3 = 3,
+    FormatKeepOriginal = 4,
+    FormatFLAC = 5,
+    FormatOpus = 6,
+    FormatAAC = 7,
+    FormatVorbis = 8,
+};
 
 // Filled at Convert from the main window's controls, or from ostrela-convert's
 // options; read by the job builder while the conversion runs.
@@ -33,21 +43,25 @@ struct CommandAdditions {
     bool picture = false;
 };
 
-// One output format: the extension of its files and the encoder arguments
-// that choose its codec.
+// One output format: the extension of its files, the encoder arguments that
+// choose its codec, and which of the bitrate, channel and sample-rate settings
+// it takes.
 struct OutputFormatInfo {
     int32_t format;
     const char* extension;
     const char* codecArguments;
+    bool takesBitrate = true;  // lossless FLAC and a copied track have none
+    bool takesSettings = true; // channels and sample rate: all but a copied track
+    int32_t sampleRate = 0;    // the one rate the codec encodes at; 0 takes the setting
 };
 
 // The entry of a format code; the MP3 entry for every code without one, as
 // with no format radio checked.
 const OutputFormatInfo& OutputFormatOf(int format);
 
-// The output file's extension for a format: "mp3", "wav", "ac3", and for Keep
-// Original "mka", the container that takes any track (a task's own container
-// is TaskOutputExtension's).
+// The output file's extension for a format: "mp3", "wav", "ac3", "flac",
+// "opus", "m4a", "ogg", and for Keep Original "mka", the container that takes
+// any track (a task's own container is TaskOutputExtension's).
 QString OutputExtensionOf(int format);
 
 // The container that takes a sound track unchanged: AAC and ALAC "m4a", MP3
@@ -90,7 +104,11 @@ QString BuildOutputPath(const QString& outputFolder, const QString& title,
 // `audioStream` names the source's n-th sound track (from 0) right after the
 // source argument; with -1 the encoder picks, and the designed formats' lines
 // stay exactly as they always were. Keep Original copies the sound as it is:
-// no bitrate, channels or sample rate, the clip option still applies.
+// no bitrate, channels or sample rate, the clip option still applies. FLAC
+// has no bitrate; Opus is always 48000 Hz. A bitrate the encoder refuses for
+// the channels and sample rate (Opus above 256 kbit/s a channel, Vorbis
+// above or below a range that depends on both) becomes the nearest list value
+// it takes.
 QString BuildEncoderCommandLine(const TaskRecord& task, const OutputSettings& settings,
                                 const QString& extension, const QString& encoderPath,
                                 int audioStream = -1);

@@ -26,6 +26,8 @@ constexpr int IDC_OUTPUT_PATH = 1046;
 constexpr int IDC_BROWSE = 1047;
 constexpr int IDC_AUDIO_BITRATE = 1065;
 constexpr int IDC_SAMPLE_RATE = 1066;
+constexpr int IDC_MORE_FORMATS = 1071; // the fifth format radio, for the format list's choice
+constexpr int IDC_FORMAT_LIST = 1072;  // FLAC, Opus, AAC, Vorbis
 
 // Clip dialog (template 132)
 constexpr int IDC_RANGE_SLIDER = 1013;

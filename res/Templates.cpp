@@ -37,7 +37,7 @@ const DialogTemplate& MainDialogTemplate() {
         "Verdana",
         7,
         415,
-        231,
+        253, // one row below the designed 231 for the more formats
         {
             {IDC_TASK_LIST, K::ListView, "", 2, 4, 333, 107},
             {IDC_ADD_FILES, K::DefPushButton, " Add Files", 350, 8, 57, 22},
@@ -50,6 +50,8 @@ const DialogTemplate& MainDialogTemplate() {
             {IDC_TO_WAV, K::AutoRadio, "To WAV", 99, 123, 43, 15},
             {IDC_TO_AC3, K::AutoRadio, "To AC3", 181, 123, 43, 15},
             {IDC_KEEP_ORIGINAL, K::AutoRadio, "Keep Original", 263, 123, 62, 15},
+            // In the group of the four above; its list comes last in the tab order.
+            {IDC_MORE_FORMATS, K::AutoRadio, "More Formats", 17, 219, 62, 15},
             {IDC_STATIC, K::StaticLeft, "Output Path", 17, 180, 121, 9},
             {IDC_STATIC, K::StaticLeft, "Audio Bitrate", 17, 147, 56, 9},
             {IDC_AUDIO_BITRATE,
@@ -84,15 +86,26 @@ const DialogTemplate& MainDialogTemplate() {
              true,
              nullptr,
              {kChannelItems.begin(), kChannelItems.end()}},
-            {IDC_STATIC, K::GroupBox, "Output Options", 5, 113, 331, 105},
+            {IDC_STATIC, K::GroupBox, "Output Options", 5, 113, 331, 127},
             {IDC_STATIC, K::StaticLeft, "kbps", 99, 163, 17, 9},
             {IDC_STATIC, K::SunkenLine, "", 9, 141, 325, 1},
+            {IDC_FORMAT_LIST,
+             K::DropList,
+             "",
+             99,
+             219,
+             78,
+             60,
+             true,
+             nullptr,
+             {kMoreFormatItems.begin(), kMoreFormatItems.end()}},
         },
         {{IDC_TASK_LIST, "Tasks"},
          {IDC_OUTPUT_PATH, "Output Path"},
          {IDC_AUDIO_BITRATE, "Audio Bitrate"},
          {IDC_SAMPLE_RATE, "Audio SampleRate"},
-         {IDC_CHANNEL, "Channel"}}};
+         {IDC_CHANNEL, "Channel"},
+         {IDC_FORMAT_LIST, "More Formats"}}};
     return t;
 }
 

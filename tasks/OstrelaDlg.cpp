@@ -48,16 +48,28 @@
 
 namespace {
 
-// The format radios in the order of their codes, from FormatMP3 on.
-const int kFormatRadios[] = {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3, IDC_KEEP_ORIGINAL};
+// The format radios in the order of their codes, from FormatMP3 on; the last
+// stands for every format of the format list, from FormatFLAC on.
+const int kFormatRadios[] = {IDC_TO_MP3, IDC_TO_WAV, IDC_TO_AC3, IDC_KEEP_ORIGINAL,
+                             IDC_MORE_FORMATS};
 constexpr int kFormatCount = static_cast<int>(std::size(kFormatRadios));
 
-// The format code (FormatMP3 ... FormatKeepOriginal) of the first checked
-// radio; FormatMP3 when none is.
+// The radio of a format code, as an index of kFormatRadios.
+int FormatRadio(int code) {
+    return std::min(code, int(FormatFLAC)) - 1;
+}
+
+// The format code of the first checked radio (the format list's choice for
+// "More Formats"); FormatMP3 when none is.
 int CheckedFormat(const QWidget* dlg) {
-    for (int i = 0; i < kFormatCount; ++i)
-        if (GetDlgItemAs<QRadioButton>(dlg, kFormatRadios[i])->isChecked())
+    for (int i = 0; i < kFormatCount; ++i) {
+        if (!GetDlgItemAs<QRadioButton>(dlg, kFormatRadios[i])->isChecked())
+            continue;
+        if (kFormatRadios[i] != IDC_MORE_FORMATS)
             return i + 1;
+        return FormatFLAC +
+               std::max(0, GetDlgItemAs<QComboBox>(dlg, IDC_FORMAT_LIST)->currentIndex());
+    }
     return FormatMP3;
 }
 
@@ -237,6 +249,11 @@ void COstrelaDlg::OnInitDialog() {
     channelList = GetDlgItemAs<QComboBox>(this, IDC_CHANNEL);
     bitrateList = GetDlgItemAs<QComboBox>(this, IDC_AUDIO_BITRATE);
     convertButton = GetDlgItemAs<QPushButton>(this, IDC_CONVERT);
+    formatList = GetDlgItemAs<QComboBox>(this, IDC_FORMAT_LIST);
+    formatList->setCurrentIndex(0);
+    // Choosing from the list chooses its radio too.
+    connect(formatList, &QComboBox::activated, this,
+            [this](int index) { OnOutputFormat(FormatFLAC + index); });
 
     for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
         const int id = GetDlgCtrlID(button);
@@ -339,6 +356,9 @@ bool COstrelaDlg::OnCommand(int id) {
         return true;
     case IDC_KEEP_ORIGINAL:
         OnOutputFormat(FormatKeepOriginal);
+        return true;
+    case IDC_MORE_FORMATS:
+        OnOutputFormat(FormatFLAC + std::max(0, formatList->currentIndex()));
         return true;
     case IDC_BROWSE:
         OnBrowse();
@@ -485,20 +505,29 @@ void COstrelaDlg::AddFile(QString path) {
 }
 
 void COstrelaDlg::SetOutputFormatRadios(int code) {
-    if (code < 1 || code > kFormatCount)
+    if (code < FormatMP3 || code > FormatVorbis)
         return;
     for (int i = 0; i < kFormatCount; ++i) {
         auto* radio = GetDlgItemAs<QRadioButton>(this, kFormatRadios[i]);
         // Auto-exclusive radios refuse to be unchecked directly.
         radio->setAutoExclusive(false);
-        radio->setChecked(i + 1 == code);
+        radio->setChecked(i == FormatRadio(code));
         radio->setAutoExclusive(true);
     }
-    // The sound is copied as it is: these settings have no meaning then, and
-    // keep their selections for the other formats.
-    const bool encodes = code != FormatKeepOriginal;
-    for (QComboBox* list : {bitrateList, sampleRateList, channelList})
-        list->setEnabled(encodes);
+    if (code >= FormatFLAC)
+        formatList->setCurrentIndex(code - FormatFLAC);
+    // Settings the format has no use for (a copied track has none) are
+    // disabled, and keep their selections for the other formats.
+    const OutputFormatInfo& info = OutputFormatOf(code);
+    bitrateList->setEnabled(info.takesBitrate);
+    channelList->setEnabled(info.takesSettings);
+    sampleRateList->setEnabled(info.takesSettings && info.sampleRate == 0);
+    if (info.sampleRate != 0 && !keptSampleRate) {
+        keptSampleRate = sampleRateList->currentIndex();
+        sampleRateList->setCurrentIndex(sampleRateList->findText(QString::number(info.sampleRate)));
+    } else if (info.sampleRate == 0 && keptSampleRate) {
+        sampleRateList->setCurrentIndex(*std::exchange(keptSampleRate, std::nullopt));
+    }
 }
 
 QString COstrelaDlg::GetOutputExtension() const {
@@ -517,10 +546,11 @@ QString COstrelaDlg::FindLargestDrive() {
 
 void COstrelaDlg::LoadSettings() {
     const StoredSettings stored = StoredSettings::Read(SettingsFilesToRead());
-    SetOutputFormatRadios(stored.format);
     bitrateList->setCurrentIndex(stored.bitrateIndex);
     sampleRateList->setCurrentIndex(stored.sampleRateIndex);
     channelList->setCurrentIndex(stored.channelIndex);
+    // After the lists: a format with a sample rate of its own keeps the stored one.
+    SetOutputFormatRadios(stored.format);
     SetDlgItemText(this, IDC_OUTPUT_PATH,
                    stored.outputPath.isEmpty()
                        ? FindLargestDrive() + QLatin1String(kDefaultOutputFolderName)
@@ -716,7 +746,7 @@ void COstrelaDlg::SaveOutputSettings(const QString& outputFolder) {
     StoredSettings stored;
     stored.format = outputSettings.format;
     stored.bitrateIndex = bitrateList->currentIndex();
-    stored.sampleRateIndex = sampleRateList->currentIndex();
+    stored.sampleRateIndex = keptSampleRate.value_or(sampleRateList->currentIndex());
     stored.channelIndex = channelList->currentIndex();
     stored.outputPath = outputFolder;
     const QString file = SettingsFileToWrite();

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QMenuBar;
@@ -43,9 +44,12 @@ public:
     // end: the full list's message was shown, and the rest is left unread.
     bool AddFolder(const QString& folder);
 
-    // Checks "To MP3", "To WAV", "To AC3" or "Keep Original" for 1 to 4 and
-    // unchecks the others; any other code changes nothing. The bitrate,
-    // sample rate and channel lists are disabled while Keep Original is checked.
+    // Checks "To MP3", "To WAV", "To AC3" or "Keep Original" for 1 to 4, or
+    // "More Formats" with its list on FLAC, Opus, AAC or Vorbis for 5 to 8, and
+    // unchecks the others; any other code changes nothing. The lists of the
+    // settings a format does not take are disabled (all three for Keep
+    // Original, the bitrate for FLAC, the sample rate for Opus, which shows
+    // its 48000 Hz meanwhile); each keeps the user's selection for the others.
     void SetOutputFormatRadios(int code);
     // The extension of the first checked radio's format ("mp3" when none is);
     // "mka" for Keep Original, whose tasks each have their own.
@@ -65,6 +69,7 @@ public:
     QComboBox* sampleRateList = nullptr;  // 1066
     QComboBox* channelList = nullptr;     // 1025
     QComboBox* bitrateList = nullptr;     // 1065
+    QComboBox* formatList = nullptr;      // 1072, the choice of "More Formats"
     QPushButton* convertButton = nullptr; // 1019
     QMenuBar* menuBar = nullptr;
 
@@ -126,6 +131,9 @@ private:
     bool severalAtOnce = false;
     bool coverPicture = false; // "Add Cover Picture" is checked
     bool evenLoudness = false;
+    // The user's sample-rate position while a format with a rate of its own
+    // shows that rate instead.
+    std::optional<int> keptSampleRate;
 
     // Where the window was grabbed, when the platform cannot move it itself.
     QPoint dragOffset;

@@ -10,7 +10,8 @@
 inline constexpr char kSettingsFileName[] = "option.ini";
 inline constexpr char kSettingsSection[] = "TaskSetting";
 
-// The format code of AudioFormat (1 MP3, 2 WAV, 3 AC3, 4 Keep Original).
+// The format code of AudioFormat (1 MP3, 2 WAV, 3 AC3, 4 Keep Original, 5
+// FLAC, 6 Opus, 7 AAC, 8 Vorbis).
 inline constexpr char kKeyOutputFormat[] = "OutputFormat";
 inline constexpr char kKeyAudioBitrate[] = "AudioBitrate";
 inline constexpr char kKeySampleRate[] = "SampleRate";
@@ -38,6 +39,9 @@ inline constexpr std::array<const char*, 13> kBitrateItems = {
 inline constexpr std::array<const char*, 4> kSampleRateItems = {"48000", "44100", "32000", "22050"};
 // Position + 1 is the channel count.
 inline constexpr std::array<const char*, 2> kChannelItems = {"Mono", "Stereo"};
+// The window's list of more formats: position + 5 is the format code (FLAC 5
+// to Vorbis 8).
+inline constexpr std::array<const char*, 4> kMoreFormatItems = {"FLAC", "Opus", "AAC", "Vorbis"};
 
 // Appended to the proposed folder when the file names no output folder.
 inline constexpr char kDefaultOutputFolderName[] = "MyAudio/";
@@ -76,7 +80,7 @@ int ValidListIndex(int index, int count, int defaultIndex);
 // The values option.ini keeps, as the window's controls hold them: the one
 // place that knows the keys, their defaults and which files count.
 struct StoredSettings {
-    int format = kDefaultOutputFormat;       // as stored: a code outside 1 to 4 checks no radio
+    int format = kDefaultOutputFormat;       // as stored: a code outside 1 to 8 checks no radio
     int bitrateIndex = kDefaultAudioBitrate; // positions in the three lists
     int sampleRateIndex = kDefaultSampleRate;
     int channelIndex = kDefaultChannel;

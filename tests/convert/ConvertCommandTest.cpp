@@ -160,7 +160,8 @@ TEST_F(ConvertCommandTest, HelpAndVersionWinOverEverythingElse) {
     defaults.output.format = FormatAC3;
     defaults.output.bitrate = 256;
     const QString usage = ConvertUsageText(defaults);
-    EXPECT_TRUE(usage.startsWith("Usage: ostrela-convert [--format mp3|wav|ac3|original]"));
+    EXPECT_TRUE(usage.startsWith(
+        "Usage: ostrela-convert [--format mp3|wav|ac3|flac|opus|aac|vorbis|original]"));
     EXPECT_TRUE(usage.contains("(now ac3)"));
     EXPECT_TRUE(usage.contains("(now 256)"));
 }

@@ -67,7 +67,7 @@ TEST(EncoderCommand, ExactTextForPathsWithoutQuotesChosenTracksAndKeepOriginal) 
          "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -acodec ac3 -ab 128k -ac 2 "
          "-ar 44100 \"/music/clip one.ac3\""},
         // Any other format takes the MP3 command; any channel count but 1 gives 2.
-        {Build(kSource, 0, 120, 7, "/music", 3),
+        {Build(kSource, 0, 120, 9, "/music", 3),
          "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -acodec libmp3lame -ab 128k "
          "-ac 2 -ar 44100 \"/music/clip one.mp3\""},
         // Percent signs stay literal; backslashes not before a quote are only wrapped.
@@ -240,6 +240,27 @@ TEST(EncoderCommand, ChapterJobsAreNamedAndTaggedAfterTheirChapter) {
               "-acodec libmp3lame -ab 128k -ac 2 -ar 44100 -map_chapters -1 -metadata "
               "\"title=Part \\\"1/2\\\"\" -metadata track=2/12 "
               "\"/music/clip one - 02 - Part \\\"1-2\\\" (2).mp3\"");
+}
+
+// The more formats take only what their codecs take: FLAC no bitrate, Opus
+// only 48000 Hz, and a bitrate the encoder refuses for the channels and rate
+// (each list value tried with it) becomes the nearest it takes.
+TEST(EncoderCommand, MoreFormatsTakeWhatTheirCodecsTake) {
+    TaskRecord task{};
+    task.duration = task.clipLength = 120;
+    ASSERT_TRUE(SetFixedText(task.sourcePath, kSource) && SetFixedText(task.title, "a"));
+    const std::pair<OutputSettings, const char*> cases[] = {
+        {{"/o", FormatFLAC, 320, 22050, 1}, "flac -sample_fmt s16 -ac 1 -ar 22050 \"/o/a.flac\""},
+        {{"/o", FormatOpus, 320, 44100, 1}, "libopus -ab 256k -ac 1 -ar 48000 \"/o/a.opus\""},
+        {{"/o", FormatAAC, 320, 32000, 2}, "aac -ab 320k -ac 2 -ar 32000 \"/o/a.m4a\""},
+        {{"/o", FormatVorbis, 96, 22050, 1}, "libvorbis -ab 80k -ac 1 -ar 22050 \"/o/a.ogg\""},
+        {{"/o", FormatVorbis, 40, 44100, 2}, "libvorbis -ab 48k -ac 2 -ar 44100 \"/o/a.ogg\""},
+        {{"/o", FormatVorbis, 112, 32000, 1}, "libvorbis -ab 112k -ac 1 -ar 32000 \"/o/a.ogg\""},
+    };
+    for (const auto& [settings, arguments] : cases)
+        EXPECT_EQ(BuildJob({task, {}}, settings, kEncoder).commandLine,
+                  "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\"  -y -vn -sn -acodec " +
+                      QString(arguments));
 }
 
 } // namespace

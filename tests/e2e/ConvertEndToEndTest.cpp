@@ -112,15 +112,19 @@ TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
     EXPECT_NEAR(clip.duration, 2.0, 0.2);
 }
 
-// Keep Original copies the sources' mono MP3, cut to the clip.
-INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
-                         ::testing::Values(FormatCase{1, 8, 1, 1, "mp3", 44100, 2, "mp3"},
-                                           FormatCase{2, 0, 2, 0, "pcm_s16le", 32000, 1, "wav"},
-                                           FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"},
-                                           FormatCase{4, 0, 0, 0, "mp3", 44100, 1, "mp3"}),
-                         [](const auto& test) {
-                             return std::to_string(test.param.format) + test.param.extension;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ConvertEndToEnd,
+    ::testing::Values(FormatCase{1, 8, 1, 1, "mp3", 44100, 2, "mp3"},
+                      FormatCase{2, 0, 2, 0, "pcm_s16le", 32000, 1, "wav"},
+                      FormatCase{3, 9, 0, 1, "ac3", 48000, 2, "ac3"},
+                      // Keep Original copies the sources' mono MP3, cut to the clip.
+                      FormatCase{4, 0, 0, 0, "mp3", 44100, 1, "mp3"},
+                      // Opus: 320 kbit/s mono at 44100 Hz gives 256 kbit/s at 48000 Hz.
+                      FormatCase{FormatOpus, 12, 1, 0, "opus", 48000, 1, "opus"},
+                      FormatCase{FormatFLAC, 8, 3, 0, "flac", 22050, 1, "flac"},
+                      FormatCase{FormatAAC, 12, 3, 1, "aac", 22050, 2, "m4a"},
+                      FormatCase{FormatVorbis, 0, 1, 1, "vorbis", 44100, 2, "ogg"}),
+    [](const auto& test) { return std::to_string(test.param.format) + test.param.extension; });
 
 // One file per chapter from the window: the clip chosen in the clip dialog
 // starts inside the first chapter and ends inside the last; each output
@@ -155,4 +159,24 @@ TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
     for (const auto& [name, seconds] :
          {std::pair("01 - Intro", 1.5), {"02 - Part 1-2", 4.0}, {"03 - Chapter 3", 1.5}})
         EXPECT_NEAR(ProbeMedia(output.filePath("talk - ") + name + ".mp3").duration, seconds, 0.1);
+}
+
+// FLAC holds the very samples of the WAV conversion; each more format is
+// written in its container.
+TEST_F(SoundTrackConversion, FlacHoldsTheSamplesOfTheWavAndEachFormatItsContainer) {
+    const auto samples = [](const QString& path) {
+        QProcess p;
+        p.start("ffmpeg", {"-v", "error", "-i", path, "-f", "hash", "-"});
+        return p.waitForFinished(60000) && p.exitCode() == 0 ? p.readAllStandardOutput()
+                                                             : QByteArray();
+    };
+    const QByteArray wav = samples(Convert(media.aacMp4, {}, FormatWAV));
+    ASSERT_TRUE(wav.startsWith("SHA256=")) << wav.data();
+    EXPECT_EQ(samples(Convert(media.aacMp4, {}, FormatFLAC)), wav);
+    const std::pair<int, QString> containers[] = {{FormatFLAC, "flac"},
+                                                  {FormatOpus, "ogg"},
+                                                  {FormatAAC, "mov,mp4,m4a,3gp,3g2,mj2"},
+                                                  {FormatVorbis, "ogg"}};
+    for (const auto& [format, container] : containers)
+        EXPECT_EQ(ProbeMedia(Convert(media.aacMp4, {}, format)).container, container);
 }

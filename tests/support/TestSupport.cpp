@@ -129,7 +129,8 @@ MediaFacts ProbeMedia(const QString& path) {
     QProcess p;
     p.start(QStringLiteral("ffprobe"),
             {"-v", "error", "-select_streams", "a:0", "-show_entries",
-             "stream=codec_name,sample_rate,channels:format=duration", "-of", "json", path});
+             "stream=codec_name,sample_rate,channels:format=duration,format_name", "-of", "json",
+             path});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return facts;
     const QJsonObject root = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
@@ -140,7 +141,9 @@ MediaFacts ProbeMedia(const QString& path) {
     facts.codec = s.value("codec_name").toString();
     facts.sampleRate = s.value("sample_rate").toString().toInt();
     facts.channels = s.value("channels").toInt();
-    facts.duration = root.value("format").toObject().value("duration").toString().toDouble();
+    const QJsonObject format = root.value("format").toObject();
+    facts.duration = format.value("duration").toString().toDouble();
+    facts.container = format.value("format_name").toString();
     facts.ok = true;
     return facts;
 }

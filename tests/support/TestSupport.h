@@ -144,7 +144,8 @@ struct TestMediaSet {
 // What ffprobe reads from the first audio stream of a file.
 struct MediaFacts {
     bool ok = false;
-    QString codec; // "mp3", "pcm_s16le", "ac3", ...
+    QString codec;     // audio codec name, e.g. "mp3", "pcm_s16le", "ac3"
+    QString container; // the probe's format name, e.g. "ogg", "flac"
     int sampleRate = 0;
     int channels = 0;
     double duration = 0; // seconds

@@ -687,4 +687,34 @@ TEST_F(OstrelaDlgTest, AFolderDroppedOrPickedAddsItsVideosUpToTheLimit) {
         EXPECT_EQ(box.text, "The task list is full. Ostrela converts at most 100 files at a time.");
 }
 
+// "More Formats" joins the format radios, its list after the lists in the tab
+// order. FLAC takes no bitrate; Opus shows its 48000 Hz, while the user's rate
+// is what Convert stores and what shows again after Opus.
+TEST_F(OstrelaDlgTest, MoreFormatsAreReachedByKeysAndShowWhatTheyTake) {
+    AddThree();
+    dlg->sampleRateList->setCurrentIndex(3); // 22050
+    QTest::mouseClick(Item<QRadioButton>(IDC_KEEP_ORIGINAL), Qt::LeftButton);
+    Item(IDC_KEEP_ORIGINAL)->setFocus();
+    ASSERT_TRUE(WaitUntil([this] { return Item(IDC_KEEP_ORIGINAL)->hasFocus(); }, 2000));
+    QStringList states;
+    for (int key : {Qt::Key_Down, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Down}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        states << QString("%1 %2 %3 %4%5")
+                      .arg(GetDlgCtrlID(QApplication::focusWidget()))
+                      .arg(Row(0)[4], dlg->sampleRateList->currentText())
+                      .arg(dlg->bitrateList->isEnabled())
+                      .arg(dlg->sampleRateList->isEnabled());
+    }
+    EXPECT_EQ(states, QStringList({"1071 FLAC 22050 01", "1066 FLAC 22050 01", "1025 FLAC 22050 01",
+                                   "1072 FLAC 22050 01", "1072 OPUS 48000 10"}));
+    Item<QLineEdit>(IDC_OUTPUT_PATH)->setText(Path("out"));
+    dlg->OnCommand(IDC_CONVERT); // no encoder beside the program: every task fails
+    const QByteArray ini = ReadFile(Path("option.ini"));
+    EXPECT_TRUE(ini.contains("OutputFormat=6") && ini.contains("SampleRate=3")) << ini.data();
+    COstrelaDlg next;
+    EXPECT_EQ(next.sampleRateList->currentText(), "48000");
+    next.OnCommand(IDC_TO_AC3);
+    EXPECT_EQ(next.sampleRateList->currentText(), "22050");
+}
+
 } // namespace
