@@ -61,6 +61,8 @@ TEST(CoverPicture, OnePictureWhereTheContainerTakesOneWithTagsAndChapters) {
         {"plain.mkv", FormatMP3, -1, 3, 2.5, "600,338,1", nullptr},
         {"plain.mkv", FormatKeepOriginal, -1, 0, 6, "", nullptr}, // Ogg takes none
         {"sound.mka", FormatMP3, -1, 0, 6, "", nullptr},
+        {"cover.mp4", FormatAAC, -1, 0, 6, "160,120,1", nullptr},
+        {"plain.mkv", FormatFLAC, -1, 0, 6, "600,338,1", nullptr},
     };
     for (const auto& c : cases) {
         const MediaProbeResult probed = CMediaInfoProbe().Probe(d + c.source);

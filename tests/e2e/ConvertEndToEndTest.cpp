@@ -5,6 +5,8 @@
 #include "MainWindowRig.h"
 #include "clip/ClipDlg.h"
 #include "clip/RangeSlider.h"
+#include "convert/JobBuilder.h"
+#include "platform/CommandLine.h"
 #include "tasks/TaskTable.h"
 
 #include <QCheckBox>
@@ -163,20 +165,35 @@ TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
 
 // FLAC holds the very samples of the WAV conversion; each more format is
 // written in its container.
-TEST_F(SoundTrackConversion, FlacHoldsTheSamplesOfTheWavAndEachFormatItsContainer) {
+TEST(MoreFormats, FlacHoldsTheSamplesOfTheWavAndEachFormatItsContainer) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath("a.mp4");
+    ASSERT_TRUE(MakeMedia(source, 1));
+    const auto convert = [&](int format) {
+        TaskRecord task{};
+        task.duration = task.clipLength = 1;
+        EXPECT_TRUE(SetFixedText(task.sourcePath, source) && SetFixedText(task.title, "a"));
+        const EncoderJob job =
+            BuildJob({task, {}}, {dir.path(), format, 128, 44100, 2}, BinDir() + "vexa.exe");
+        QStringList args = CommandLineToArgv(job.commandLine);
+        QProcess p;
+        p.start(args.takeFirst(), args);
+        EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << job.commandLine.toStdString();
+        return job.outputPath;
+    };
     const auto samples = [](const QString& path) {
         QProcess p;
         p.start("ffmpeg", {"-v", "error", "-i", path, "-f", "hash", "-"});
         return p.waitForFinished(60000) && p.exitCode() == 0 ? p.readAllStandardOutput()
                                                              : QByteArray();
     };
-    const QByteArray wav = samples(Convert(media.aacMp4, {}, FormatWAV));
+    const QByteArray wav = samples(convert(FormatWAV));
     ASSERT_TRUE(wav.startsWith("SHA256=")) << wav.data();
-    EXPECT_EQ(samples(Convert(media.aacMp4, {}, FormatFLAC)), wav);
+    EXPECT_EQ(samples(convert(FormatFLAC)), wav);
     const std::pair<int, QString> containers[] = {{FormatFLAC, "flac"},
                                                   {FormatOpus, "ogg"},
                                                   {FormatAAC, "mov,mp4,m4a,3gp,3g2,mj2"},
                                                   {FormatVorbis, "ogg"}};
     for (const auto& [format, container] : containers)
-        EXPECT_EQ(ProbeMedia(Convert(media.aacMp4, {}, format)).container, container);
+        EXPECT_EQ(ProbeMedia(convert(format)).container, container);
 }
