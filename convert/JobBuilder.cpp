@@ -58,6 +58,16 @@ QString ChapterTags(const ChapterPart& part) {
            QStringLiteral(" -metadata track=%1/%2").arg(part.number).arg(part.count);
 }
 
+// A whole task's chapters, or those of its clip cut to it, for the containers
+// whose chapters the encoder leaves out.
+QString ClipChapterComments(const Task& task) {
+    const TaskRecord& r = task.record;
+    if (BuildClipOption(r.duration, r.clipStart, r.clipLength).isEmpty())
+        return BuildChapterComments(task.chapters.chapters, 0);
+    return BuildChapterComments(ChaptersInClip(task.chapters.chapters, r.clipStart, r.clipLength),
+                                r.clipStart);
+}
+
 } // namespace
 
 QString ChapterFileTitle(const QString& title, int number) {
@@ -99,6 +109,8 @@ EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QStr
     // Last, so that a chapter's title wins over a chosen track's.
     if (task.part.number > 0)
         more.output += ChapterTags(task.part) + ' ';
+    else if (extension == QLatin1String("flac") || extension == QLatin1String("ogg"))
+        more.output += ClipChapterComments(task);
     job.commandLine =
         EncoderCommandLineTo(task.record, settings, job.outputPath, encoderPath, stream, more);
     // A copied track is kept as it is, loudness and all.

@@ -1,9 +1,11 @@
 #include "convert/OutputTags.h"
 
 #include "platform/CommandLine.h"
+#include "tasks/TaskChapters.h"
 #include "tasks/TaskTracks.h"
 
 #include <QLocale>
+#include <algorithm>
 
 namespace {
 // Tag texts come from the file: kept to a sensible length.
@@ -37,4 +39,26 @@ QString BuildTrackTags(const SoundTrack& track, const QString& containerTitle,
     if (!language.isEmpty())
         tags += "-metadata language=" + language + ' ';
     return tags;
+}
+
+QString BuildChapterComments(const QList<Chapter>& chapters, double offset) {
+    if (chapters.isEmpty())
+        return QString();
+    QString options = QStringLiteral("-metadata encoder= ");
+    for (int k = 0; k < chapters.size(); ++k) {
+        const qint64 ms = qRound64(std::max(0.0, chapters[k].start - offset) * 1000);
+        const QString key = QStringLiteral("CHAPTER%1").arg(k + 1, 2, 10, QLatin1Char('0'));
+        options += QStringLiteral("-metadata %1=%2:%3:%4.%5 ")
+                       .arg(key)
+                       .arg(ms / 3600000, 2, 10, QLatin1Char('0'))
+                       .arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+        if (!chapters[k].title.isEmpty())
+            options += QStringLiteral("-metadata ") +
+                       QuoteArgument(key + QStringLiteral("NAME=") +
+                                     chapters[k].title.left(kMostTagCharacters)) +
+                       ' ';
+    }
+    return options;
 }

@@ -282,6 +282,14 @@ TEST_F(ConvertProgramTest, SplitChaptersGivesOneTaggedFilePerChapter) {
                            "default=nw=1", work.filePath("out/talk - 02 - Q-A.m4a")});
     ASSERT_TRUE(tags.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "TAG:title=Q/A\nTAG:track=2/2\n");
+
+    // Whole, FLAC keeps the chapters as the comments its readers take them from.
+    EXPECT_EQ(Convert({"--format", "flac", "--out", "flac", work.filePath("talk.mkv")}).exitCode,
+              0);
+    tags.start("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time:chapter_tags", "-of",
+                           "csv=p=0", work.filePath("flac/talk.flac")});
+    ASSERT_TRUE(tags.waitForFinished());
+    EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "0.000000,Intro\n1.500000,Q/A\n");
 }
 
 // A folder's videos and the files of a list read from standard input land in
