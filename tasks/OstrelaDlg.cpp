@@ -225,6 +225,14 @@ void WarnSettingsNotSaved(QWidget* owner, const QString& file) {
     MessageBox(owner, QStringLiteral("The settings could not be saved to %1.").arg(shown),
                QStringLiteral("WARNING"), MB_ICONEXCLAMATION | MB_OK);
 }
+
+// What a checkable Operation item stores, written when it is used.
+void StoreChoice(QWidget* owner, const StoredSettings& stored,
+                 bool (StoredSettings::*write)(const QString&) const) {
+    const QString file = SettingsFileToWrite();
+    if (!(stored.*write)(file))
+        WarnSettingsNotSaved(owner, file);
+}
 } // namespace
 
 COstrelaDlg::COstrelaDlg(QWidget* parent) : QDialog(parent) {
@@ -579,9 +587,7 @@ void COstrelaDlg::OnAddCoverPicture() {
     ShowSeveralAtOnce(menuBar);
     StoredSettings stored;
     stored.coverPicture = coverPicture;
-    const QString file = SettingsFileToWrite();
-    if (!stored.WriteCoverPicture(file))
-        WarnSettingsNotSaved(this, file);
+    StoreChoice(this, stored, &StoredSettings::WriteCoverPicture);
 }
 
 void COstrelaDlg::OnSeveralAtOnce() {
@@ -589,9 +595,7 @@ void COstrelaDlg::OnSeveralAtOnce() {
     ShowSeveralAtOnce(menuBar);
     StoredSettings stored;
     stored.simultaneous = SimultaneousEncoders();
-    const QString file = SettingsFileToWrite();
-    if (!stored.WriteSimultaneous(file))
-        WarnSettingsNotSaved(this, file);
+    StoreChoice(this, stored, &StoredSettings::WriteSimultaneous);
 }
 
 void COstrelaDlg::ShowEvenLoudness(QWidget* menu) const {
@@ -609,9 +613,7 @@ void COstrelaDlg::OnEvenLoudness() {
     ShowEvenLoudness(menuBar);
     StoredSettings stored;
     stored.evenLoudness = evenLoudness;
-    const QString file = SettingsFileToWrite();
-    if (!stored.WriteEvenLoudness(file))
-        WarnSettingsNotSaved(this, file);
+    StoreChoice(this, stored, &StoredSettings::WriteEvenLoudness);
 }
 
 void COstrelaDlg::OnRestoreDefaultSettings() {
