@@ -48,9 +48,7 @@ protected:
 
     QByteArray IniBytes() { return ReadFile(program.filePath("option.ini")); }
 
-    // Puts a stand-in in place of the encoder: a source named "hang..." gets
-    // "partial" and an encoder that never ends (its process id in
-    // encoder.pid), any other "audio".
+    // A stand-in encoder: "hang..." gets "partial" and never ends (its id in encoder.pid).
     void UseStandInEncoder() {
         ASSERT_TRUE(QFile::remove(program.filePath("vexa.exe")));
         ASSERT_TRUE(WriteFile(program.filePath("vexa.exe"), R"(#!/bin/sh
@@ -100,7 +98,7 @@ TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
     run = Convert({"--version"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("ostrela-convert " OSTRELA_VERSION "\n"));
-    // What is wrong (each mistake is ConvertCommandTest's), then the usage.
+    // What is wrong, then the usage.
     run = Convert({"--out", "o"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.startsWith("ostrela-convert: no video file was given\n\nUsage: "))
@@ -111,22 +109,22 @@ TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
 }
 
 // The window's stored choice (WAV, 44100 Hz, mono) applies to files given
-// with relative paths, into a relative folder made for them; each file that
-// cannot be converted is named with its reason, and the others go on.
-TEST_F(ConvertProgramTest, StoredSettingsApplyAndFilesThatCannotBeConvertedAreNamed) {
+// with relative paths, into a relative folder made for them; a file that
+// cannot be converted is named with its reason, and the others go on. Keep
+// Original stores each file's default track, or the one --track names, packet
+// for packet in the container of its format; a file without that track is named.
+TEST_F(ConvertProgramTest, StoredSettingsOrTheChosenTrackApplyAndFailuresAreNamed) {
     const QByteArray ini =
         "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=3\r\nSampleRate=1\r\nChannel=0\r\n";
     ASSERT_TRUE(WriteFile(program.filePath("option.ini"), ini));
-    Video("one.mp4");
-    Video("two.avi");
-    Video("three four.mkv");
+    TestMediaSet media;
+    QString error;
+    ASSERT_TRUE(media.Make(work.path(), &error)) << error.toStdString();
     const QString broken = work.filePath("broken.avi");
     ASSERT_TRUE(WriteFile(broken, QByteArray(4096, '\x5a')));
-    QString error;
-    ASSERT_TRUE(MakeVideo(work.filePath("silent.mp4"), 1.0, {}, &error)) << error.toStdString();
 
-    const ProgramRun run = Convert({"--jobs", "2", "--out", "sound", "one.mp4", "broken.avi",
-                                    "two.avi", "silent.mp4", "missing.mp4", "three four.mkv"});
+    ProgramRun run = Convert({"--jobs", "2", "--out", "sound", "aac.mp4", "broken.avi", "mp3.avi",
+                              "no sound.mp4", "missing.mp4", "two tracks.mkv"});
     EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
@@ -134,29 +132,21 @@ TEST_F(ConvertProgramTest, StoredSettingsApplyAndFilesThatCannotBeConvertedAreNa
         lines.filter(QRegularExpression("^" + QRegularExpression::escape(broken) + ": \\S")).size(),
         1)
         << run.err.toStdString();
-    EXPECT_TRUE(lines.contains(work.filePath("silent.mp4") + ": the source has no sound track"));
+    EXPECT_TRUE(lines.contains(media.silentMp4 + ": the source has no sound track"));
     EXPECT_TRUE(lines.contains(work.filePath("missing.mp4") + ": the file does not exist"));
     EXPECT_TRUE(run.out.endsWith("Converted 3 of 6 files into " + work.filePath("sound") + "\n"))
         << run.out.toStdString();
-    for (const char* name : {"one.wav", "two.wav", "three four.wav"}) {
+    for (const char* name : {"aac.wav", "mp3.wav", "two tracks.wav"}) {
         const MediaFacts facts = ProbeMedia(work.filePath(QString("sound/") + name));
         EXPECT_EQ(std::tuple(facts.codec, facts.sampleRate, facts.channels),
                   std::tuple(QString("pcm_s16le"), 44100, 1))
             << name;
-        EXPECT_NEAR(facts.duration, 2.0, 0.15) << name;
+        EXPECT_NEAR(facts.duration, 1.0, 0.15) << name;
     }
     EXPECT_EQ(QDir(work.filePath("sound")).entryList(QDir::Files).size(), 3);
     EXPECT_EQ(IniBytes(), ini);
-}
 
-// Keep Original stores each file's default track, or the one --track names,
-// packet for packet in the container of its format; a file without that
-// track is named.
-TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackPacketForPacketInItsContainer) {
-    TestMediaSet media;
-    QString error;
-    ASSERT_TRUE(media.Make(work.path(), &error)) << error.toStdString();
-    ProgramRun run = Convert(
+    run = Convert(
         {"--format", "original", "--out", "kept", media.twoTrackMkv, media.aacMp4, media.mp3Avi});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     run = Convert({"--format", "original", "--track", "2", "--out", "second", media.twoTrackMkv,
@@ -184,10 +174,9 @@ TEST_F(ConvertProgramTest, OriginalKeepsEachChosenTrackPacketForPacketInItsConta
     }
 }
 
-// Whatever ends the program, its encoder ends too and the user's file under
-// the output name comes back: at once after SIGTERM, SIGHUP or a closed
-// standard output (as after Ctrl+C), at the next conversion into the folder
-// after kill -9. A file converted before stays; one not reached is named.
+// Whatever ends the program, its encoder ends and the user's file under the
+// output name comes back: at once after SIGTERM, SIGHUP or a closed standard
+// output, at the next conversion after kill -9. Files before stay.
 TEST_F(ConvertProgramTest, EveryEndLeavesNoEncoderAndGivesTheUsersFileBack) {
     ASSERT_NO_FATAL_FAILURE(UseStandInEncoder());
     Video("done.mp4", 1.0);
@@ -261,45 +250,40 @@ TEST_F(ConvertProgramTest, AFileThatCannotBeSetAsideFailsTheTask) {
     EXPECT_EQ(ReadFile(out + "clip.mp3"), "user");
 }
 
-// --split-chapters: one file per chapter, each as long as its chapter and
-// tagged with its title and number, kept in the track's own container; a file
-// without chapters converts whole.
-TEST_F(ConvertProgramTest, SplitChaptersGivesOneTaggedFilePerChapter) {
+// A folder's videos and the files of a list read from standard input land in
+// the subfolders their sources lie in; --split-chapters gives one file per
+// chapter, as long as it and tagged with its title and number, in the track's
+// own container, and a file without chapters whole.
+TEST_F(ConvertProgramTest, FoldersListsAndChaptersKeepTheirSubfoldersBelowTheOutput) {
+    ASSERT_TRUE(QDir(work.path()).mkpath("videos/sub") && QDir(work.path()).mkpath("extra"));
     QString error;
-    ASSERT_TRUE(
-        MakeChapteredVideo(work.filePath("talk.mkv"), 4, {{0, "Intro"}, {1.5, "Q/A"}}, &error))
+    ASSERT_TRUE(MakeChapteredVideo(work.filePath("videos/sub/talk 1.mkv"), 4,
+                                   {{0, "Intro"}, {1.5, "Q/A"}}, &error))
         << error.toStdString();
-    const ProgramRun run = Convert({"--split-chapters", "--format", "original", "--out", "out",
-                                    work.filePath("talk.mkv"), Video("plain.mp4")});
+    Video("videos/a.mp4");
+    Video("extra/c.avi", 1.0);
+    ASSERT_TRUE(WriteFile(work.filePath("videos/.hidden.mp4"), "x"));
+    const ProgramRun run = Convert({"--split-chapters", "--format", "original", "--keep-folders",
+                                    "--out", "out", "videos", "--files-from", "-"},
+                                   120000, [](QProcess& p) {
+                                       p.write("\nextra/c.avi\r\n\n");
+                                       p.closeWriteChannel();
+                                   });
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(FilesIn(work.filePath("out")),
-              QStringList({"plain.m4a", "talk - 01 - Intro.m4a", "talk - 02 - Q-A.m4a"}));
-    for (const auto& [name, seconds] :
-         {std::pair("plain", 2.0), {"talk - 01 - Intro", 1.5}, {"talk - 02 - Q-A", 2.5}})
-        EXPECT_NEAR(ProbeMedia(work.filePath("out/") + name + ".m4a").duration, seconds, 0.1);
+    EXPECT_EQ(FilesIn(work.filePath("out")), QStringList({"a.m4a"}));
+    EXPECT_EQ(FilesIn(work.filePath("out/sub")),
+              QStringList({"talk 1 - 01 - Intro.m4a", "talk 1 - 02 - Q-A.m4a"}));
+    const std::pair<const char*, double> outputs[] = {{"a.m4a", 2.0},
+                                                      {"sub/talk 1 - 01 - Intro.m4a", 1.5},
+                                                      {"sub/talk 1 - 02 - Q-A.m4a", 2.5},
+                                                      {"extra/c.mp3", 1.0}};
+    for (const auto& [name, seconds] : outputs)
+        EXPECT_NEAR(ProbeMedia(work.filePath("out/") + name).duration, seconds, 0.1) << name;
     QProcess tags;
     tags.start("ffprobe", {"-v", "error", "-show_entries", "format_tags=title,track", "-of",
-                           "default=nw=1", work.filePath("out/talk - 02 - Q-A.m4a")});
+                           "default=nw=1", work.filePath("out/sub/talk 1 - 02 - Q-A.m4a")});
     ASSERT_TRUE(tags.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "TAG:title=Q/A\nTAG:track=2/2\n");
-}
-
-// A folder's videos and the files of a list read from standard input land in
-// the subfolders their sources lie in.
-TEST_F(ConvertProgramTest, FoldersAndListsKeepTheirSubfoldersBelowTheOutput) {
-    ASSERT_TRUE(QDir(work.path()).mkpath("videos/sub") && QDir(work.path()).mkpath("extra"));
-    for (const char* name : {"videos/a.mp4", "videos/sub/b 2.mkv", "extra/c.avi"})
-        Video(name, 1.0);
-    ASSERT_TRUE(WriteFile(work.filePath("videos/.hidden.mp4"), "x"));
-    const ProgramRun run = Convert(
-        {"--keep-folders", "--out", "out", "videos", "--files-from", "-"}, 120000, [](QProcess& p) {
-            p.write("\nextra/c.avi\r\n\n");
-            p.closeWriteChannel();
-        });
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    for (const char* name : {"out/a.mp3", "out/sub/b 2.mp3", "out/extra/c.mp3"})
-        EXPECT_EQ(ProbeMedia(work.filePath(name)).codec, "mp3") << name;
-    EXPECT_EQ(FilesIn(work.filePath("out")), QStringList({"a.mp3"}));
 }
 
 // The README's recipe for several machines, run on this one: GNU parallel

@@ -1,11 +1,7 @@
-// The program as a user runs it, on an X server of its own (Xvfb on a display
-// it picks), with the real encoder and real message boxes, whose own event
-// loops run while the conversion's runners end and are released. It converts
-// one task at a time (all converted; then with a source that has gone),
-// several at once, and once more with STOP pressed while an encoder runs.
-// Boxes are answered with their default button after a moment, as a user
-// would; the folder is never opened. Prints each box and exits with 0 when
-// they were the expected ones (1 otherwise, 2 when it could not set up).
+// The program on an X server of its own with the real encoder and real
+// message boxes, whose event loops run while the runners end: one task at a
+// time, with a source gone, several at once, and STOP pressed. Each box gets
+// its default button after a moment. Exits 0 when the boxes were as expected.
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"
@@ -71,7 +67,7 @@ int main(int argc, char** argv) {
     };
     QStringList seen;
     bool stopPending = false;
-    QPointer<QMessageBox> answering; // the box being answered, until it goes
+    QPointer<QMessageBox> answering;
     // Runs in every event loop, the boxes' own included.
     QTimer watch;
     watch.setInterval(20);

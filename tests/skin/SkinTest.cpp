@@ -60,22 +60,37 @@ protected:
     QColor windowBefore;
 };
 
-TEST_F(SkinTest, CaptionStripMovesMinimisesAndClosesAndExitTakesTheSkinOff) {
+// The rendered window shows the strip and the labelled Start element; under
+// Keep Original the three lists are disabled and look it (drawn in the skin's
+// disabled colour). The strip moves the window and closes it.
+TEST_F(SkinTest, RenderedStripMovesAndClosesTheWindowAndExitTakesTheSkinOff) {
     InstallAll();
     QPoint moved;
     bool menuBelowStrip = false;
+    QImage image, enabled, disabled;
+    QRect strip, start;
+    QString label;
     const bool result = Run(
         [&](COstrelaDlg* dlg) {
-            QWidget* strip = Strip(dlg);
-            ASSERT_NE(strip, nullptr);
-            EXPECT_EQ(strip->geometry(), QRect(0, 0, dlg->width(), strip->height()));
-            menuBelowStrip = dlg->menuBar->y() >= strip->height();
+            QWidget* bar = Strip(dlg);
+            ASSERT_NE(bar, nullptr);
+            EXPECT_EQ(bar->geometry(), QRect(0, 0, dlg->width(), bar->height()));
+            image = dlg->grab().toImage();
+            strip = bar->geometry();
+            start = dlg->convertButton->geometry();
+            label = dlg->convertButton->text();
+            QWidget* list = GetDlgItem(dlg, IDC_AUDIO_BITRATE);
+            enabled = list->grab().toImage();
+            dlg->OnCommand(IDC_KEEP_ORIGINAL);
+            ASSERT_FALSE(list->isEnabled());
+            disabled = list->grab().toImage();
+            menuBelowStrip = dlg->menuBar->y() >= strip.height();
             const QPoint before = dlg->pos();
-            QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(60, 10));
-            QTest::mouseMove(strip, QPoint(110, 40));
-            QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(110, 40));
+            QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(60, 10));
+            QTest::mouseMove(bar, QPoint(110, 40));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(110, 40));
             moved = dlg->pos() - before;
-            QTest::mouseClick(strip->findChild<QToolButton*>("skinCloseButton"), Qt::LeftButton);
+            QTest::mouseClick(bar->findChild<QToolButton*>("skinCloseButton"), Qt::LeftButton);
         },
         [](COstrelaDlg*) { FAIL() << "the caption's close button left the window open"; });
     EXPECT_FALSE(result);
@@ -84,29 +99,6 @@ TEST_F(SkinTest, CaptionStripMovesMinimisesAndClosesAndExitTakesTheSkinOff) {
     EXPECT_NE(qApp->styleSheet(), styleSheetBefore) << "the skin stays until ExitInstance";
     EXPECT_EQ(theApp.ExitInstance(), 0); // which takes the skin off (TearDown)
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-// The rendered window shows the strip and the labelled Start element. Under
-// Keep Original the three lists are disabled, and look it: their text is drawn
-// in the skin's disabled colour, not its dark text colour.
-TEST_F(SkinTest, RenderedMainWindowShowsTheStripTheStartElementAndDisabledLists) {
-    InstallAll();
-    QImage image, enabled, disabled;
-    QRect strip, start;
-    QString label;
-    Run([&](COstrelaDlg* dlg) {
-        ASSERT_NE(Strip(dlg), nullptr);
-        image = dlg->grab().toImage();
-        strip = Strip(dlg)->geometry();
-        start = dlg->convertButton->geometry();
-        label = dlg->convertButton->text();
-        QWidget* list = GetDlgItem(dlg, IDC_AUDIO_BITRATE);
-        enabled = list->grab().toImage();
-        dlg->OnCommand(IDC_KEEP_ORIGINAL);
-        ASSERT_FALSE(list->isEnabled());
-        disabled = list->grab().toImage();
-    });
-    theApp.ExitInstance();
     ASSERT_GT(strip.height(), 10);
     EXPECT_GT(CountNear(image, QRect(0, 0, 8, strip.height()), kCaption, 30),
               8 * strip.height() * 3 / 4);

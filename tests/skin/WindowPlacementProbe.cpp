@@ -1,9 +1,6 @@
-// Runs the program's main window with the skin on the X display named by
-// DISPLAY (the xcb platform) and checks that the program knows where the
-// window really stands, its pop-ups open where they belong, the window manager
-// allows minimising, the skin's Minimise button iconifies the window and the
-// task bar's click restores it. Prints what is wrong and exits with 1 then.
-// The program folder is the first argument; WindowPlacementTest runs it.
+// The skinned main window on DISPLAY: where it really stands, where its
+// pop-ups open, and minimising and restoring it. Prints what is wrong and
+// exits with 1 then. WindowPlacementTest runs it with the program folder.
 
 #include "app/Ostrela.h"
 #include "platform/FileSystem.h"
@@ -24,7 +21,6 @@
 
 namespace {
 
-// The X connection: the probe runs on the xcb platform.
 xcb_connection_t* X() {
     return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
 }
@@ -50,7 +46,7 @@ xcb_atom_t Atom(const char* name) {
     return atom;
 }
 
-// A property of 32-bit values of the window, as the X server holds it.
+// A property of 32-bit values of the window.
 QList<uint32_t> Property(QWidget* window, const char* name) {
     auto* r = xcb_get_property_reply(
         X(),
@@ -97,8 +93,7 @@ void Check(const char* what, const QPoint& at, const QPoint& expected, int toler
                                expected.y()));
 }
 
-// Runs `open`, which opens a pop-up and may block in its loop; the pop-up that
-// shows is checked against `expected` and closed.
+// Runs `open`, which may block in the pop-up's loop; the pop-up is checked and closed.
 void Popup(const char* what, const QPoint& expected, const std::function<void()>& open) {
     bool seen = false;
     QTimer poll;
@@ -158,8 +153,7 @@ void Probe(COstrelaDlg* dlg) {
     CFolderDialog::SetOnShow({});
     Check("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2), 80);
 
-    // The skin's Minimise button iconifies the window (WM_STATE IconicState),
-    // and the task bar brings it back.
+    // Minimise iconifies the window (WM_STATE IconicState); the task bar brings it back.
     const bool allowed =
         Property(dlg, "_NET_WM_ALLOWED_ACTIONS").contains(Atom("_NET_WM_ACTION_MINIMIZE"));
     const auto iconic = [dlg] { return Property(dlg, "WM_STATE").value(0) == 3; };

@@ -23,8 +23,7 @@ public:
         auto* dlg = qobject_cast<CStatusDlg*>(watched);
         if (dlg && event->type() == QEvent::WindowTitleChange)
             captions << dlg->windowTitle();
-        // Each notice, on its way to the dialog's engine, finds the texts the
-        // notice before it left.
+        // Each notice finds the texts the one before it left.
         dlg = nullptr;
         if (event->type() == CRunnerNoticeEvent::EventType())
             for (QObject* o = watched; o && !dlg; o = o->parent())

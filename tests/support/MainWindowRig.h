@@ -21,7 +21,6 @@ public:
     MainWindowRig(const MainWindowRig&) = delete;
     MainWindowRig& operator=(const MainWindowRig&) = delete;
 
-    // Puts the real encoder into the program folder.
     bool LinkEncoder() { return QFile::link(BinDir() + "vexa.exe", program.filePath("vexa.exe")); }
     void SetOutputFolder(const QString& folder) {
         GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder);
