@@ -147,25 +147,29 @@ TEST_F(NotificationTest, WithoutAServiceOrABusNothingHappens) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// The end of a real conversion announces itself only when none of the
-// program's windows is active; the message boxes follow either way.
-class AnnouncedConversionTest : public NotificationTest {
-protected:
-    void SetUp() override {
-        NotificationTest::SetUp();
-        QString error;
-        ASSERT_TRUE(MakeMedia(program.filePath("one.avi"), 1.0, &error)) << error.toStdString();
-        ASSERT_TRUE(LinkEncoder());
-        main.AddFile(program.filePath("one.avi"));
-        ASSERT_EQ(main.taskList->GetItemCount(), 1);
-        SetOutputFolder(output.path() + "/");
-        StartService();
-    }
-
-    // Converts, with the user in another program from the moment the
-    // conversion dialog shows when `away`.
-    void Convert(bool away) {
+// The end of a real conversion is announced only when none of the program's
+// windows is active; the box follows either way, and its OK opens the folder
+// unless a click on the notice did while the box showed.
+TEST_F(NotificationTest, ARealConversionIsAnnouncedOnlyAwayFromTheProgram) {
+    QString error;
+    ASSERT_TRUE(MakeMedia(program.filePath("one.avi"), 1.0, &error)) << error.toStdString();
+    ASSERT_TRUE(LinkEncoder());
+    main.AddFile(program.filePath("one.avi"));
+    QTemporaryDir output;
+    SetOutputFolder(output.path() + "/");
+    StartService();
+    for (const bool away : {false, true}) {
+        SCOPED_TRACE(away ? "away" : "watching");
+        boxes.boxes.clear();
+        shell.requests.clear();
+        if (away)
+            boxes.onShow = [&](const MessageBoxRequest&) {
+                ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
+                Invoke(fake.notices[0].id, "default");
+                ASSERT_TRUE(WaitUntil([&] { return !shell.requests.empty(); }, 5000));
+            };
         ConversionWatcher watcher;
+        bool dialogWasActive = false;
         QTimer leave;
         leave.setInterval(5);
         QObject::connect(&leave, &QTimer::timeout, [&] {
@@ -176,36 +180,18 @@ protected:
         });
         leave.start();
         main.OnCommand(IDC_CONVERT);
+        if (!away) {
+            ASSERT_TRUE(dialogWasActive);
+            QTest::qWait(300);
+            EXPECT_TRUE(fake.notices.empty());
+        }
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
+        EXPECT_EQ(shell.requests.size(), 1u) << "the folder opens once";
     }
-
-    QTemporaryDir output;
-    bool dialogWasActive = false;
-};
-
-// A click on the notice while the final box shows opens the folder; the box's
-// OK then opens it no second time.
-TEST_F(AnnouncedConversionTest, AwayFromTheProgramTheEndIsAnnouncedAndTheFolderOpensOnce) {
-    boxes.onShow = [&](const MessageBoxRequest&) {
-        ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
-        Invoke(fake.notices[0].id, "default");
-        ASSERT_TRUE(WaitUntil([&] { return !shell.requests.empty(); }, 5000));
-    };
-    Convert(true);
-    ASSERT_FALSE(fake.notices.empty());
+    ASSERT_EQ(fake.notices.size(), 1u);
     EXPECT_EQ(fake.notices[0].summary, "Ostrela converted 1 file");
     EXPECT_EQ(fake.notices[0].body, output.path() + "/");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
-    EXPECT_EQ(shell.requests.size(), 1u);
-}
-
-TEST_F(AnnouncedConversionTest, WhileTheUserWatchesNothingIsAnnounced) {
-    Convert(false);
-    ASSERT_TRUE(dialogWasActive);
-    QTest::qWait(300);
-    EXPECT_TRUE(fake.notices.empty());
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(shell.requests.size(), 1u) << "the box's OK opens the folder";
 }
 
 } // namespace
