@@ -2,6 +2,7 @@
 // pop-ups open, and minimising and restoring it. Prints what is wrong and
 // exits with 1 then. WindowPlacementTest runs it with the program folder.
 
+#include "TestSupport.h"
 #include "app/Ostrela.h"
 #include "platform/FileSystem.h"
 #include "tasks/FileDropListCtrl.h"
@@ -74,12 +75,6 @@ void ActivateAsTaskBar(QWidget* window) {
     xcb_flush(X());
 }
 
-bool WaitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 100 && !condition(); ++i)
-        QTest::qWait(50);
-    return condition();
-}
-
 bool failed = false;
 
 void Fail(const QString& what) {
@@ -109,9 +104,7 @@ void Popup(const char* what, const QPoint& expected, const std::function<void()>
     });
     poll.start();
     open();
-    for (int i = 0; i < 100 && !seen; ++i)
-        QTest::qWait(20);
-    if (!seen)
+    if (!testing_support::WaitUntil([&] { return seen; }, 2000))
         Fail(QString(what) + " did not open");
 }
 
@@ -159,9 +152,10 @@ void Probe(COstrelaDlg* dlg) {
     const auto iconic = [dlg] { return Property(dlg, "WM_STATE").value(0) == 3; };
     if (auto* minimise = dlg->findChild<QAbstractButton*>(QStringLiteral("skinMinimizeButton")))
         minimise->click();
-    const bool minimised = WaitFor(iconic);
+    const bool minimised = testing_support::WaitUntil(iconic, 5000);
     ActivateAsTaskBar(dlg);
-    const bool restored = WaitFor([&] { return !iconic() && dlg->isVisible(); });
+    const bool restored =
+        testing_support::WaitUntil([&] { return !iconic() && dlg->isVisible(); }, 5000);
     if (!allowed || !minimised || !restored)
         Fail(QString::asprintf("minimising allowed %d, iconified %d, restored %d", allowed,
                                minimised, restored));
