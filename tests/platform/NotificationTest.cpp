@@ -92,13 +92,8 @@ protected:
     QDBusConnection service{QString()};
 };
 
-TEST(ConversionSummaryTest, CountsFilesAndSaysHowManyOfThem) {
-    EXPECT_EQ(ConversionSummary(12, 12), "Ostrela converted 12 files");
-    EXPECT_EQ(ConversionSummary(0, 1), "Ostrela converted 0 of 1 file");
-}
-
-// The notice names the folder (its markup escaped where the service reads
-// markup) and a click on it opens the real folder.
+// The notice counts the files and names the folder (its markup escaped where
+// the service reads markup); a click on it opens the real folder.
 TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
     for (const bool markup : {false, true}) {
         fake.notices.clear();
@@ -108,10 +103,11 @@ TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
         StartService();
         const QString folder = markup ? "/srv/Talks & <Music>/" : "/home/anna/My Audio/";
         CConversionNotifier notifier;
-        notifier.Announce(10, 12, folder);
+        notifier.Announce(markup ? 0 : 10, markup ? 1 : 12, folder);
         ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
         const auto& n = fake.notices[0];
-        EXPECT_EQ(n.summary, "Ostrela converted 10 of 12 files");
+        EXPECT_EQ(n.summary,
+                  markup ? "Ostrela converted 0 of 1 file" : "Ostrela converted 10 of 12 files");
         EXPECT_EQ(n.body, markup ? "/srv/Talks &amp; &lt;Music&gt;/" : folder);
 
         // Another program's notice, or another action, opens nothing.

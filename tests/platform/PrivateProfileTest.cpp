@@ -158,16 +158,14 @@ TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
         QFile::setPermissions(Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QByteArray path = QFile::encodeName(Path());
     const bool root = ::geteuid() == 0;
-    if (root) {
+    if (root)
         ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
-    }
     ASSERT_TRUE(Write("s", "k", "w"));
     struct stat info {};
     ASSERT_EQ(::stat(path.constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    if (root) {
+    if (root)
         EXPECT_EQ(info.st_uid, 65534u);
-    }
     const QString link = dir.filePath("link.ini");
     ASSERT_TRUE(QFile::link(Path(), link));
     ASSERT_TRUE(WritePrivateProfileString("s", "k", "x", link));
@@ -207,7 +205,8 @@ TEST_F(PrivateProfileTest, ProgramsWritingAtOnceLoseNoKey) {
     EXPECT_EQ(lost, 0);
 }
 
-TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
+// Writes that would break the file, or may not or cannot be made, change nothing.
+TEST_F(PrivateProfileTest, RefusedAndFailedWritesChangeNothing) {
     Put("[s]\nk=v\n");
     const char* const refused[][3] = {
         {nullptr, "k", "v"}, {"s", nullptr, "v"}, {"s", "k", nullptr}, {"s", "k", "two\nlines"},
@@ -216,20 +215,6 @@ TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
     };
     for (const auto& r : refused)
         EXPECT_FALSE(Write(r[0], r[1], r[2])) << (r[0] ? r[0] : "") << (r[1] ? r[1] : "");
-    EXPECT_EQ(Contents(), "[s]\nk=v\n");
-}
-
-TEST_F(PrivateProfileTest, NeitherCreatesAFolderNorReplacesOne) {
-    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", dir.filePath("missing/option.ini")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
-    ASSERT_TRUE(QDir(dir.path()).mkdir("option.ini"));
-    EXPECT_EQ(Read("s", "k"), "<default>");
-    EXPECT_FALSE(Write("s", "k", "v"));
-    EXPECT_TRUE(QFileInfo(Path()).isDir());
-}
-
-TEST_F(PrivateProfileTest, UnwritableFileInAnUnwritableFolderFailsAndStaysUnchanged) {
-    Put("[s]\nk=v\n");
     ASSERT_TRUE(QFile::setPermissions(Path(), QFile::ReadOwner | QFile::ReadOther));
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner |
                                                       QFile::ReadOther | QFile::ExeOther));
@@ -241,6 +226,14 @@ TEST_F(PrivateProfileTest, UnwritableFileInAnUnwritableFolderFailsAndStaysUnchan
     })) << "the file was readable all along";
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(Contents(), "[s]\nk=v\n");
+
+    // Neither a folder is made nor a folder under the file's name replaced.
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", dir.filePath("missing/option.ini")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
+    ASSERT_TRUE(QFile::remove(Path()) && QDir(dir.path()).mkdir("option.ini"));
+    EXPECT_EQ(Read("s", "k"), "<default>");
+    EXPECT_FALSE(Write("s", "k", "v"));
+    EXPECT_TRUE(QFileInfo(Path()).isDir());
 }
 
 // A disk with no room left: a write either puts the whole new file in place or

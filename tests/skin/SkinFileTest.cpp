@@ -36,14 +36,19 @@ TEST_F(SkinFileTest, RefusesWhatIsNotAFormatOneTextSkinAndLeavesTheSkinAlone) {
     EXPECT_EQ(skin.name, "Plain");
 }
 
+// Style rules take colour names longest first, the last of two names that
+// differ in case, and keep id selectors.
 TEST_F(SkinFileTest, ResolvesColourAndFontNamesAndKeepsDefaultsForBadValues) {
     SkinDefinition skin;
     ASSERT_TRUE(ParseSkin("[Skin]\nFormat = 1\n"
                           "[Colors]\nCaption = #102030\nAccent = caption\nBad = not-a-colour\n"
+                          "CaptionText = #eeeeee\nCAPTIONTEXT = #dddddd\nCaptionTextX = #cccccc\n"
                           "[Fonts]\nBig = Liberation Serif, 20, bold, italic\n"
                           "Odd = DejaVu Sans, 500\n"
                           "[Caption]\nHeight = 999\nBackground = Accent\nFont = Big\n"
-                          "[Element Start]\nText = nonsense\nRadius = -3\n",
+                          "[Element Start]\nText = nonsense\nRadius = -3\n"
+                          "[Style]\n#ctl1019 { color: @CaptionText; background: @caption; }\n"
+                          "QLabel { color: @Unknown; border-color: @CaptionTextY@Caption@; }\n",
                           dir.path(), &skin));
     EXPECT_EQ(FindName(skin.colors, "Bad"), nullptr);
     EXPECT_EQ(skin.caption.height, 28) << "out of range keeps the default";
@@ -55,19 +60,9 @@ TEST_F(SkinFileTest, ResolvesColourAndFontNamesAndKeepsDefaultsForBadValues) {
     const SkinElement start = skin.elements.value("start");
     EXPECT_EQ(start.text, QColor(Qt::white));
     EXPECT_EQ(start.radius, 10);
-}
-
-TEST_F(SkinFileTest, StyleRulesTakeColourNamesLongestFirstAndKeepIdSelectors) {
-    SkinDefinition skin;
-    ASSERT_TRUE(ParseSkin("[Skin]\nFormat = 1\n[Colors]\nCaption = #111111\n"
-                          "CaptionText = #eeeeee\nCAPTIONTEXT = #dddddd\nCaptionTextX = #cccccc\n"
-                          "[Style]\n#ctl1019 { color: @CaptionText; background: @caption; }\n"
-                          "QLabel { color: @Unknown; border-color: @CaptionTextY@Caption@; }\n",
-                          dir.path(), &skin));
-    EXPECT_EQ(skin.styleSheet, "#ctl1019 { color: #dddddd; background: #111111; }\n"
+    EXPECT_EQ(skin.styleSheet, "#ctl1019 { color: #dddddd; background: #102030; }\n"
                                "QLabel { color: @Unknown; border-color: #dddddd"
-                               "Y#111111@; }")
-        << "the last of two names that differ in case counts";
+                               "Y#102030@; }");
 }
 
 TEST_F(SkinFileTest, ImagesComeOnlyFromBesideTheSkinFile) {
