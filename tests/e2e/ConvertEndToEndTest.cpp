@@ -1,5 +1,4 @@
-// A task list converted by the real encoder through the real main window,
-// clip dialog and conversion dialog, for each output format.
+// Tasks converted by the real encoder through the real main, clip and conversion dialogs.
 
 #include "ConversionWatcher.h"
 #include "MainWindowRig.h"
@@ -31,8 +30,7 @@ struct FormatCase {
 const QString kSpacedName = QString::fromUtf8("clip \u00e9t\u00e9 \u00fcber.avi");
 constexpr double kSourceSeconds = 4.0;
 
-// In the open clip dialog: selects from `from` to `to`, with the chapters split
-// when asked, and presses OK.
+// In the open clip dialog: selects the clip, splits the chapters when asked, presses OK.
 void ChooseClip(double from, double to, bool split = false) {
     auto* dlg = qobject_cast<CClipDlg*>(QApplication::activeModalWidget());
     if (!dlg || (split && !dlg->splitChapters))

@@ -1,6 +1,5 @@
 // ostrela-convert run as a shell runs it, from a program folder of the test's
-// own (the program, its core library, the vexa.exe link and an option.ini),
-// converting videos made at test time with the real encoder.
+// own, converting videos made at test time with the real encoder.
 
 #include "TestSupport.h"
 
@@ -108,11 +107,9 @@ TEST_F(ConvertProgramTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(IniBytes(), "<missing>");
 }
 
-// The window's stored choice (WAV, 44100 Hz, mono) applies to files given
-// with relative paths, into a relative folder made for them; a file that
-// cannot be converted is named with its reason, and the others go on. Keep
-// Original stores each file's default track, or the one --track names, packet
-// for packet in the container of its format; a file without that track is named.
+// The window's stored choice (WAV, 44100 Hz, mono) applies to relative paths,
+// and a file that fails is named while the others go on. Keep Original stores
+// the default track, or the one --track names, packet for packet.
 TEST_F(ConvertProgramTest, StoredSettingsOrTheChosenTrackApplyAndFailuresAreNamed) {
     const QByteArray ini =
         "[TaskSetting]\r\nOutputFormat=2\r\nAudioBitrate=3\r\nSampleRate=1\r\nChannel=0\r\n";
@@ -175,8 +172,7 @@ TEST_F(ConvertProgramTest, StoredSettingsOrTheChosenTrackApplyAndFailuresAreName
 }
 
 // Whatever ends the program, its encoder ends and the user's file under the
-// output name comes back: at once after SIGTERM, SIGHUP or a closed standard
-// output, at the next conversion after kill -9. Files before stay.
+// output name comes back (after kill -9, at the next conversion).
 TEST_F(ConvertProgramTest, EveryEndLeavesNoEncoderAndGivesTheUsersFileBack) {
     ASSERT_NO_FATAL_FAILURE(UseStandInEncoder());
     Video("done.mp4", 1.0);
@@ -250,10 +246,8 @@ TEST_F(ConvertProgramTest, AFileThatCannotBeSetAsideFailsTheTask) {
     EXPECT_EQ(ReadFile(out + "clip.mp3"), "user");
 }
 
-// A folder's videos and the files of a list read from standard input land in
-// the subfolders their sources lie in; --split-chapters gives one file per
-// chapter, as long as it and tagged with its title and number, in the track's
-// own container, and a file without chapters whole.
+// Folders and lists keep their subfolders below the output; --split-chapters
+// gives one tagged file per chapter, and a file without chapters whole.
 TEST_F(ConvertProgramTest, FoldersListsChaptersAndTheReadmesParallelRecipe) {
     ASSERT_TRUE(QDir(work.path()).mkpath("videos/sub") && QDir(work.path()).mkpath("extra"));
     QString error;
@@ -285,8 +279,7 @@ TEST_F(ConvertProgramTest, FoldersListsChaptersAndTheReadmesParallelRecipe) {
     ASSERT_TRUE(tags.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "TAG:title=Q/A\nTAG:track=2/2\n");
 
-    // The README's recipe for several machines, run on this one: one
-    // ostrela-convert per list, and a list with a file that fails makes it 1.
+    // The README's recipe for several machines, run on this one.
     if (QStandardPaths::findExecutable("parallel").isEmpty())
         GTEST_SKIP() << "GNU parallel is not installed";
     const QString readme = QString::fromUtf8(ReadFile(OSTRELA_SOURCE_DIR "/README.md"));

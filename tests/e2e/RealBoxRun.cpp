@@ -114,8 +114,7 @@ int main(int argc, char** argv) {
             stopPending = round.pressStop;
             seen.clear();
             dlg->OnCommand(IDC_CONVERT);
-            // STOP may find the conversion ended under its question; then the
-            // end is announced after the answer.
+            // STOP may find the conversion ended under its question, announced after it.
             QStringList expected = round.expected;
             if (round.pressStop && seen.size() == 2)
                 expected << "Congratulations!";

@@ -1,5 +1,4 @@
-// Splitting a command string into arguments by the Windows rules, and quoting
-// an argument so that the split gives it back.
+// Splitting a command string by the Windows rules, and quoting for that split.
 
 #include "platform/CommandLine.h"
 
@@ -16,8 +15,7 @@ TEST(CommandLineToArgv, SplitsByTheWindowsRules) {
          {"/opt/o/vexa.exe", "-i", "/v/clip one.avi", "-y"}},
         {" \t ", {}},
         {" \t prog\ta  \t b\nc  ", {"prog", "a", "b\nc"}},
-        // The program name: quoted up to the next quote, or up to the next
-        // blank; backslashes and quotes inside it are plain.
+        // The program name runs to the next quote or blank; backslashes in it are plain.
         {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},
         {"\"/a b\"c d", {"/a b", "c", "d"}},
         {"\"/a b", {"/a b"}},

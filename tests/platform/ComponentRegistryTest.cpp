@@ -1,6 +1,4 @@
-// The per-user component registry file: classes recorded and replaced without
-// regard to case, unusable lines refused, programs registering at once. (The
-// file is replaced whole as option.ini is: a full disk is PrivateProfileTest's.)
+// The per-user component registry file (replaced whole, as option.ini is).
 
 #include "platform/ComponentRegistry.h"
 
@@ -54,8 +52,7 @@ TEST_F(ComponentRegistryTest, ProgramsRegisteringAtOnceLoseNoClass) {
     EXPECT_EQ(lost, 0);
 }
 
-// The registry lies beside the user's option.ini; the one of earlier
-// versions counts until then, and its classes move along.
+// The registry lies beside option.ini; an earlier version's is read and moved along.
 TEST_F(ComponentRegistryTest, KeptInTheSettingsFolderAndTheOldOneIsStillRead) {
     SetComponentRegistryPathForTesting(QString());
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");

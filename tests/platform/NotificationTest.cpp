@@ -17,8 +17,7 @@ using namespace testing_support;
 
 namespace {
 
-// Stands in for the desktop's notification service: records each notice and
-// answers with ids of its own.
+// Stands in for the desktop's notification service.
 class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -40,8 +39,7 @@ public slots:
     void CloseNotification(uint) {}
 };
 
-// A private session bus for the whole suite, so nothing reaches the desktop
-// the tests may run on; each test brings its own service and notifier.
+// A private session bus for the suite, so nothing reaches the desktop.
 class NotificationTest : public ::testing::Test, protected MainWindowRig {
 protected:
     static void SetUpTestSuite() {
@@ -143,9 +141,8 @@ TEST_F(NotificationTest, WithoutAServiceOrABusNothingHappens) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// The end of a real conversion is announced only when none of the program's
-// windows is active; the box follows either way, and its OK opens the folder
-// unless a click on the notice did while the box showed.
+// A real conversion's end is announced only when no window of the program is
+// active; the box's OK opens the folder unless the notice's click did.
 TEST_F(NotificationTest, ARealConversionIsAnnouncedOnlyAwayFromTheProgram) {
     QString error;
     ASSERT_TRUE(MakeMedia(program.filePath("one.avi"), 1.0, &error)) << error.toStdString();

@@ -1,6 +1,4 @@
-// INI values read and written as programs written for Windows expect: names
-// without regard to case, every other line kept byte for byte, the file's own
-// line ends kept.
+// INI values read and written as programs written for Windows expect them.
 
 #include "platform/PrivateProfile.h"
 
@@ -22,8 +20,7 @@ using namespace testing_support;
 
 namespace {
 
-// Runs `action` as the user "nobody" when the test runs as the superuser,
-// whom permissions do not bind; true when it returned true.
+// Runs `action` as "nobody" when run as the superuser, whom permissions do not bind.
 bool RunWithoutPrivilege(const std::function<bool()>& action) {
     constexpr uid_t nobody = 65534;
     return RunInProcesses(1, [&](int) {
@@ -150,8 +147,7 @@ TEST_F(PrivateProfileTest, UndecodableNamesMatchOnlyThemselves) {
     EXPECT_EQ(Read("s", "\xc3"), "<default>"); // half of a character
 }
 
-// Root rewriting a user's file (an administrator running the program) keeps
-// the file the user's.
+// Root rewriting a user's file keeps it the user's.
 TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
     Put("[s]\nk=v\n");
     ASSERT_TRUE(
@@ -174,8 +170,7 @@ TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
     EXPECT_EQ(FilesIn(dir.path()), QStringList({"link.ini", "option.ini"}))
         << "no temporary file stays behind";
 
-    // A link to a file not made yet makes that file; one into a missing
-    // folder cannot be written, and stays the link it was.
+    // A link to a file not made yet makes it; one into a missing folder stays.
     ASSERT_TRUE(QFile::remove(Path()));
     ASSERT_TRUE(WritePrivateProfileString("s", "k", "y", link));
     EXPECT_EQ(Contents(), "[s]\r\nk=y\r\n");
@@ -236,9 +231,8 @@ TEST_F(PrivateProfileTest, RefusedAndFailedWritesChangeNothing) {
     EXPECT_TRUE(QFileInfo(Path()).isDir());
 }
 
-// A disk with no room left: a write either puts the whole new file in place or
-// leaves the old one byte for byte; in a read-only program folder a writable
-// option.ini is rewritten in place, or not at all.
+// On a full disk a write puts the whole new file in place or leaves the old
+// one, also when rewritten in place in a read-only program folder.
 TEST(PrivateProfileFullDiskTest, AFailedWriteLeavesTheOldFile) {
     SmallFileSystem disk(64 * 1024);
     if (!disk.Mounted())

@@ -99,9 +99,8 @@ TEST(ChildProcess, ArgumentsStreamsAndExitCodePassAndNothingElseIsInherited) {
     EXPECT_TRUE(::fcntl(pipe.writeEnd.Get(), F_GETFD) & FD_CLOEXEC);
 }
 
-// A child outlives the thread that started it (the parent-death signal must
-// follow the program, not that thread) and starts with default signal actions
-// even for signals this program ignores.
+// A child outlives the thread that started it (the parent-death signal follows
+// the program) and starts with default actions for signals this one ignores.
 TEST(ChildProcess, OutlivesTheStartingThreadWithDefaultSignalActions) {
     CPipe in, output;
     ASSERT_TRUE(CreatePipe(in) && CreatePipe(output));

@@ -1,5 +1,4 @@
-// Reading skin files: what makes a file a skin, how names and references are
-// resolved, and what the reader refuses.
+// Reading skin files: what makes a skin, how names resolve, what is refused.
 
 #include "skin/SkinFile.h"
 
@@ -36,8 +35,7 @@ TEST_F(SkinFileTest, RefusesWhatIsNotAFormatOneTextSkinAndLeavesTheSkinAlone) {
     EXPECT_EQ(skin.name, "Plain");
 }
 
-// Style rules take colour names longest first, the last of two names that
-// differ in case, and keep id selectors.
+// Style rules take colour names longest first; of two that differ in case, the last.
 TEST_F(SkinFileTest, ResolvesColourAndFontNamesAndKeepsDefaultsForBadValues) {
     SkinDefinition skin;
     ASSERT_TRUE(ParseSkin("[Skin]\nFormat = 1\n"
@@ -84,9 +82,8 @@ TEST_F(SkinFileTest, ImagesComeOnlyFromBesideTheSkinFile) {
     EXPECT_TRUE(skin.elements.value("other").glyph.isNull());
 }
 
-// Crafted files may hold up to 1 MiB of names: every name is resolved with work
-// that grows with the file's size alone, and a picture named by any number of
-// entries is read once.
+// Crafted files may hold 1 MiB of names: the work grows with the file's size,
+// and a picture named by any number of entries is read once.
 TEST_F(SkinFileTest, WorkGrowsLinearlyWithTheNamesAndReferences) {
     QImage image(2, 2, QImage::Format_RGB32);
     image.fill(Qt::blue);

@@ -60,9 +60,8 @@ protected:
     QColor windowBefore;
 };
 
-// The rendered window shows the strip and the labelled Start element; under
-// Keep Original the three lists are disabled and look it (drawn in the skin's
-// disabled colour). The strip moves the window and closes it.
+// The rendered strip and Start element, lists that look disabled under Keep
+// Original, and a strip that moves and closes the window.
 TEST_F(SkinTest, RenderedStripMovesAndClosesTheWindowAndExitTakesTheSkinOff) {
     InstallAll();
     QPoint moved;
@@ -145,8 +144,7 @@ TEST_F(SkinTest, DialogsTakeTheSkinsColoursAndFontsUntilItCloses) {
     EXPECT_EQ(QFontInfo(ok->font()).family(), "DejaVu Sans") << "the window's own font is back";
 }
 
-// Every way the skin can be missing, one after the other: the program starts
-// with the default look, in the desktop's own frame, and says nothing.
+// Without a usable skin the program starts in the default look and frame, silently.
 TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessage) {
     QByteArray garbage = "[Colors]\nWindow = #000000\n";
     for (int i = 0; i < 4096; ++i)
@@ -179,8 +177,7 @@ TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessag
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// Under the skin's larger application font the headers keep the list's font,
-// the size the window's template gives, so each title fits its designed width.
+// Under the skin's larger font the headers keep the list's, so each title fits.
 TEST_F(SkinTest, ColumnHeadersShowEveryTitleWholeInTheListFont) {
     InstallAll();
     QFont header, list;

@@ -1,6 +1,5 @@
-// The skinned main window on DISPLAY: where it really stands, where its
-// pop-ups open, and minimising and restoring it. Prints what is wrong and
-// exits with 1 then. WindowPlacementTest runs it with the program folder.
+// The skinned main window on DISPLAY: where it and its pop-ups stand, and
+// minimising it. Prints what is wrong and exits with 1 then.
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"

@@ -1,6 +1,5 @@
 #pragma once
-// Watches a conversion from outside: the captions the conversion dialog shows,
-// in order, and its texts and bars as each runner notice finds them.
+// The conversion dialog's captions, and its texts and bars as each notice finds them.
 
 #include "convert/Redirect.h"
 #include "convert/StatusDlg.h"

@@ -1,6 +1,5 @@
 #pragma once
-// The main window as the program's own, in a program folder of the test's own,
-// with its message boxes and shell requests recorded. Fixtures derive from it.
+// The main window in a program folder of the test's own, boxes and shell recorded.
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"

@@ -1,7 +1,5 @@
 #pragma once
-// Helpers shared by the tests: recorders that answer the platform seams, a
-// program-folder override, media made and probed with the real encoder, and an
-// X server of a test's own.
+// Helpers shared by the tests: seam recorders, media made and probed, an X server.
 
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -91,8 +89,7 @@ public:
     ProgramFolderOverride& operator=(const ProgramFolderOverride&) = delete;
 };
 
-// Makes IsWritableFolder() refuse the folder for the guard's life: root, who
-// runs the tests, may write in any folder whatever its mode says.
+// Makes IsWritableFolder() refuse the folder, as modes do not bind root.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString& folder) { SetReadOnlyFolderForTesting(folder); }
