@@ -225,25 +225,22 @@ TEST_F(ConvertProgramTest, EveryEndLeavesNoEncoderAndGivesTheUsersFileBack) {
         EXPECT_EQ(FilesIn(out), way == "kill" ? QStringList({"done.mp3", "hang.mp3", "next.mp3"})
                                               : QStringList({"done.mp3", "hang.mp3"}));
     }
-}
 
-TEST_F(ConvertProgramTest, AFileThatCannotBeSetAsideFailsTheTask) {
-    ASSERT_NO_FATAL_FAILURE(UseStandInEncoder());
-    const QString video = Video("clip.mp4", 1.0);
-    const QString out = work.filePath("out/");
-    ASSERT_TRUE(WriteFile(out + "clip.mp3", "user"));
+    // A user's file that cannot be set aside fails its task and stays.
     const auto all =
         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
     for (const QString& folder : {program.path(), work.path(), out})
         ASSERT_TRUE(QFile::setPermissions(folder, all));
-    ASSERT_TRUE(QFile::setPermissions(out + "clip.mp3", all | QFile::WriteOther));
+    ASSERT_TRUE(QFile::setPermissions(out + "done.mp3", all | QFile::WriteOther));
     QProcess p;
-    p.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                        program.filePath("ostrela-convert"), "--out", out, video});
+    p.start("setpriv",
+            {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+             program.filePath("ostrela-convert"), "--out", out, work.filePath("done.mp4")});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_EQ(p.readAllStandardError(), video + ": the output folder cannot be written\n");
-    EXPECT_EQ(ReadFile(out + "clip.mp3"), "user");
+    EXPECT_EQ(p.readAllStandardError(),
+              work.filePath("done.mp4") + ": the output folder cannot be written\n");
+    EXPECT_EQ(ReadFile(out + "done.mp3"), "audio\n");
 }
 
 // Folders and lists keep their subfolders below the output; --split-chapters
