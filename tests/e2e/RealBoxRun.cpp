@@ -23,16 +23,12 @@
 #include <QTimer>
 #include <cstdio>
 
-namespace {
-
 struct Round {
     QStringList files;
     bool severalAtOnce = false;
     bool pressStop = false;
     QStringList expected; // captions of the boxes, in order
 };
-
-} // namespace
 
 int main(int argc, char** argv) {
     const testing_support::XServer x; // ended after the application

@@ -37,14 +37,11 @@ TEST(CommandLineToArgv, SplitsByTheWindowsRules) {
         EXPECT_EQ(CommandLineToArgv(c.line), c.arguments) << c.line;
 }
 
-TEST(QuoteArgument, EscapesOnlyWhatTheSplitWouldChange) {
+TEST(QuoteArgument, EscapesOnlyWhatTheSplitWouldChangeAndArgumentsComeBackWhole) {
     EXPECT_EQ(QuoteArgument("/v/clip one.avi"), "\"/v/clip one.avi\"");
     EXPECT_EQ(QuoteArgument("a\\b\\\\c"), "\"a\\b\\\\c\"");
     EXPECT_EQ(QuoteArgument("a\\\"b"), "\"a\\\\\\\"b\"");
     EXPECT_EQ(QuoteArgument("a\\"), "\"a\\\\\"");
-}
-
-TEST(QuoteArgument, RandomArgumentsComeBackWhole) {
     QRandomGenerator random(20261206);
     const QString alphabet = "ab \t\\\"é";
     for (int round = 0; round < 2000; ++round) {
