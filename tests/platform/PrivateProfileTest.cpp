@@ -183,20 +183,19 @@ TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
 TEST_F(PrivateProfileTest, ProgramsWritingAtOnceLoseNoKey) {
     constexpr int kKeys = 30;
     const QString path = Path();
+    const auto key = [](int writer, int k) {
+        return QByteArray::number(writer) + '.' + QByteArray::number(k);
+    };
     ASSERT_TRUE(RunInProcesses(4, [&](int writer) {
-        for (int k = 0; k < kKeys; ++k) {
-            const QByteArray key = QByteArray::number(writer) + '.' + QByteArray::number(k);
-            if (!WritePrivateProfileString("s", key.constData(), "v", path))
+        for (int k = 0; k < kKeys; ++k)
+            if (!WritePrivateProfileString("s", key(writer, k).constData(), "v", path))
                 return false;
-        }
         return true;
     }));
     int lost = 0;
     for (int writer = 0; writer < 4; ++writer)
         for (int k = 0; k < kKeys; ++k)
-            lost +=
-                Read("s", (QByteArray::number(writer) + '.' + QByteArray::number(k)).constData()) !=
-                "v";
+            lost += Read("s", key(writer, k).constData()) != "v";
     EXPECT_EQ(lost, 0);
 }
 

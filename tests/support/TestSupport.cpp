@@ -26,10 +26,6 @@ int& NoticesBeingDelivered() {
     return depth;
 }
 
-bool MessageBoxRecorder::NestedBoxesByDefault() {
-    return qEnvironmentVariable("OSTRELA_TEST_NESTED_BOXES") != QLatin1String("0");
-}
-
 int MessageBoxRecorder::Answer(const MessageBoxRequest& request) {
     boxes.push_back(request);
     EXPECT_EQ(NoticesBeingDelivered(), 0)

@@ -49,10 +49,9 @@ public:
     std::vector<MessageBoxRequest> boxes;
     std::deque<int> answers;
     std::function<void(const MessageBoxRequest&)> onShow;
-    int openMs = NestedBoxesByDefault() ? 20 : -1; // -1: answered at once, no event loop
-    int open = 0;                                  // boxes whose event loop runs now
-
-    static bool NestedBoxesByDefault();
+    // -1: answered at once, without an event loop.
+    int openMs = qEnvironmentVariable("OSTRELA_TEST_NESTED_BOXES") == QLatin1String("0") ? -1 : 20;
+    int open = 0; // boxes whose event loop runs now
 
 private:
     int Answer(const MessageBoxRequest& request);
