@@ -49,7 +49,9 @@ protected:
     static void SetUpTestSuite() {
         media = std::make_unique<QTemporaryDir>();
         ok = MakeMedia(media->path() + "/plain.avi", kSourceSeconds, &error) &&
-             MakeMedia(media->path() + "/" + kSpacedName, kSourceSeconds, &error);
+             MakeMedia(media->path() + "/" + kSpacedName, kSourceSeconds, &error) &&
+             MakeChapteredVideo(media->path() + "/talk.mkv", 10,
+                                {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}, &error);
     }
     static void TearDownTestSuite() { media.reset(); }
 
@@ -121,14 +123,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, ConvertEndToEnd,
                          });
 
 // One file per chapter inside the clip, each cut to the clip.
-class ChapterConversion : public ::testing::Test, protected MainWindowRig {};
-
-TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
-    QTemporaryDir media, output;
-    const QString video = media.filePath("talk.mkv");
-    ASSERT_TRUE(MakeChapteredVideo(video, 10, {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}));
-    ASSERT_TRUE(LinkEncoder());
-    main.AddFile(video);
+TEST_F(ConvertEndToEnd, EachChapterInTheClipBecomesAFile) {
+    main.AddFile(media->path() + "/talk.mkv");
     QTimer::singleShot(0, [] { ChooseClip(1.5, 8.5, true); });
     main.OnCommand(IDC_MOVIE_CLIP);
     EXPECT_EQ(main.taskList->GetItemText(0, 3), QString::fromUtf8("MKV \u00b7 3 chapters"));
