@@ -22,8 +22,7 @@ struct FormatCase {
     int sampleRateIndex; // 0 48000, 1 44100, 2 32000, 3 22050
     int channelIndex;    // 0 mono, 1 stereo
     const char* codec;
-    int sampleRate;
-    int channels;
+    int sampleRate, channels;
     const char* extension;
 };
 

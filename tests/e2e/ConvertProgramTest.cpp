@@ -28,11 +28,9 @@ QByteArray PacketHash(const QString& path, int track) {
     QProcess p;
     p.start("ffmpeg", {"-v", "error", "-i", path, "-map", QString("0:a:%1").arg(track), "-c",
                        "copy", "-f", "streamhash", "-hash", "sha256", "-"});
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QByteArray();
+    p.waitForFinished(120000);
     const QByteArray line = p.readAllStandardOutput();
-    const qsizetype at = line.indexOf("SHA256=");
-    return at < 0 ? QByteArray() : line.mid(at).trimmed();
+    return line.contains("SHA256=") ? line.mid(line.indexOf("SHA256=")).trimmed() : QByteArray();
 }
 
 class ConvertProgramTest : public ::testing::Test {

@@ -13,11 +13,10 @@ class TestApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
-        if (event->type() != CRunnerNoticeEvent::EventType())
-            return QApplication::notify(receiver, event);
-        ++testing_support::NoticesBeingDelivered();
+        const bool notice = event->type() == CRunnerNoticeEvent::EventType();
+        testing_support::NoticesBeingDelivered() += notice;
         const bool handled = QApplication::notify(receiver, event);
-        --testing_support::NoticesBeingDelivered();
+        testing_support::NoticesBeingDelivered() -= notice;
         return handled;
     }
 };

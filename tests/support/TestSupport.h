@@ -149,13 +149,10 @@ QStringList FilesIn(const QString& folder);
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 
 // A command line that runs `script` in /bin/sh in place of the encoder, with
-// these steps at hand, each one write or one wait:
-//   out TEXT, err TEXT    TEXT on standard output or error (\r, \n decoded)
-//   write PATH, touch PATH  "audio\n" into PATH, or an empty file there
-//   hang, await PATH      wait until killed, or until a file PATH exists
-//   progress S N SECONDS  N progress lines on standard error, one every
-//                         SECONDS, the media time growing by S seconds each
-// The arguments are the script's "$0", "$1", ...
+// these steps: out TEXT, err TEXT (\r, \n decoded); write PATH ("audio\n"),
+// touch PATH (empty); hang (until killed), await PATH (until it exists); and
+// progress S N SECONDS: N progress lines on standard error, one every SECONDS,
+// the media time growing by S each. The arguments are the script's "$0", ...
 QString StandInEncoder(const QString& script, const QStringList& arguments = {});
 
 // Process ids of this process's children, zombies included.
