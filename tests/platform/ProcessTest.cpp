@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,12 +19,8 @@
 namespace {
 
 QByteArray ReadToEnd(int fd) {
-    QByteArray all;
-    char buffer[256];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR))
-        all.append(buffer, got > 0 ? got : 0);
-    return all;
+    QFile file;
+    return file.open(fd, QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unread>");
 }
 
 struct Outcome {

@@ -3,7 +3,9 @@
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"
+#include "platform/DialogManager.h"
 #include "platform/FileSystem.h"
+#include "res/Resource.h"
 #include "tasks/FileDropListCtrl.h"
 #include "tasks/OstrelaDlg.h"
 #include "ui/FolderDlg.h"
@@ -137,11 +139,7 @@ void Probe(COstrelaDlg* dlg) {
             w->reject();
         });
     });
-    for (QPushButton* b : dlg->findChildren<QPushButton*>())
-        if (b->text().contains(QLatin1String("Browse"))) {
-            b->click();
-            break;
-        }
+    GetDlgItemAs<QPushButton>(dlg, IDC_BROWSE)->click();
     CFolderDialog::SetOnShow({});
     Check("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2), 80);
 

@@ -32,11 +32,7 @@ QString EnterPrivateMounts() {
 } // namespace
 
 SmallFileSystem::SmallFileSystem(int bytes) {
-    if (!dir.isValid()) {
-        reason = QStringLiteral("no temporary folder");
-        return;
-    }
-    reason = EnterPrivateMounts();
+    reason = dir.isValid() ? EnterPrivateMounts() : QStringLiteral("no temporary folder");
     if (!reason.isEmpty())
         return;
     const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
