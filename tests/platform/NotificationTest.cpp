@@ -125,9 +125,8 @@ TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
 TEST_F(NotificationTest, WithoutAServiceOrABusNothingHappens) {
     const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
     QTemporaryDir dir;
-    for (const QByteArray& address :
-         {bus, "unix:path=" + QFile::encodeName(dir.filePath("none"))}) {
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address); // no notification service, or no bus
+    for (const QByteArray& value : {bus, "unix:path=" + QFile::encodeName(dir.filePath("none"))}) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", value); // no notification service, or no bus
         CConversionNotifier notifier;
         notifier.Announce(3, 3, "/tmp/out/");
         QTest::qWait(300);

@@ -154,14 +154,16 @@ TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
         QFile::setPermissions(Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QByteArray path = QFile::encodeName(Path());
     const bool root = ::geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
+    }
     ASSERT_TRUE(Write("s", "k", "w"));
     struct stat info {};
     ASSERT_EQ(::stat(path.constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    if (root)
+    if (root) {
         EXPECT_EQ(info.st_uid, 65534u);
+    }
     const QString link = dir.filePath("link.ini");
     ASSERT_TRUE(QFile::link(Path(), link));
     ASSERT_TRUE(WritePrivateProfileString("s", "k", "x", link));
