@@ -1,7 +1,6 @@
-// The program on an X server of its own with the real encoder and real
-// message boxes, whose event loops run while the runners end: one task at a
-// time, with a source gone, several at once, and STOP pressed. Each box gets
-// its default button after a moment. Exits 0 when the boxes were as expected.
+// The program on an X server of its own with the real encoder and real message
+// boxes, whose event loops run while the runners end: one task at a time, a
+// source gone, several at once, STOP. Exits 0 when the boxes were as expected.
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"

@@ -19,7 +19,6 @@ namespace {
 const QColor kCaption(0x16, 0x3a, 0x66);   // lumora.skf [Colors] Caption
 const QColor kStartFace(0xff, 0xa0, 0x40); // lumora.skf [Element Start] Face
 
-// The pixels in `r` within `tolerance` of `c` in each channel.
 int CountNear(const QImage& image, const QRect& r, const QColor& c, int tolerance) {
     int n = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)

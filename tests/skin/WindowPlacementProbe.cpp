@@ -48,7 +48,6 @@ xcb_atom_t Atom(const char* name) {
     return atom;
 }
 
-// A property of 32-bit values of the window.
 QList<uint32_t> Property(QWidget* window, const char* name) {
     auto* r = xcb_get_property_reply(
         X(),
