@@ -1,5 +1,4 @@
-// A task list converted by the real encoder through the real main window,
-// clip dialog and conversion dialog, for each output format.
+// Tasks converted by the real encoder through the real main, clip and conversion dialogs.
 
 #include "ConversionWatcher.h"
 #include "MainWindowRig.h"
@@ -25,21 +24,23 @@ struct FormatCase {
     int sampleRateIndex; // 0 48000, 1 44100, 2 32000, 3 22050
     int channelIndex;    // 0 mono, 1 stereo
     const char* codec;
-    int sampleRate;
-    int channels;
+    int sampleRate, channels;
     const char* extension;
 };
 
 const QString kSpacedName = QString::fromUtf8("clip \u00e9t\u00e9 \u00fcber.avi");
 constexpr double kSourceSeconds = 4.0;
 
-// In the open clip dialog: selects from 1 s to 3 s and presses OK. (How the
-// slider moves is the clip dialog's test; here the clip reaches the encoder.)
-void ChooseClip() {
+// In the open clip dialog: selects the clip, splits the chapters when asked, presses OK.
+void ChooseClip(double from, double to, bool split = false) {
     auto* dlg = qobject_cast<CClipDlg*>(QApplication::activeModalWidget());
-    if (!dlg)
+    if (!dlg || (split && !dlg->splitChapters))
         return;
-    dlg->rangeSlider->SetSelection(1.0, 3.0);
+    dlg->rangeSlider->SetSelection(from, to);
+    if (split) {
+        EXPECT_FALSE(dlg->splitChapters->isChecked());
+        QTest::mouseClick(dlg->splitChapters, Qt::LeftButton, {}, QPoint(5, 5));
+    }
     QTest::mouseClick(GetDlgItemAs<QPushButton>(dlg, IDC_OK), Qt::LeftButton);
 }
 } // namespace
@@ -49,16 +50,16 @@ protected:
     static void SetUpTestSuite() {
         media = std::make_unique<QTemporaryDir>();
         ok = MakeMedia(media->path() + "/plain.avi", kSourceSeconds, &error) &&
-             MakeMedia(media->path() + "/" + kSpacedName, kSourceSeconds, &error);
+             MakeMedia(media->path() + "/" + kSpacedName, kSourceSeconds, &error) &&
+             MakeChapteredVideo(media->path() + "/talk.mkv", 10,
+                                {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}, &error);
     }
     static void TearDownTestSuite() { media.reset(); }
 
     void SetUp() override {
         ASSERT_TRUE(ok) << error.toStdString();
-        // The encoder reads the sources at twice their speed, as it reads a
-        // long video: a few seconds are encoded at once otherwise, and their
-        // one progress line with a time can then come in one read with the
-        // first line (at 0 s), where it counts for nothing.
+        // Read at twice their speed, as a long video is, so a progress line
+        // with a time comes apart from the first one (at 0 s).
         const QString encoder = program.filePath("vexa.exe");
         ASSERT_TRUE(WriteFile(encoder, "#!/bin/sh\nexec \"" + BinDir().toUtf8() +
                                            "vexa.exe\" -readrate 2 \"$@\"\n"));
@@ -77,9 +78,8 @@ TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
     main.AddFile(media->path() + "/" + kSpacedName);
     ASSERT_EQ(main.taskList->GetItemCount(), 2);
 
-    // The second task is cut to a clip chosen in the clip dialog.
     main.taskList->SelectItem(1);
-    QTimer::singleShot(0, [] { ChooseClip(); });
+    QTimer::singleShot(0, [] { ChooseClip(1.0, 3.0); });
     main.OnCommand(IDC_MOVIE_CLIP);
     ASSERT_EQ(taskTable[1].clipLength, 2.0);
 
@@ -95,8 +95,7 @@ TEST_P(ConvertEndToEnd, EveryTaskBecomesAnAudioFileWithTheAskedProperties) {
 
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
-    // The encoder's progress reached the dialog while it ran. (Which line comes
-    // last depends on how the pipe cuts the encoder's output under load.)
+    // The encoder's progress reached the dialog while it ran.
     EXPECT_TRUE(std::any_of(watcher.currents.begin(), watcher.currents.end(), [](const QString& t) {
         return t.startsWith("OutputSize:") && t.endsWith("% Finished");
     })) << QStringList(watcher.currents.values()).join(" | ").toStdString();
@@ -128,26 +127,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{FormatVorbis, 0, 1, 1, "vorbis", 44100, 2, "ogg"}),
     [](const auto& test) { return std::to_string(test.param.format) + test.param.extension; });
 
-// One file per chapter from the window: the clip chosen in the clip dialog
-// starts inside the first chapter and ends inside the last; each output
-// lasts its chapter cut to the clip.
-class ChapterConversion : public ::testing::Test, protected MainWindowRig {};
-
-TEST_F(ChapterConversion, EachChapterInTheClipBecomesAFile) {
-    QTemporaryDir media, output;
-    const QString video = media.filePath("talk.mkv");
-    ASSERT_TRUE(MakeChapteredVideo(video, 10, {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}));
-    ASSERT_TRUE(LinkEncoder());
-    main.AddFile(video);
-    QTimer::singleShot(0, [] {
-        auto* dlg = qobject_cast<CClipDlg*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->splitChapters)
-            return;
-        EXPECT_FALSE(dlg->splitChapters->isChecked());
-        dlg->rangeSlider->SetSelection(1.5, 8.5);
-        QTest::mouseClick(dlg->splitChapters, Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseClick(GetDlgItemAs<QPushButton>(dlg, IDC_OK), Qt::LeftButton);
-    });
+// One file per chapter inside the clip, each cut to the clip.
+TEST_F(ConvertEndToEnd, EachChapterInTheClipBecomesAFile) {
+    ASSERT_TRUE(QFile::remove(program.filePath("vexa.exe")) && LinkEncoder()); // at full speed
+    main.AddFile(media->path() + "/talk.mkv");
+    QTimer::singleShot(0, [] { ChooseClip(1.5, 8.5, true); });
     main.OnCommand(IDC_MOVIE_CLIP);
     EXPECT_EQ(main.taskList->GetItemText(0, 3), QString::fromUtf8("MKV \u00b7 3 chapters"));
 

@@ -1,11 +1,6 @@
-// The program as a user runs it, on an X server of its own (Xvfb on a display
-// it picks), with the real encoder and real message boxes, whose own event
-// loops run while the conversion's runners end and are released. It converts
-// one task at a time (all converted; then with a source that has gone),
-// several at once, and once more with STOP pressed while an encoder runs.
-// Boxes are answered with their default button after a moment, as a user
-// would; the folder is never opened. Prints each box and exits with 0 when
-// they were the expected ones (1 otherwise, 2 when it could not set up).
+// The program on an X server of its own with the real encoder and real message
+// boxes, whose event loops run while the runners end: one task at a time, a
+// source gone, several at once, STOP. Exits 0 when the boxes were as expected.
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"
@@ -27,16 +22,12 @@
 #include <QTimer>
 #include <cstdio>
 
-namespace {
-
 struct Round {
     QStringList files;
     bool severalAtOnce = false;
     bool pressStop = false;
     QStringList expected; // captions of the boxes, in order
 };
-
-} // namespace
 
 int main(int argc, char** argv) {
     const testing_support::XServer x; // ended after the application
@@ -71,7 +62,7 @@ int main(int argc, char** argv) {
     };
     QStringList seen;
     bool stopPending = false;
-    QPointer<QMessageBox> answering; // the box being answered, until it goes
+    QPointer<QMessageBox> answering;
     // Runs in every event loop, the boxes' own included.
     QTimer watch;
     watch.setInterval(20);
@@ -118,8 +109,7 @@ int main(int argc, char** argv) {
             stopPending = round.pressStop;
             seen.clear();
             dlg->OnCommand(IDC_CONVERT);
-            // STOP may find the conversion ended under its question; then the
-            // end is announced after the answer.
+            // STOP may find the conversion ended under its question, announced after it.
             QStringList expected = round.expected;
             if (round.pressStop && seen.size() == 2)
                 expected << "Congratulations!";

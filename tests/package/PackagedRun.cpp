@@ -1,10 +1,6 @@
-// Runs the program from the folder this driver was copied into (an unpacked
-// package's program folder), the way main() does, and uses it once its main
-// window is up: adds one video, converts it into a folder and chooses Exit.
-// Exits 0 when the libraries came from that folder, the conversion ended
-// with its "Congratulations!" box and the program quit cleanly.
-//
-//   PackagedRun <video> <output folder>
+// Runs the program from an unpacked package's program folder, where this
+// driver was copied: converts one video and chooses Exit. Exits 0 when the
+// libraries came from that folder and the one box was "Congratulations!".
 
 #include "app/Ostrela.h"
 #include "app/ProgramFolder.h"

@@ -1,5 +1,4 @@
-// Splitting a command string into arguments by the Windows rules, and quoting
-// an argument so that the split gives it back.
+// Splitting a command string by the Windows rules, and quoting for that split.
 
 #include "platform/CommandLine.h"
 
@@ -16,8 +15,7 @@ TEST(CommandLineToArgv, SplitsByTheWindowsRules) {
          {"/opt/o/vexa.exe", "-i", "/v/clip one.avi", "-y"}},
         {" \t ", {}},
         {" \t prog\ta  \t b\nc  ", {"prog", "a", "b\nc"}},
-        // The program name: quoted up to the next quote, or up to the next
-        // blank; backslashes and quotes inside it are plain.
+        // The program name runs to the next quote or blank; backslashes in it are plain.
         {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},
         {"\"/a b\"c d", {"/a b", "c", "d"}},
         {"\"/a b", {"/a b"}},
@@ -39,14 +37,11 @@ TEST(CommandLineToArgv, SplitsByTheWindowsRules) {
         EXPECT_EQ(CommandLineToArgv(c.line), c.arguments) << c.line;
 }
 
-TEST(QuoteArgument, EscapesOnlyWhatTheSplitWouldChange) {
+TEST(QuoteArgument, EscapesOnlyWhatTheSplitWouldChangeAndArgumentsComeBackWhole) {
     EXPECT_EQ(QuoteArgument("/v/clip one.avi"), "\"/v/clip one.avi\"");
     EXPECT_EQ(QuoteArgument("a\\b\\\\c"), "\"a\\b\\\\c\"");
     EXPECT_EQ(QuoteArgument("a\\\"b"), "\"a\\\\\\\"b\"");
     EXPECT_EQ(QuoteArgument("a\\"), "\"a\\\\\"");
-}
-
-TEST(QuoteArgument, RandomArgumentsComeBackWhole) {
     QRandomGenerator random(20261206);
     const QString alphabet = "ab \t\\\"é";
     for (int round = 0; round < 2000; ++round) {

@@ -1,6 +1,4 @@
-// The per-user component registry file: classes recorded and replaced without
-// regard to case, unusable lines refused, programs registering at once. (The
-// file is replaced whole as option.ini is: a full disk is PrivateProfileTest's.)
+// The per-user component registry file (replaced whole, as option.ini is).
 
 #include "platform/ComponentRegistry.h"
 
@@ -24,7 +22,7 @@ protected:
     const QString registry = dir.filePath("config/ostrela/components.ini");
 };
 
-TEST_F(ComponentRegistryTest, RecordsAndReplacesClassesAndRefusesBadLines) {
+TEST_F(ComponentRegistryTest, RecordsAndReplacesClassesAtOnceAndRefusesBadLines) {
     ASSERT_TRUE(RegisterComponentClass(kSkinClass, "/opt/a/SkinCrafter.dll"));
     ASSERT_TRUE(RegisterComponentClass("Other.Thing", "/opt/b/other lib=1.so"));
     ASSERT_TRUE(RegisterComponentClass("SKINCRAFTER.SCSKIN", "/opt/c/SkinCrafter.dll"));
@@ -35,10 +33,8 @@ TEST_F(ComponentRegistryTest, RecordsAndReplacesClassesAndRefusesBadLines) {
     EXPECT_FALSE(RegisterComponentClass("A=B", "/opt/a.so"));
     EXPECT_FALSE(RegisterComponentClass("A.B", "/opt/a\n.so"));
     EXPECT_TRUE(FindComponentLibrary("A.B").isEmpty());
-}
 
-// Two programs starting at once each record their classes.
-TEST_F(ComponentRegistryTest, ProgramsRegisteringAtOnceLoseNoClass) {
+    // Programs starting at once each record their classes.
     constexpr int kClasses = 40;
     const auto name = [](int program, int c) { return QString("P%1.C%2").arg(program).arg(c); };
     ASSERT_TRUE(testing_support::RunInProcesses(3, [&](int program) {
@@ -54,8 +50,7 @@ TEST_F(ComponentRegistryTest, ProgramsRegisteringAtOnceLoseNoClass) {
     EXPECT_EQ(lost, 0);
 }
 
-// The registry lies beside the user's option.ini; the one of earlier
-// versions counts until then, and its classes move along.
+// The registry lies beside option.ini; an earlier version's is read and moved along.
 TEST_F(ComponentRegistryTest, KeptInTheSettingsFolderAndTheOldOneIsStillRead) {
     SetComponentRegistryPathForTesting(QString());
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");

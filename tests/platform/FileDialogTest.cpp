@@ -1,5 +1,4 @@
-// The Add Files dialog's list of types, as a real dialog shows and applies it
-// (the dialog is set up, never shown).
+// The Add Files dialog's types, as a real dialog (set up, never shown) applies them.
 
 #include "TestSupport.h"
 #include "platform/FileDialog.h"
@@ -12,9 +11,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// Each type shows its text once, as written, and filters by its own patterns;
-// every container the encoder reads is offered in "All supported media files"
-// and as a type of its own, and the designed types stay as they were.
+// Each type shows its text as written and filters by its own patterns; every
+// container the encoder reads is offered among all media and on its own.
 TEST(FileDialog, AddFilesShowsEachTypeOnceAndOffersEveryVideoContainer) {
     QTemporaryDir folder;
     testing_support::ProgramFolderOverride program(folder.path());

@@ -17,8 +17,7 @@ using namespace testing_support;
 
 namespace {
 
-// Stands in for the desktop's notification service: records each notice and
-// answers with ids of its own.
+// Stands in for the desktop's notification service.
 class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -40,8 +39,7 @@ public slots:
     void CloseNotification(uint) {}
 };
 
-// A private session bus for the whole suite, so nothing reaches the desktop
-// the tests may run on; each test brings its own service and notifier.
+// A private session bus for the suite, so nothing reaches the desktop.
 class NotificationTest : public ::testing::Test, protected MainWindowRig {
 protected:
     static void SetUpTestSuite() {
@@ -92,13 +90,8 @@ protected:
     QDBusConnection service{QString()};
 };
 
-TEST(ConversionSummaryTest, CountsFilesAndSaysHowManyOfThem) {
-    EXPECT_EQ(ConversionSummary(12, 12), "Ostrela converted 12 files");
-    EXPECT_EQ(ConversionSummary(0, 1), "Ostrela converted 0 of 1 file");
-}
-
-// The notice names the folder (its markup escaped where the service reads
-// markup) and a click on it opens the real folder.
+// The notice counts the files and names the folder (its markup escaped where
+// the service reads markup); a click on it opens the real folder.
 TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
     for (const bool markup : {false, true}) {
         fake.notices.clear();
@@ -108,10 +101,11 @@ TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
         StartService();
         const QString folder = markup ? "/srv/Talks & <Music>/" : "/home/anna/My Audio/";
         CConversionNotifier notifier;
-        notifier.Announce(10, 12, folder);
+        notifier.Announce(markup ? 0 : 10, markup ? 1 : 12, folder);
         ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
         const auto& n = fake.notices[0];
-        EXPECT_EQ(n.summary, "Ostrela converted 10 of 12 files");
+        EXPECT_EQ(n.summary,
+                  markup ? "Ostrela converted 0 of 1 file" : "Ostrela converted 10 of 12 files");
         EXPECT_EQ(n.body, markup ? "/srv/Talks &amp; &lt;Music&gt;/" : folder);
 
         // Another program's notice, or another action, opens nothing.
@@ -129,43 +123,41 @@ TEST_F(NotificationTest, TheNoticeNamesTheFolderAndItsClickOpensIt) {
 }
 
 TEST_F(NotificationTest, WithoutAServiceOrABusNothingHappens) {
-    {
-        CConversionNotifier notifier; // a bus, but no notification service on it
-        notifier.Announce(3, 3, "/tmp/out/");
-        QTest::qWait(300);
-    }
     const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
     QTemporaryDir dir;
-    qputenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir.filePath("none")).toUtf8());
-    {
+    for (const QByteArray& value : {bus, "unix:path=" + QFile::encodeName(dir.filePath("none"))}) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", value); // no notification service, or no bus
         CConversionNotifier notifier;
         notifier.Announce(3, 3, "/tmp/out/");
-        QTest::qWait(100);
+        QTest::qWait(300);
     }
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
     EXPECT_TRUE(shell.requests.empty());
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// The end of a real conversion announces itself only when none of the
-// program's windows is active; the message boxes follow either way.
-class AnnouncedConversionTest : public NotificationTest {
-protected:
-    void SetUp() override {
-        NotificationTest::SetUp();
-        QString error;
-        ASSERT_TRUE(MakeMedia(program.filePath("one.avi"), 1.0, &error)) << error.toStdString();
-        ASSERT_TRUE(LinkEncoder());
-        main.AddFile(program.filePath("one.avi"));
-        ASSERT_EQ(main.taskList->GetItemCount(), 1);
-        SetOutputFolder(output.path() + "/");
-        StartService();
-    }
-
-    // Converts, with the user in another program from the moment the
-    // conversion dialog shows when `away`.
-    void Convert(bool away) {
+// A real conversion's end is announced only when no window of the program is
+// active; the box's OK opens the folder unless the notice's click did.
+TEST_F(NotificationTest, ARealConversionIsAnnouncedOnlyAwayFromTheProgram) {
+    QString error;
+    ASSERT_TRUE(MakeMedia(program.filePath("one.avi"), 1.0, &error)) << error.toStdString();
+    ASSERT_TRUE(LinkEncoder());
+    main.AddFile(program.filePath("one.avi"));
+    QTemporaryDir output;
+    SetOutputFolder(output.path() + "/");
+    StartService();
+    for (const bool away : {false, true}) {
+        SCOPED_TRACE(away ? "away" : "watching");
+        boxes.boxes.clear();
+        shell.requests.clear();
+        if (away)
+            boxes.onShow = [&](const MessageBoxRequest&) {
+                ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
+                Invoke(fake.notices[0].id, "default");
+                ASSERT_TRUE(WaitUntil([&] { return !shell.requests.empty(); }, 5000));
+            };
         ConversionWatcher watcher;
+        bool dialogWasActive = false;
         QTimer leave;
         leave.setInterval(5);
         QObject::connect(&leave, &QTimer::timeout, [&] {
@@ -176,36 +168,18 @@ protected:
         });
         leave.start();
         main.OnCommand(IDC_CONVERT);
+        if (!away) {
+            ASSERT_TRUE(dialogWasActive);
+            QTest::qWait(300);
+            EXPECT_TRUE(fake.notices.empty());
+        }
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
+        EXPECT_EQ(shell.requests.size(), 1u) << "the folder opens once";
     }
-
-    QTemporaryDir output;
-    bool dialogWasActive = false;
-};
-
-// A click on the notice while the final box shows opens the folder; the box's
-// OK then opens it no second time.
-TEST_F(AnnouncedConversionTest, AwayFromTheProgramTheEndIsAnnouncedAndTheFolderOpensOnce) {
-    boxes.onShow = [&](const MessageBoxRequest&) {
-        ASSERT_TRUE(WaitUntil([&] { return !fake.notices.empty(); }, 5000));
-        Invoke(fake.notices[0].id, "default");
-        ASSERT_TRUE(WaitUntil([&] { return !shell.requests.empty(); }, 5000));
-    };
-    Convert(true);
-    ASSERT_FALSE(fake.notices.empty());
+    ASSERT_EQ(fake.notices.size(), 1u);
     EXPECT_EQ(fake.notices[0].summary, "Ostrela converted 1 file");
     EXPECT_EQ(fake.notices[0].body, output.path() + "/");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!");
-    EXPECT_EQ(shell.requests.size(), 1u);
-}
-
-TEST_F(AnnouncedConversionTest, WhileTheUserWatchesNothingIsAnnounced) {
-    Convert(false);
-    ASSERT_TRUE(dialogWasActive);
-    QTest::qWait(300);
-    EXPECT_TRUE(fake.notices.empty());
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(shell.requests.size(), 1u) << "the box's OK opens the folder";
 }
 
 } // namespace

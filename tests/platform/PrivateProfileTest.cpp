@@ -1,6 +1,4 @@
-// INI values read and written as programs written for Windows expect: names
-// without regard to case, every other line kept byte for byte, the file's own
-// line ends kept.
+// INI values read and written as programs written for Windows expect them.
 
 #include "platform/PrivateProfile.h"
 
@@ -22,8 +20,7 @@ using namespace testing_support;
 
 namespace {
 
-// Runs `action` as the user "nobody" when the test runs as the superuser,
-// whom permissions do not bind; true when it returned true.
+// Runs `action` as "nobody" when run as the superuser, whom permissions do not bind.
 bool RunWithoutPrivilege(const std::function<bool()>& action) {
     constexpr uid_t nobody = 65534;
     return RunInProcesses(1, [&](int) {
@@ -150,8 +147,7 @@ TEST_F(PrivateProfileTest, UndecodableNamesMatchOnlyThemselves) {
     EXPECT_EQ(Read("s", "\xc3"), "<default>"); // half of a character
 }
 
-// Root rewriting a user's file (an administrator running the program) keeps
-// the file the user's.
+// Root rewriting a user's file keeps it the user's.
 TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
     Put("[s]\nk=v\n");
     ASSERT_TRUE(
@@ -176,8 +172,7 @@ TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
     EXPECT_EQ(FilesIn(dir.path()), QStringList({"link.ini", "option.ini"}))
         << "no temporary file stays behind";
 
-    // A link to a file not made yet makes that file; one into a missing
-    // folder cannot be written, and stays the link it was.
+    // A link to a file not made yet makes it; one into a missing folder stays.
     ASSERT_TRUE(QFile::remove(Path()));
     ASSERT_TRUE(WritePrivateProfileString("s", "k", "y", link));
     EXPECT_EQ(Contents(), "[s]\r\nk=y\r\n");
@@ -190,24 +185,24 @@ TEST_F(PrivateProfileTest, ReplacingKeepsOwnerAndPermissionsAndFollowsLinks) {
 TEST_F(PrivateProfileTest, ProgramsWritingAtOnceLoseNoKey) {
     constexpr int kKeys = 30;
     const QString path = Path();
+    const auto key = [](int writer, int k) {
+        return QByteArray::number(writer) + '.' + QByteArray::number(k);
+    };
     ASSERT_TRUE(RunInProcesses(4, [&](int writer) {
-        for (int k = 0; k < kKeys; ++k) {
-            const QByteArray key = QByteArray::number(writer) + '.' + QByteArray::number(k);
-            if (!WritePrivateProfileString("s", key.constData(), "v", path))
+        for (int k = 0; k < kKeys; ++k)
+            if (!WritePrivateProfileString("s", key(writer, k).constData(), "v", path))
                 return false;
-        }
         return true;
     }));
     int lost = 0;
     for (int writer = 0; writer < 4; ++writer)
         for (int k = 0; k < kKeys; ++k)
-            lost +=
-                Read("s", (QByteArray::number(writer) + '.' + QByteArray::number(k)).constData()) !=
-                "v";
+            lost += Read("s", key(writer, k).constData()) != "v";
     EXPECT_EQ(lost, 0);
 }
 
-TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
+// Writes that would break the file, or may not or cannot be made, change nothing.
+TEST_F(PrivateProfileTest, RefusedAndFailedWritesChangeNothing) {
     Put("[s]\nk=v\n");
     const char* const refused[][3] = {
         {nullptr, "k", "v"}, {"s", nullptr, "v"}, {"s", "k", nullptr}, {"s", "k", "two\nlines"},
@@ -216,20 +211,6 @@ TEST_F(PrivateProfileTest, RefusesWhatWouldBreakTheFile) {
     };
     for (const auto& r : refused)
         EXPECT_FALSE(Write(r[0], r[1], r[2])) << (r[0] ? r[0] : "") << (r[1] ? r[1] : "");
-    EXPECT_EQ(Contents(), "[s]\nk=v\n");
-}
-
-TEST_F(PrivateProfileTest, NeitherCreatesAFolderNorReplacesOne) {
-    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", dir.filePath("missing/option.ini")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
-    ASSERT_TRUE(QDir(dir.path()).mkdir("option.ini"));
-    EXPECT_EQ(Read("s", "k"), "<default>");
-    EXPECT_FALSE(Write("s", "k", "v"));
-    EXPECT_TRUE(QFileInfo(Path()).isDir());
-}
-
-TEST_F(PrivateProfileTest, UnwritableFileInAnUnwritableFolderFailsAndStaysUnchanged) {
-    Put("[s]\nk=v\n");
     ASSERT_TRUE(QFile::setPermissions(Path(), QFile::ReadOwner | QFile::ReadOther));
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner |
                                                       QFile::ReadOther | QFile::ExeOther));
@@ -241,11 +222,18 @@ TEST_F(PrivateProfileTest, UnwritableFileInAnUnwritableFolderFailsAndStaysUnchan
     })) << "the file was readable all along";
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(Contents(), "[s]\nk=v\n");
+
+    // Neither a folder is made nor a folder under the file's name replaced.
+    EXPECT_FALSE(WritePrivateProfileString("s", "k", "v", dir.filePath("missing/option.ini")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
+    ASSERT_TRUE(QFile::remove(Path()) && QDir(dir.path()).mkdir("option.ini"));
+    EXPECT_EQ(Read("s", "k"), "<default>");
+    EXPECT_FALSE(Write("s", "k", "v"));
+    EXPECT_TRUE(QFileInfo(Path()).isDir());
 }
 
-// A disk with no room left: a write either puts the whole new file in place or
-// leaves the old one byte for byte; in a read-only program folder a writable
-// option.ini is rewritten in place, or not at all.
+// On a full disk a write puts the whole new file in place or leaves the old
+// one, also when rewritten in place in a read-only program folder.
 TEST(PrivateProfileFullDiskTest, AFailedWriteLeavesTheOldFile) {
     SmallFileSystem disk(64 * 1024);
     if (!disk.Mounted())

@@ -11,8 +11,7 @@
 
 using testing_support::WriteFile;
 
-// Only an entry for the document's type counts: the help is not handed over
-// to nobody, and is handed over once a viewer is there.
+// Only an entry for the document's type counts, so the help goes to a viewer or to none.
 TEST(Shell, ADocumentHasAnApplicationOnlyWhenAnEntryTakesItsType) {
     QTemporaryDir dirs;
     ASSERT_TRUE(QDir(dirs.path()).mkpath("applications"));

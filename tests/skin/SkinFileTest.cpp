@@ -1,5 +1,4 @@
-// Reading skin files: what makes a file a skin, how names and references are
-// resolved, and what the reader refuses.
+// Reading skin files: what makes a skin, how names resolve, what is refused.
 
 #include "skin/SkinFile.h"
 
@@ -36,14 +35,18 @@ TEST_F(SkinFileTest, RefusesWhatIsNotAFormatOneTextSkinAndLeavesTheSkinAlone) {
     EXPECT_EQ(skin.name, "Plain");
 }
 
+// Style rules take colour names longest first; of two that differ in case, the last.
 TEST_F(SkinFileTest, ResolvesColourAndFontNamesAndKeepsDefaultsForBadValues) {
     SkinDefinition skin;
     ASSERT_TRUE(ParseSkin("[Skin]\nFormat = 1\n"
                           "[Colors]\nCaption = #102030\nAccent = caption\nBad = not-a-colour\n"
+                          "CaptionText = #eeeeee\nCAPTIONTEXT = #dddddd\nCaptionTextX = #cccccc\n"
                           "[Fonts]\nBig = Liberation Serif, 20, bold, italic\n"
                           "Odd = DejaVu Sans, 500\n"
                           "[Caption]\nHeight = 999\nBackground = Accent\nFont = Big\n"
-                          "[Element Start]\nText = nonsense\nRadius = -3\n",
+                          "[Element Start]\nText = nonsense\nRadius = -3\n"
+                          "[Style]\n#ctl1019 { color: @CaptionText; background: @caption; }\n"
+                          "QLabel { color: @Unknown; border-color: @CaptionTextY@Caption@; }\n",
                           dir.path(), &skin));
     EXPECT_EQ(FindName(skin.colors, "Bad"), nullptr);
     EXPECT_EQ(skin.caption.height, 28) << "out of range keeps the default";
@@ -55,19 +58,9 @@ TEST_F(SkinFileTest, ResolvesColourAndFontNamesAndKeepsDefaultsForBadValues) {
     const SkinElement start = skin.elements.value("start");
     EXPECT_EQ(start.text, QColor(Qt::white));
     EXPECT_EQ(start.radius, 10);
-}
-
-TEST_F(SkinFileTest, StyleRulesTakeColourNamesLongestFirstAndKeepIdSelectors) {
-    SkinDefinition skin;
-    ASSERT_TRUE(ParseSkin("[Skin]\nFormat = 1\n[Colors]\nCaption = #111111\n"
-                          "CaptionText = #eeeeee\nCAPTIONTEXT = #dddddd\nCaptionTextX = #cccccc\n"
-                          "[Style]\n#ctl1019 { color: @CaptionText; background: @caption; }\n"
-                          "QLabel { color: @Unknown; border-color: @CaptionTextY@Caption@; }\n",
-                          dir.path(), &skin));
-    EXPECT_EQ(skin.styleSheet, "#ctl1019 { color: #dddddd; background: #111111; }\n"
+    EXPECT_EQ(skin.styleSheet, "#ctl1019 { color: #dddddd; background: #102030; }\n"
                                "QLabel { color: @Unknown; border-color: #dddddd"
-                               "Y#111111@; }")
-        << "the last of two names that differ in case counts";
+                               "Y#102030@; }");
 }
 
 TEST_F(SkinFileTest, ImagesComeOnlyFromBesideTheSkinFile) {
@@ -89,9 +82,8 @@ TEST_F(SkinFileTest, ImagesComeOnlyFromBesideTheSkinFile) {
     EXPECT_TRUE(skin.elements.value("other").glyph.isNull());
 }
 
-// Crafted files may hold up to 1 MiB of names: every name is resolved with work
-// that grows with the file's size alone, and a picture named by any number of
-// entries is read once.
+// Crafted files may hold 1 MiB of names: the work grows with the file's size,
+// and a picture named by any number of entries is read once.
 TEST_F(SkinFileTest, WorkGrowsLinearlyWithTheNamesAndReferences) {
     QImage image(2, 2, QImage::Format_RGB32);
     image.fill(Qt::blue);

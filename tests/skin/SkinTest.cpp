@@ -19,7 +19,6 @@ namespace {
 const QColor kCaption(0x16, 0x3a, 0x66);   // lumora.skf [Colors] Caption
 const QColor kStartFace(0xff, 0xa0, 0x40); // lumora.skf [Element Start] Face
 
-// The pixels in `r` within `tolerance` of `c` in each channel.
 int CountNear(const QImage& image, const QRect& r, const QColor& c, int tolerance) {
     int n = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -60,22 +59,36 @@ protected:
     QColor windowBefore;
 };
 
-TEST_F(SkinTest, CaptionStripMovesMinimisesAndClosesAndExitTakesTheSkinOff) {
+// The rendered strip and Start element, lists that look disabled under Keep
+// Original, and a strip that moves and closes the window.
+TEST_F(SkinTest, RenderedStripMovesAndClosesTheWindowAndExitTakesTheSkinOff) {
     InstallAll();
     QPoint moved;
     bool menuBelowStrip = false;
+    QImage image, enabled, disabled;
+    QRect strip, start;
+    QString label;
     const bool result = Run(
         [&](COstrelaDlg* dlg) {
-            QWidget* strip = Strip(dlg);
-            ASSERT_NE(strip, nullptr);
-            EXPECT_EQ(strip->geometry(), QRect(0, 0, dlg->width(), strip->height()));
-            menuBelowStrip = dlg->menuBar->y() >= strip->height();
+            QWidget* bar = Strip(dlg);
+            ASSERT_NE(bar, nullptr);
+            EXPECT_EQ(bar->geometry(), QRect(0, 0, dlg->width(), bar->height()));
+            image = dlg->grab().toImage();
+            strip = bar->geometry();
+            start = dlg->convertButton->geometry();
+            label = dlg->convertButton->text();
+            QWidget* list = GetDlgItem(dlg, IDC_AUDIO_BITRATE);
+            enabled = list->grab().toImage();
+            dlg->OnCommand(IDC_KEEP_ORIGINAL);
+            ASSERT_FALSE(list->isEnabled());
+            disabled = list->grab().toImage();
+            menuBelowStrip = dlg->menuBar->y() >= strip.height();
             const QPoint before = dlg->pos();
-            QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(60, 10));
-            QTest::mouseMove(strip, QPoint(110, 40));
-            QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(110, 40));
+            QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(60, 10));
+            QTest::mouseMove(bar, QPoint(110, 40));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(110, 40));
             moved = dlg->pos() - before;
-            QTest::mouseClick(strip->findChild<QToolButton*>("skinCloseButton"), Qt::LeftButton);
+            QTest::mouseClick(bar->findChild<QToolButton*>("skinCloseButton"), Qt::LeftButton);
         },
         [](COstrelaDlg*) { FAIL() << "the caption's close button left the window open"; });
     EXPECT_FALSE(result);
@@ -84,29 +97,6 @@ TEST_F(SkinTest, CaptionStripMovesMinimisesAndClosesAndExitTakesTheSkinOff) {
     EXPECT_NE(qApp->styleSheet(), styleSheetBefore) << "the skin stays until ExitInstance";
     EXPECT_EQ(theApp.ExitInstance(), 0); // which takes the skin off (TearDown)
     EXPECT_TRUE(boxes.boxes.empty());
-}
-
-// The rendered window shows the strip and the labelled Start element. Under
-// Keep Original the three lists are disabled, and look it: their text is drawn
-// in the skin's disabled colour, not its dark text colour.
-TEST_F(SkinTest, RenderedMainWindowShowsTheStripTheStartElementAndDisabledLists) {
-    InstallAll();
-    QImage image, enabled, disabled;
-    QRect strip, start;
-    QString label;
-    Run([&](COstrelaDlg* dlg) {
-        ASSERT_NE(Strip(dlg), nullptr);
-        image = dlg->grab().toImage();
-        strip = Strip(dlg)->geometry();
-        start = dlg->convertButton->geometry();
-        label = dlg->convertButton->text();
-        QWidget* list = GetDlgItem(dlg, IDC_AUDIO_BITRATE);
-        enabled = list->grab().toImage();
-        dlg->OnCommand(IDC_KEEP_ORIGINAL);
-        ASSERT_FALSE(list->isEnabled());
-        disabled = list->grab().toImage();
-    });
-    theApp.ExitInstance();
     ASSERT_GT(strip.height(), 10);
     EXPECT_GT(CountNear(image, QRect(0, 0, 8, strip.height()), kCaption, 30),
               8 * strip.height() * 3 / 4);
@@ -153,8 +143,7 @@ TEST_F(SkinTest, DialogsTakeTheSkinsColoursAndFontsUntilItCloses) {
     EXPECT_EQ(QFontInfo(ok->font()).family(), "DejaVu Sans") << "the window's own font is back";
 }
 
-// Every way the skin can be missing, one after the other: the program starts
-// with the default look, in the desktop's own frame, and says nothing.
+// Without a usable skin the program starts in the default look and frame, silently.
 TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessage) {
     QByteArray garbage = "[Colors]\nWindow = #000000\n";
     for (int i = 0; i < 4096; ++i)
@@ -187,8 +176,7 @@ TEST_F(SkinTest, WithoutAUsableSkinTheProgramStartsWithTheDefaultLookAndNoMessag
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// Under the skin's larger application font the headers keep the list's font,
-// the size the window's template gives, so each title fits its designed width.
+// Under the skin's larger font the headers keep the list's, so each title fits.
 TEST_F(SkinTest, ColumnHeadersShowEveryTitleWholeInTheListFont) {
     InstallAll();
     QFont header, list;

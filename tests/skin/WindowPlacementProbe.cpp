@@ -1,12 +1,11 @@
-// Runs the program's main window with the skin on the X display named by
-// DISPLAY (the xcb platform) and checks that the program knows where the
-// window really stands, its pop-ups open where they belong, the window manager
-// allows minimising, the skin's Minimise button iconifies the window and the
-// task bar's click restores it. Prints what is wrong and exits with 1 then.
-// The program folder is the first argument; WindowPlacementTest runs it.
+// The skinned main window on DISPLAY: where it and its pop-ups stand, and
+// minimising it. Prints what is wrong and exits with 1 then.
 
+#include "TestSupport.h"
 #include "app/Ostrela.h"
+#include "platform/DialogManager.h"
 #include "platform/FileSystem.h"
+#include "res/Resource.h"
 #include "tasks/FileDropListCtrl.h"
 #include "tasks/OstrelaDlg.h"
 #include "ui/FolderDlg.h"
@@ -24,7 +23,6 @@
 
 namespace {
 
-// The X connection: the probe runs on the xcb platform.
 xcb_connection_t* X() {
     return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
 }
@@ -50,7 +48,6 @@ xcb_atom_t Atom(const char* name) {
     return atom;
 }
 
-// A property of 32-bit values of the window, as the X server holds it.
 QList<uint32_t> Property(QWidget* window, const char* name) {
     auto* r = xcb_get_property_reply(
         X(),
@@ -78,12 +75,6 @@ void ActivateAsTaskBar(QWidget* window) {
     xcb_flush(X());
 }
 
-bool WaitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 100 && !condition(); ++i)
-        QTest::qWait(50);
-    return condition();
-}
-
 bool failed = false;
 
 void Fail(const QString& what) {
@@ -97,8 +88,7 @@ void Check(const char* what, const QPoint& at, const QPoint& expected, int toler
                                expected.y()));
 }
 
-// Runs `open`, which opens a pop-up and may block in its loop; the pop-up that
-// shows is checked against `expected` and closed.
+// Runs `open`, which may block in the pop-up's loop; the pop-up is checked and closed.
 void Popup(const char* what, const QPoint& expected, const std::function<void()>& open) {
     bool seen = false;
     QTimer poll;
@@ -114,9 +104,7 @@ void Popup(const char* what, const QPoint& expected, const std::function<void()>
     });
     poll.start();
     open();
-    for (int i = 0; i < 100 && !seen; ++i)
-        QTest::qWait(20);
-    if (!seen)
+    if (!testing_support::WaitUntil([&] { return seen; }, 2000))
         Fail(QString(what) + " did not open");
 }
 
@@ -150,24 +138,20 @@ void Probe(COstrelaDlg* dlg) {
             w->reject();
         });
     });
-    for (QPushButton* b : dlg->findChildren<QPushButton*>())
-        if (b->text().contains(QLatin1String("Browse"))) {
-            b->click();
-            break;
-        }
+    GetDlgItemAs<QPushButton>(dlg, IDC_BROWSE)->click();
     CFolderDialog::SetOnShow({});
     Check("picker", pickerCentre, real + QPoint(dlg->width() / 2, dlg->height() / 2), 80);
 
-    // The skin's Minimise button iconifies the window (WM_STATE IconicState),
-    // and the task bar brings it back.
+    // Minimise iconifies the window (WM_STATE IconicState); the task bar brings it back.
     const bool allowed =
         Property(dlg, "_NET_WM_ALLOWED_ACTIONS").contains(Atom("_NET_WM_ACTION_MINIMIZE"));
     const auto iconic = [dlg] { return Property(dlg, "WM_STATE").value(0) == 3; };
     if (auto* minimise = dlg->findChild<QAbstractButton*>(QStringLiteral("skinMinimizeButton")))
         minimise->click();
-    const bool minimised = WaitFor(iconic);
+    const bool minimised = testing_support::WaitUntil(iconic, 5000);
     ActivateAsTaskBar(dlg);
-    const bool restored = WaitFor([&] { return !iconic() && dlg->isVisible(); });
+    const bool restored =
+        testing_support::WaitUntil([&] { return !iconic() && dlg->isVisible(); }, 5000);
     if (!allowed || !minimised || !restored)
         Fail(QString::asprintf("minimising allowed %d, iconified %d, restored %d", allowed,
                                minimised, restored));

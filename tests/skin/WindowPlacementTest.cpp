@@ -1,7 +1,5 @@
-// The main window with the skin on a real X server (Xvfb) under Openbox,
-// Metacity and Mutter: the program knows where the window stands, so its
-// menus, the task list's context menu and the folder picker open at the
-// window, and the skin's Minimise button minimises it.
+// The skinned main window on Xvfb under Openbox, Metacity and Mutter: its
+// pop-ups open at the window, and Minimise minimises it.
 
 #include "TestSupport.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// Watches a conversion from outside: the captions the conversion dialog shows,
-// in order, and its texts and bars as each runner notice finds them.
+// The conversion dialog's captions, and its texts and bars as each notice finds them.
 
 #include "convert/Redirect.h"
 #include "convert/StatusDlg.h"
@@ -23,8 +22,7 @@ public:
         auto* dlg = qobject_cast<CStatusDlg*>(watched);
         if (dlg && event->type() == QEvent::WindowTitleChange)
             captions << dlg->windowTitle();
-        // Each notice, on its way to the dialog's engine, finds the texts the
-        // notice before it left.
+        // Each notice finds the texts the one before it left.
         dlg = nullptr;
         if (event->type() == CRunnerNoticeEvent::EventType())
             for (QObject* o = watched; o && !dlg; o = o->parent())

@@ -1,6 +1,5 @@
 #pragma once
-// The main window as the program's own, in a program folder of the test's own,
-// with its message boxes and shell requests recorded. Fixtures derive from it.
+// The main window in a program folder of the test's own, boxes and shell recorded.
 
 #include "TestSupport.h"
 #include "app/Ostrela.h"
@@ -21,7 +20,6 @@ public:
     MainWindowRig(const MainWindowRig&) = delete;
     MainWindowRig& operator=(const MainWindowRig&) = delete;
 
-    // Puts the real encoder into the program folder.
     bool LinkEncoder() { return QFile::link(BinDir() + "vexa.exe", program.filePath("vexa.exe")); }
     void SetOutputFolder(const QString& folder) {
         GetDlgItemAs<QLineEdit>(&main, IDC_OUTPUT_PATH)->setText(folder);

@@ -32,11 +32,7 @@ QString EnterPrivateMounts() {
 } // namespace
 
 SmallFileSystem::SmallFileSystem(int bytes) {
-    if (!dir.isValid()) {
-        reason = QStringLiteral("no temporary folder");
-        return;
-    }
-    reason = EnterPrivateMounts();
+    reason = dir.isValid() ? EnterPrivateMounts() : QStringLiteral("no temporary folder");
     if (!reason.isEmpty())
         return;
     const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0755";
@@ -59,15 +55,10 @@ bool SmallFileSystem::Fill() {
     if (fd < 0)
         return false;
     const QByteArray block(4096, 'f');
-    int error = 0;
-    for (int size = block.size(); size > 0; size /= 2) {
-        for (;;) {
-            if (::write(fd, block.constData(), size_t(size)) < 0) {
-                error = errno;
-                break;
-            }
+    for (int size = block.size(); size > 0; size /= 2)
+        while (::write(fd, block.constData(), size_t(size)) >= 0) {
         }
-    }
+    const int error = errno; // why the last, one-byte write failed
     ::close(fd);
     return error == ENOSPC;
 }

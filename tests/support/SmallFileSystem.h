@@ -1,6 +1,5 @@
 #pragma once
-// A real file system that runs out of room: a small tmpfs mounted for one
-// test; and programs at once: an action run in several child processes.
+// A real file system that runs out of room, and programs running at once.
 
 #include <QString>
 #include <QTemporaryDir>
@@ -8,9 +7,8 @@
 
 namespace testing_support {
 
-// Mounts a tmpfs of `bytes` on a temporary folder, inside a mount namespace of
-// the test process's own so that nothing outlives the process. Mounting needs
-// the superuser; Mounted() says whether it worked and Reason() why not.
+// A tmpfs of `bytes` on a temporary folder, in a mount namespace of the
+// process's own; mounting needs the superuser (Reason() says why it failed).
 class SmallFileSystem {
 public:
     explicit SmallFileSystem(int bytes);
@@ -22,9 +20,7 @@ public:
     QString Reason() const { return reason; }
     QString FilePath(const QString& name) const { return dir.filePath(name); }
 
-    // Writes a filler file until the disk is full; false if it never filled.
-    bool Fill();
-    // Removes the filler again.
+    bool Fill(); // writes a filler file until the disk is full
     void Free();
 
 private:
@@ -33,8 +29,7 @@ private:
     QString reason;
 };
 
-// Runs `action(0)` to `action(count - 1)` in as many child processes at once;
-// true when each returned true.
+// Runs `action(0)` to `action(count - 1)` in child processes at once; true when all did.
 bool RunInProcesses(int count, const std::function<bool(int)>& action);
 
 } // namespace testing_support

@@ -1,8 +1,5 @@
-// Test main: every test runs inside one QApplication on the offscreen platform,
-// so widgets are real but nothing appears on a display. The user's config
-// folder (where components register) is a temporary one, so no test writes
-// into the real home. The application counts the runner notices being
-// delivered, so a message box can tell that it opened inside one.
+// Test main: one QApplication on the offscreen platform, a temporary config
+// folder, and a count of runner notices being delivered (for the box recorder).
 
 #include "TestSupport.h"
 #include "convert/Redirect.h"
@@ -16,11 +13,10 @@ class TestApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
-        if (event->type() != CRunnerNoticeEvent::EventType())
-            return QApplication::notify(receiver, event);
-        ++testing_support::NoticesBeingDelivered();
+        const bool notice = event->type() == CRunnerNoticeEvent::EventType();
+        testing_support::NoticesBeingDelivered() += notice;
         const bool handled = QApplication::notify(receiver, event);
-        --testing_support::NoticesBeingDelivered();
+        testing_support::NoticesBeingDelivered() -= notice;
         return handled;
     }
 };

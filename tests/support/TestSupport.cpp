@@ -26,10 +26,6 @@ int& NoticesBeingDelivered() {
     return depth;
 }
 
-bool MessageBoxRecorder::NestedBoxesByDefault() {
-    return qEnvironmentVariable("OSTRELA_TEST_NESTED_BOXES") != QLatin1String("0");
-}
-
 int MessageBoxRecorder::Answer(const MessageBoxRequest& request) {
     boxes.push_back(request);
     EXPECT_EQ(NoticesBeingDelivered(), 0)
@@ -66,7 +62,6 @@ bool RunEncoder(const QStringList& args, QString* error) {
 } // namespace
 
 bool MakeMedia(const QString& path, double seconds, QString* error) {
-    // AVI carries MP3 sound; MP4 and Matroska carry AAC.
     const QString codec = path.endsWith(".avi", Qt::CaseInsensitive) ? "mp3" : "aac";
     return MakeVideo(path, seconds, {{codec, 1, 44100, QString(), QString(), true, 440}}, error);
 }
@@ -78,17 +73,12 @@ bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundT
         "-hide_banner", "-loglevel", "error", "-y",
         "-f",           "lavfi",     "-i",    "testsrc=size=160x120:rate=10:duration=" + d};
     for (const TestSoundTrack& t : tracks)
-        args << "-f"
-             << "lavfi"
-             << "-i"
-             << QString("sine=frequency=%1:sample_rate=%2:duration=%3")
-                    .arg(t.frequency)
-                    .arg(t.sampleRate)
-                    .arg(d);
-    args << "-map"
-         << "0:v"
-         << "-c:v"
-         << "mpeg4";
+        args += {"-f", "lavfi", "-i",
+                 QString("sine=frequency=%1:sample_rate=%2:duration=%3")
+                     .arg(t.frequency)
+                     .arg(t.sampleRate)
+                     .arg(d)};
+    args += {"-map", "0:v", "-c:v", "mpeg4"};
     for (size_t k = 0; k < tracks.size(); ++k) {
         const TestSoundTrack& t = tracks[k];
         const QString a = QString(":a:%1").arg(k);

@@ -1,7 +1,5 @@
 #pragma once
-// Helpers shared by the tests: recorders that answer the platform seams, a
-// program-folder override, media made and probed with the real encoder, and an
-// X server of a test's own.
+// Helpers shared by the tests: seam recorders, media made and probed, an X server.
 
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -29,9 +27,7 @@ namespace testing_support {
 // The build's program folder (where ostrela, vexa.exe and the libraries lie), with "/".
 QString BinDir();
 
-// Puts a handler into one of the platform seams (each seam's setter returns
-// the handler it replaces) for the guard's life, then puts the previous one back:
-//   SeamGuard beep(&SetMessageBeepHandler, [&](unsigned type) { beeps.push_back(type); });
+// Puts a handler into a platform seam for the guard's life, then the previous one back.
 template <class Handler> class SeamGuard {
 public:
     SeamGuard(Handler (*setter)(Handler), std::type_identity_t<Handler> handler)
@@ -45,22 +41,17 @@ private:
     Handler previous;
 };
 
-// Records every message box and answers it: the queued answers first, then
-// IDYES for Yes/No boxes and IDOK for the others. An optional hook runs for
-// each box before it is answered (to look at windows while a box is "open").
-// Like a real box, each one runs an event loop of its own while it is open
-// (for `openMs`), unless the test main was started with
-// OSTRELA_TEST_NESTED_BOXES=0. A box opened while a runner's notice is being
-// delivered is a fault: that loop could free the runner under the delivery.
+// Records and answers every box (queued answers, then IDYES or IDOK), after
+// `onShow`; each runs an event loop of its own as a real box does (unless
+// OSTRELA_TEST_NESTED_BOXES=0), so one opened inside a runner's notice fails.
 class MessageBoxRecorder {
 public:
     std::vector<MessageBoxRequest> boxes;
     std::deque<int> answers;
     std::function<void(const MessageBoxRequest&)> onShow;
-    int openMs = NestedBoxesByDefault() ? 20 : -1; // -1: answered at once, no event loop
-    int open = 0;                                  // boxes whose event loop runs now
-
-    static bool NestedBoxesByDefault();
+    // -1: answered at once, without an event loop.
+    int openMs = qEnvironmentVariable("OSTRELA_TEST_NESTED_BOXES") == QLatin1String("0") ? -1 : 20;
+    int open = 0; // boxes whose event loop runs now
 
 private:
     int Answer(const MessageBoxRequest& request);
@@ -97,9 +88,7 @@ public:
     ProgramFolderOverride& operator=(const ProgramFolderOverride&) = delete;
 };
 
-// Makes IsWritableFolder() refuse the folder (and decide others as usual) for
-// the guard's life. The tests run as root, who may write in any folder
-// whatever its mode says, so a read-only program folder is played this way.
+// Makes IsWritableFolder() refuse the folder, as modes do not bind root.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString& folder) { SetReadOnlyFolderForTesting(folder); }
@@ -108,12 +97,10 @@ public:
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 };
 
-// Makes a video of `seconds` with one mono 440 Hz tone: MP3 in an AVI, else
-// AAC. Returns false (with the encoder's output in `error`) on failure.
+// A video of `seconds` with one mono 440 Hz tone: MP3 in an AVI, else AAC.
 bool MakeMedia(const QString& path, double seconds, QString* error = nullptr);
 
-// One sound track of a made video: a sine tone encoded with `codec` (the
-// encoder's name: "aac", "ac3", "mp3", ...).
+// One sound track of a made video: a sine tone encoded with `codec`.
 struct TestSoundTrack {
     QString codec;
     int channels = 1; // the tone copied to each; 6 gives a 5.1 layout
@@ -124,14 +111,12 @@ struct TestSoundTrack {
     int frequency = 440; // Hz, to tell tracks apart by their sound
 };
 
-// Makes a video of `seconds` with these sound tracks in this order (none: a
-// video without sound); the container follows the file's extension.
+// A video with these sound tracks (none: without sound), its container by extension.
 bool MakeVideo(const QString& path, double seconds, const std::vector<TestSoundTrack>& tracks,
                QString* error = nullptr);
 
-// A set of one-second test videos made in a folder (empty paths until Make
-// succeeds): "two tracks.mkv" (AAC stereo eng, the default, and AC-3 5.1 ger
-// "Commentary"), "aac.mp4", "mp3.avi" (MP3 mono 44.1 kHz) and "no sound.mp4".
+// One-second videos: "two tracks.mkv" (AAC stereo eng, default; AC-3 5.1 ger
+// "Commentary"), "aac.mp4" (stereo 48 kHz), "mp3.avi" (mono), "no sound.mp4".
 struct TestMediaSet {
     QString twoTrackMkv;
     QString aacMp4;
@@ -152,33 +137,29 @@ struct MediaFacts {
 };
 MediaFacts ProbeMedia(const QString& path);
 
-// Writes `contents` to the file, making its folder; false on any failure.
+// Writes the file, making its folder.
 bool WriteFile(const QString& path, const QByteArray& contents);
 
 // The file's contents, or "<missing>" when it cannot be read.
 QByteArray ReadFile(const QString& path);
 
-// The names of the files in a folder, hidden ones included, in name order.
+// The files of a folder, hidden ones included, in name order.
 QStringList FilesIn(const QString& folder);
 
-// Runs the event loop until `done` holds or the time is up; returns `done()`.
+// Runs the event loop until `done` holds or the time is up.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 
 // A command line that runs `script` in /bin/sh in place of the encoder, with
-// these steps at hand, each one write or one wait:
-//   out TEXT, err TEXT    TEXT on standard output or error (\r, \n decoded)
-//   write PATH, touch PATH  "audio\n" into PATH, or an empty file there
-//   hang, await PATH      wait until killed, or until a file PATH exists
-//   progress S N SECONDS  N progress lines on standard error, one every
-//                         SECONDS, the media time growing by S seconds each
-// The arguments are the script's "$0", "$1", ...
+// these steps: out TEXT, err TEXT (\r, \n decoded); write PATH ("audio\n"),
+// touch PATH (empty); hang (until killed), await PATH (until it exists); and
+// progress S N SECONDS: N progress lines on standard error, one every SECONDS,
+// the media time growing by S each. The arguments are the script's "$0", ...
 QString StandInEncoder(const QString& script, const QStringList& arguments = {});
 
 // Process ids of this process's children, zombies included.
 QList<qint64> ChildProcesses();
 
-// An X server (Xvfb) on a display it picks itself, so tests running at once
-// never share one; `display` stays empty when none could start.
+// An Xvfb on a display it picks itself; `display` is empty when none started.
 class XServer {
 public:
     XServer();
@@ -189,14 +170,12 @@ private:
     QProcess server;
 };
 
-// A chapter of a made video: its start (seconds) and title (empty: none).
 struct TestChapter {
-    double start;
+    double start; // seconds; each chapter ends where the next starts
     QString title;
 };
 
-// Makes a video as MakeMedia does, with these chapters, each ending where the
-// next starts and the last at the end, written from an FFMETADATA file.
+// A video as MakeMedia makes it, with these chapters.
 bool MakeChapteredVideo(const QString& path, double seconds,
                         const std::vector<TestChapter>& chapters, QString* error = nullptr);
 
