@@ -1,6 +1,4 @@
-// The real application object, started offscreen: start-up order, the calls
-// that reach the skin component, the main window it runs, and the exit path,
-// also on a signal.
+// The real application object offscreen: start-up, the skin's calls, the exit path.
 
 #include "ProgramTest.h"
 #include "app/ProgramFolder.h"
@@ -26,10 +24,8 @@ TEST(ProgramFolderTest, KeepsTheFinalSeparatorAndIsEmptyWithoutOne) {
 
 const QString kComponent = QStringLiteral(OSTRELA_TEST_SKIN_COMPONENT);
 
-// The main window runs between the skin's start-up and CloseSkin: whatever ends
-// it, the skin is closed once, after the window is gone. Each start registers
-// anew before creating; from the second on the registration fails, and the
-// component registered by the first is still used.
+// However the window ends, the skin is closed once, after it. Each start registers anew;
+// from the second on that fails, and the first registration still serves.
 TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
     const QString component = Install(kComponent);
     const std::function<void(COstrelaDlg*)> closers[] = {
@@ -75,8 +71,7 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// Files named at start become tasks as Add Files makes them: the same
-// refusals and messages, in order.
+// Files named at start are added as Add Files adds them, refusals included.
 TEST_F(AppTest, FilesNamedAtStartAreAddedAsAddFilesAddsThem) {
     const QString video = dir.filePath("clip one.mp4");
     QString error;
@@ -112,8 +107,7 @@ TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
     }
 }
 
-// SIGTERM during a conversion ends it as STOP does (the encoder ended, the
-// user's file under the output name back) and then closes the program.
+// SIGTERM ends a conversion as STOP does (the user's file back), then the program.
 TEST_F(AppTest, SignalEndsARunningConversionAndTheProgram) {
     ASSERT_TRUE(testing_support::WriteFile(folder + "vexa.exe", R"(#!/bin/sh
 for last; do :; done

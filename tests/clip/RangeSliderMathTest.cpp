@@ -1,6 +1,4 @@
-// The slider's arithmetic without a window, where events cannot reach it
-// exactly: hit rectangles, grab offsets, key steps that
-// snap to pixels, equal limits and saturation.
+// The slider's arithmetic, where events cannot reach it exactly.
 
 #include "clip/RangeSliderMath.h"
 
@@ -8,8 +6,7 @@
 
 namespace {
 
-// 200 × 20 pixels: handles 15 wide, a track of 170 pixels; with the limits
-// [0, 170] one unit is one pixel.
+// 200 × 20 pixels: handles 15 wide, a 170-pixel track; in [0, 170] a unit is a pixel.
 class RangeSliderMathTest : public ::testing::Test {
 protected:
     void SetUp() override { Place(0, 170, 20, 100); }

@@ -17,9 +17,8 @@ QImage Strip() {
     return LoadTaskImageStrip().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// Distinct pictures with transparent corners and a transparent spare
-// column. A blended edge would be nearly magenta and show as a pink fringe
-// once the exact colour is cut out.
+// Distinct pictures, transparent corners and spare column; a blended, nearly magenta edge
+// would show as a pink fringe once the exact colour is cut out.
 TEST(TaskImageStripTest, HoldsDistinctPicturesWithoutAPinkFringe) {
     const QImage strip = Strip();
     ASSERT_EQ(strip.size(), QSize(TaskImageCount * 16 + 1, 16));
