@@ -25,9 +25,14 @@ TEST(ProgramFolderTest, KeepsTheFinalSeparatorAndIsEmptyWithoutOne) {
 const QString kComponent = QStringLiteral(OSTRELA_TEST_SKIN_COMPONENT);
 
 // However the window ends, the skin is closed once, after it. Each start registers anew;
-// from the second on that fails, and the first registration still serves.
+// from the second on that fails, and the first registration still serves. Files named at
+// the first start are added as Add Files adds them, refusals included.
 TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
     const QString component = Install(kComponent);
+    const QString video = dir.filePath("clip one.mp4");
+    ASSERT_TRUE(testing_support::MakeMedia(video, 2));
+    theApp.startFiles = {dir.filePath("a.VOB"), dir.filePath("missing.avi"), video};
+    QStringList rows;
     const std::function<void(COstrelaDlg*)> closers[] = {
         [](COstrelaDlg* d) { d->reject(); },
         [](COstrelaDlg* d) { QTest::keyClick(d, Qt::Key_Escape); },
@@ -42,8 +47,11 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
             [&](COstrelaDlg* dlg) {
                 convertHandle = GetWindowHandle(dlg->convertButton);
                 EXPECT_TRUE(dlg->windowFlags() & Qt::FramelessWindowHint) << "the skin's caption";
+                for (int i = 0; i < dlg->taskList->GetItemCount(); ++i)
+                    rows << dlg->taskList->GetItemText(i, 0) + dlg->taskList->GetItemText(i, 2);
             },
             close));
+        theApp.startFiles.clear();
         EXPECT_TRUE(shown);
         EXPECT_EQ(AfxGetMainDlg(), nullptr);
         EXPECT_FALSE(Calls().mid(before).join('\n').contains("invoke 7"))
@@ -68,27 +76,10 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
         EXPECT_EQ(calls.filter("invoke 7"), QStringList({"invoke 7 mainWindows:0"}));
         qputenv("OSTRELA_TEST_REGISTER_RESULT", "1");
     }
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-// Files named at start are added as Add Files adds them, refusals included.
-TEST_F(AppTest, FilesNamedAtStartAreAddedAsAddFilesAddsThem) {
-    const QString video = dir.filePath("clip one.mp4");
-    QString error;
-    ASSERT_TRUE(testing_support::MakeMedia(video, 2, &error)) << error.toStdString();
-    const QString missing = dir.filePath("missing.avi");
-    theApp.startFiles = {dir.filePath("a.VOB"), missing, video};
-    QStringList rows;
-    Run([&](COstrelaDlg* dlg) {
-        for (int i = 0; i < dlg->taskList->GetItemCount(); ++i)
-            rows << dlg->taskList->GetItemText(i, 0) + dlg->taskList->GetItemText(i, 2);
-    });
-    theApp.ExitInstance();
-    theApp.startFiles.clear();
     EXPECT_EQ(rows, QStringList{" clip one.mp400:00:02"});
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_TRUE(boxes.boxes[0].text.startsWith("You're trying to open a DVD"));
-    EXPECT_EQ(boxes.boxes[1].text, "Fail to open the file " + missing);
+    EXPECT_EQ(boxes.boxes[1].text, "Fail to open the file " + dir.filePath("missing.avi"));
 }
 
 TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
