@@ -1,6 +1,5 @@
 #pragma once
-// Start-up tests: a program folder, registry and call log of their own, and a run of
-// the real application object.
+// Start-up tests: a program folder, registry and call log of their own, and a real run.
 
 #include "app/Ostrela.h"
 

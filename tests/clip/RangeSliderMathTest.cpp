@@ -21,14 +21,12 @@ protected:
     RangeSliderFields f;
 };
 
-TEST_F(RangeSliderMathTest, PressOutsideTheHitRectanglesStartsNothing) {
+TEST_F(RangeSliderMathTest, PressOutsideTheHitRectanglesStartsNothingADragKeepsTheGrabOffset) {
     for (const int x : {10, 33, 150})
         EXPECT_FALSE(BeginDrag(f, x, 10, 20)) << x;
     EXPECT_FALSE(BeginDrag(f, 25, 18, 20)); // the handle's shrunk-off bottom rows
     EXPECT_EQ(f.dragging, 0);
-}
 
-TEST_F(RangeSliderMathTest, DragKeepsTheGrabOffset) {
     ASSERT_TRUE(BeginDrag(f, 29, 12, 20)); // 2 right of the start handle's centre
     DragTo(f, 59);
     EXPECT_DOUBLE_EQ(f.selStart, 50);

@@ -36,7 +36,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderAndKeepsTheLibraryLoaded) {
+TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderOrGivesTheUnavailableTextWithoutThem) {
     SetMediaInfoLibraryName(FAKE_MEDIAINFO_PATH);
     const QString file = dir.filePath("answer.avi");
     ASSERT_TRUE(WriteFile(file, "5432\n0,0,AudioCount=1\n2,0,Format=AC-3\n2,0,Channel(s)=6\n"));
@@ -68,15 +68,12 @@ TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderAndKeepsTheLibraryLoaded) {
               "New;Open(h," + file + ");Get(h,0,0,PlayTime,1,0);Get(h,0,0,AudioCount,1,0);" +
                   audio + "Close(h);Delete(h);New;Open(h," + unreadable +
                   ");Get(h,0,0,PlayTime,1,0);Close(h);Delete(h);");
-}
 
-// A failed load is tried again at the next probe.
-TEST_F(MediaProbeTest, MissingOrIncompleteLibraryGivesTheUnavailableTextAndIsNeverCalled) {
+    // A missing or incomplete library is never called; a failed load is tried again.
     const QString later = dir.filePath("libmediainfo-later.so");
     for (const QString& library : {QStringLiteral(FAKE_MEDIAINFO_PARTIAL_PATH), later}) {
         SetMediaInfoLibraryName(library);
-        CMediaInfoProbe probe;
-        const MediaProbeResult media = probe.Probe("/any.avi");
+        media = CMediaInfoProbe().Probe("/any.avi");
         EXPECT_EQ(media.playTime, "Unable to load MediaInfo.dll") << library.toStdString();
         EXPECT_FALSE(media.tracksKnown);
         EXPECT_FALSE(IsMediaInfoLoaded());

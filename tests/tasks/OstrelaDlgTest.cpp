@@ -1,5 +1,4 @@
-// The main window: its task list, adding files and its commands, through real
-// clicks and keys on a shown window.
+// The main window through real clicks and keys on a shown window.
 
 #include "tasks/OstrelaDlg.h"
 
@@ -110,13 +109,6 @@ protected:
         QApplication::sendEvent(target, &drop);
     }
 
-    QLabel* Label(const QString& text) const {
-        for (QLabel* l : dlg->findChildren<QLabel*>())
-            if (l->text() == text)
-                return l;
-        return nullptr;
-    }
-
     // A left click delivered as the platform does: to the control there, or the window.
     void PressAt(const QPoint& pos) {
         QTest::mousePress(dlg->windowHandle(), Qt::LeftButton, {}, pos);
@@ -151,8 +143,7 @@ protected:
                                                    }};
 };
 
-// A clip chosen for the deleted last entry must not reach the file added next,
-// and deleting the first row selects the row that took its place.
+// A deleted last entry's clip never reaches the next file; the next row takes the selection.
 TEST_F(OstrelaDlgTest, DeleteFileAndDeleteAllAskAndDeleteFileSelectsTheNextRow) {
     AddThree();
     taskTable[2].clipStart = 12;
@@ -214,7 +205,7 @@ TEST_F(OstrelaDlgTest, DeleteFileAndDeleteAllAskAndDeleteFileSelectsTheNextRow) 
 
 // A file that cannot be read or has no sound is reported under the wait cursor,
 // by Add Files and by a drop alike; without the library the file is taken.
-TEST_F(OstrelaDlgTest, AddFilesAppendsRealMediaInDialogOrderAndRefusesFilesWithoutSound) {
+TEST_F(OstrelaDlgTest, AddFilesAppendsRealMediaInDialogOrderAndRefusesTheOthers) {
     testing_support::TestMediaSet media;
     QString error;
     ASSERT_TRUE(media.Make(temp.path(), &error)) << error.toStdString();
@@ -242,14 +233,28 @@ TEST_F(OstrelaDlgTest, AddFilesAppendsRealMediaInDialogOrderAndRefusesFilesWitho
     EXPECT_EQ(dlg->taskList->GetNextSelectedItem(-1), 1);
     EXPECT_EQ(dlg->taskList->GetNextSelectedItem(1), -1);
 
+    // DVD files and overlong paths are refused before any probe; a per cent sign stays.
+    boxes.boxes.clear();
+    const QString longPath = "/videos/%2/" + QString(120, 'd') + "/" + QString(140, 'n') + ".avi";
+    for (const QString& path : {Path("Movie.VOB"), Path("movie.ifo"), Path("TS.Ifo"), longPath})
+        dlg->AddFile(path);
+    ASSERT_EQ(boxes.boxes.size(), 4u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(boxes.boxes[i].text, "You're trying to open a DVD (*.vob/*.ifo) file. Ostrela "
+                                       "doesn't support DVD format.  You need Tamsel to do this.");
+    EXPECT_EQ(boxes.boxes[0].owner, nullptr);
+    // Its start and its file name, cut between them to fit a screen.
+    EXPECT_TRUE(boxes.boxes[3].text.contains("file /videos/%2/ddd"))
+        << boxes.boxes[3].text.toStdString();
+    EXPECT_TRUE(boxes.boxes[3].text.contains("nnn.avi is too long"));
+
     SetMediaInfoLibraryName(Path("missing/libmediainfo.so.0"));
     dlg->AddFile(media.silentMp4);
-    EXPECT_EQ(boxes.boxes.size(), 3u);
-    EXPECT_EQ(Row().last(), " no sound.mp4");
+    EXPECT_EQ(boxes.boxes.size(), 4u);
+    EXPECT_EQ(Row(), QStringList({" two tracks.mkv", " mp3.avi", " no sound.mp4"}));
 }
 
-// The lines a tooltip shows for `tip`, read as the tooltip reads it (as markup
-// when Qt guesses markup), then "loads <name>" for each resource it would load.
+// The lines a tooltip shows (read as markup when Qt guesses so), then each resource it loads.
 QStringList ShownToolTip(const QString& tip) {
     struct Document : QTextDocument {
         QStringList loads;
@@ -299,25 +304,7 @@ TEST_F(OstrelaDlgTest, TextFromTheFileIsShownPlainAndBounded) {
     check(failed);
 }
 
-TEST_F(OstrelaDlgTest, DvdFilesAndOverlongPathsAreRefusedBeforeAnyProbe) {
-    // A per cent sign in the path stays as it is in the message.
-    const QString longPath = "/videos/%2/" + QString(120, 'd') + "/" + QString(140, 'n') + ".avi";
-    for (const QString& path : {Path("Movie.VOB"), Path("movie.ifo"), Path("TS.Ifo"), longPath})
-        dlg->AddFile(path);
-    ASSERT_EQ(boxes.boxes.size(), 4u);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(boxes.boxes[i].text, "You're trying to open a DVD (*.vob/*.ifo) file. Ostrela "
-                                       "doesn't support DVD format.  You need Tamsel to do this.");
-    EXPECT_EQ(boxes.boxes[0].owner, nullptr);
-    // Its start and its file name, cut between them to fit a screen.
-    EXPECT_TRUE(boxes.boxes[3].text.contains("file /videos/%2/ddd"))
-        << boxes.boxes[3].text.toStdString();
-    EXPECT_TRUE(boxes.boxes[3].text.contains("nnn.avi is too long"));
-    EXPECT_EQ(dlg->taskList->GetItemCount(), 0);
-}
-
-// The encoder is given an absolute local path: anything relative (an option, an address)
-// lies below the home folder. Real conversions; the listener must hear nothing.
+// Relative paths (options, addresses) lie below home; the typed address hears nothing.
 TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
     QTcpServer listener;
     ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
@@ -380,8 +367,7 @@ TEST_F(OstrelaDlgTest, TheOutputBoxNamesAnAbsoluteLocalFolderOrIsRefused) {
     EXPECT_FALSE(listener.hasPendingConnections());
 }
 
-// The format radios are one tab stop between Browse and the bitrate list, rows follow
-// them; Enter belongs to the focused control; Browse changes the box only on OK.
+// Radios: one tab stop, rows follow them; Enter is the focused control's; Browse sets on OK.
 TEST_F(OstrelaDlgTest, TheFormatRadiosAreOneTabStopAndEnterBelongsToTheFocusedControl) {
     AddThree();
     QTest::mouseClick(Item<QRadioButton>(IDC_TO_WAV), Qt::LeftButton);
@@ -417,8 +403,7 @@ TEST_F(OstrelaDlgTest, TheFormatRadiosAreOneTabStopAndEnterBelongsToTheFocusedCo
     EXPECT_FALSE(QFileInfo::exists(Path("option.ini"))); // written only by Convert
 }
 
-// A screen reader finds every control of the three dialogs by its label, not its
-// value; the slider and the bars report their values.
+// A screen reader finds every control by its label, not its value; slider and bars report values.
 TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
     AddThree();
     CClipDlg clip({taskTable[2], taskTracks[2]}, Row(2)[0], dlg);
@@ -461,8 +446,7 @@ TEST_F(OstrelaDlgTest, EveryControlOfTheThreeDialogsHasANameThatIsNotItsValue) {
     ASSERT_NE(bar->valueInterface(), nullptr);
 }
 
-// With any desktop font every text of the three dialogs shows whole (controls and
-// window grow); at the designed font nothing changes.
+// Every text shows whole in any desktop font; at the designed font nothing changes.
 TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
     CClipDlg clip({taskTable[0], {}}, "", dlg);
     CStatusDlg status(ConversionSnapshot{}, dlg);
@@ -516,8 +500,7 @@ TEST_F(OstrelaDlgTest, EveryTextShowsWholeInATwelvePointFont) {
     EXPECT_TRUE(cut.isEmpty()) << cut.join(", ").toStdString();
 }
 
-// F1 opens help from any control, and the edit box still takes keys after it;
-// without a viewer it names the package to install.
+// F1 opens help from any control (the box still takes keys); without a viewer, names the package.
 TEST_F(OstrelaDlgTest, WebPagesHelpAndThePaidEditionOpenThroughTheShell) {
     Trigger(ID_SYSTEM_WEBSITE);
     for (int id = ID_WEB_PAGE_FIRST; id <= ID_WEB_PAGE_LAST; ++id)
@@ -553,7 +536,10 @@ TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) 
     EXPECT_TRUE(moves.empty());
 
     // A label lets the press through to the window, and so does the group box.
-    QLabel* label = Label("Output Path");
+    QLabel* label = nullptr;
+    for (QLabel* l : dlg->findChildren<QLabel*>())
+        if (l->text() == "Output Path")
+            label = l;
     ASSERT_TRUE(label);
     PressAt(label->geometry().center());
     EXPECT_EQ(moves.size(), 1u);
@@ -571,7 +557,7 @@ TEST_F(OstrelaDlgTest, APressOnTheBodyMovesTheWindowAndAPressOnAControlDoesNot) 
     // Without a system move the window follows the mouse.
     moveHandled = false;
     const QPoint start = dlg->pos();
-    const QPoint grip = Label("Audio Bitrate")->geometry().center();
+    const QPoint grip = label->geometry().center();
     QTest::mousePress(dlg->windowHandle(), Qt::LeftButton, {}, grip);
     QTest::mouseMove(dlg->windowHandle(), grip + QPoint(30, 20));
     QTest::mouseRelease(dlg->windowHandle(), Qt::LeftButton, {}, grip);

@@ -57,8 +57,7 @@ protected:
     std::unique_ptr<COstrelaDlg> dlg;
 };
 
-// Without a file the defaults load and none is made; Restore Defaults deletes the
-// file but leaves the controls as they are.
+// Without a file the defaults load, none is made; Restore Defaults deletes it, controls stay.
 TEST_F(SettingsTest, StoredValuesSelectTheirItemsBadOnesFallBackAndRestoreDefaultsDeletesThem) {
     EXPECT_EQ(SettingsFilesToRead(), QStringList(IniPath()));
     EXPECT_EQ(SettingsFileToWrite(), IniPath());
