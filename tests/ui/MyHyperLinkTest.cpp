@@ -26,10 +26,6 @@ protected:
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
-    void TearDown() override {
-        if (QWidget::mouseGrabber())
-            QWidget::mouseGrabber()->releaseMouse();
-    }
 
     // The one link colour drawn where the label lies, or an invalid colour.
     QColor Drawn() {
