@@ -1,5 +1,4 @@
-// The dispatch driver against real libraries: the recording stand-in
-// component, a library without exports, and missing ones.
+// The dispatch driver against real libraries: the stand-in, one without exports, none.
 
 #include "ProgramTest.h"
 #include "platform/DispatchDriver.h"
@@ -23,9 +22,8 @@ protected:
     QString component;
 };
 
-// Each way creation can fail leaves an empty driver, no call and nothing loaded;
-// a library recorded in another folder (another copy of the program) is not
-// this program's.
+// A failed creation leaves an empty driver, no call, nothing loaded; another copy's
+// library (in another folder) is not this program's.
 TEST_F(DispatchDriverTest, FailedCreationLeavesAnEmptyDriverAndNothingLoaded) {
     const QString noFactory = Install(QStringLiteral(OSTRELA_TEST_NOEXPORTS_LIBRARY), "x.dll");
     ASSERT_TRUE(RegisterComponentClass("Missing.Library", folder + "gone.dll"));
@@ -46,8 +44,7 @@ TEST_F(DispatchDriverTest, FailedCreationLeavesAnEmptyDriverAndNothingLoaded) {
     EXPECT_TRUE(Calls().isEmpty());
 }
 
-// The component beside the program is taken also while the registry names
-// another copy's.
+// The component beside the program is taken even while the registry names another copy's.
 TEST_F(DispatchDriverTest, CallsArriveWithTheirTypesAndValuesInOrder) {
     ASSERT_TRUE(RegisterComponentClass(kSkinClass, dir.filePath("other/SkinCrafter.dll")));
     QWidget window;

@@ -1,6 +1,4 @@
-// The real application object, started offscreen: start-up order, the calls
-// that reach the skin component, the main window it runs, and the exit path,
-// also on a signal.
+// The real application object offscreen: start-up, the skin's calls, the exit path.
 
 #include "ProgramTest.h"
 #include "app/ProgramFolder.h"
@@ -26,12 +24,15 @@ TEST(ProgramFolderTest, KeepsTheFinalSeparatorAndIsEmptyWithoutOne) {
 
 const QString kComponent = QStringLiteral(OSTRELA_TEST_SKIN_COMPONENT);
 
-// The main window runs between the skin's start-up and CloseSkin: whatever ends
-// it, the skin is closed once, after the window is gone. Each start registers
-// anew before creating; from the second on the registration fails, and the
-// component registered by the first is still used.
+// However the window ends, the skin is closed once, after it. Each start registers anew;
+// from the second on that fails, and the first registration still serves. Files named at
+// the first start are added as Add Files adds them, refusals included.
 TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
     const QString component = Install(kComponent);
+    const QString video = dir.filePath("clip one.mp4");
+    ASSERT_TRUE(testing_support::MakeMedia(video, 2));
+    theApp.startFiles = {dir.filePath("a.VOB"), dir.filePath("missing.avi"), video};
+    QStringList rows;
     const std::function<void(COstrelaDlg*)> closers[] = {
         [](COstrelaDlg* d) { d->reject(); },
         [](COstrelaDlg* d) { QTest::keyClick(d, Qt::Key_Escape); },
@@ -46,8 +47,11 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
             [&](COstrelaDlg* dlg) {
                 convertHandle = GetWindowHandle(dlg->convertButton);
                 EXPECT_TRUE(dlg->windowFlags() & Qt::FramelessWindowHint) << "the skin's caption";
+                for (int i = 0; i < dlg->taskList->GetItemCount(); ++i)
+                    rows << dlg->taskList->GetItemText(i, 0) + dlg->taskList->GetItemText(i, 2);
             },
             close));
+        theApp.startFiles.clear();
         EXPECT_TRUE(shown);
         EXPECT_EQ(AfxGetMainDlg(), nullptr);
         EXPECT_FALSE(Calls().mid(before).join('\n').contains("invoke 7"))
@@ -72,28 +76,10 @@ TEST_F(AppTest, EveryWayOfClosingClosesTheSkinOnceAfterTheMainWindow) {
         EXPECT_EQ(calls.filter("invoke 7"), QStringList({"invoke 7 mainWindows:0"}));
         qputenv("OSTRELA_TEST_REGISTER_RESULT", "1");
     }
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-// Files named at start become tasks as Add Files makes them: the same
-// refusals and messages, in order.
-TEST_F(AppTest, FilesNamedAtStartAreAddedAsAddFilesAddsThem) {
-    const QString video = dir.filePath("clip one.mp4");
-    QString error;
-    ASSERT_TRUE(testing_support::MakeMedia(video, 2, &error)) << error.toStdString();
-    const QString missing = dir.filePath("missing.avi");
-    theApp.startFiles = {dir.filePath("a.VOB"), missing, video};
-    QStringList rows;
-    Run([&](COstrelaDlg* dlg) {
-        for (int i = 0; i < dlg->taskList->GetItemCount(); ++i)
-            rows << dlg->taskList->GetItemText(i, 0) + dlg->taskList->GetItemText(i, 2);
-    });
-    theApp.ExitInstance();
-    theApp.startFiles.clear();
     EXPECT_EQ(rows, QStringList{" clip one.mp400:00:02"});
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_TRUE(boxes.boxes[0].text.startsWith("You're trying to open a DVD"));
-    EXPECT_EQ(boxes.boxes[1].text, "Fail to open the file " + missing);
+    EXPECT_EQ(boxes.boxes[1].text, "Fail to open the file " + dir.filePath("missing.avi"));
 }
 
 TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
@@ -112,8 +98,7 @@ TEST_F(AppTest, RegistrationCountsOnlyAResultOfZeroAndAlwaysUnloads) {
     }
 }
 
-// SIGTERM during a conversion ends it as STOP does (the encoder ended, the
-// user's file under the output name back) and then closes the program.
+// SIGTERM ends a conversion as STOP does (the user's file back), then the program.
 TEST_F(AppTest, SignalEndsARunningConversionAndTheProgram) {
     ASSERT_TRUE(testing_support::WriteFile(folder + "vexa.exe", R"(#!/bin/sh
 for last; do :; done

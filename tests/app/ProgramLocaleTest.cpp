@@ -1,5 +1,4 @@
-// A non-ASCII file name is read whatever the locale: the real ostrela-convert,
-// started as cron or ssh start it, without a UTF-8 locale.
+// The real ostrela-convert reads a non-ASCII name without a UTF-8 locale (cron, ssh).
 
 #include "TestSupport.h"
 

@@ -1,7 +1,5 @@
 #pragma once
-// What the tests of start-up and the skin share: a program folder, a component
-// registry and a call log of each test's own, and a run of the real
-// application object until its main window shows.
+// Start-up tests: a program folder, registry and call log of their own, and a real run.
 
 #include "app/Ostrela.h"
 
@@ -59,8 +57,7 @@ protected:
         return handle != nullptr;
     }
 
-    // Runs InitInstance; once the main window shows, `whileShown` looks at it
-    // and `close` ends it unless it has ended already. Returns InitInstance's result.
+    // InitInstance's result; once the window shows, `whileShown`, then `close` if still open.
     bool Run(
         const std::function<void(COstrelaDlg*)>& whileShown,
         const std::function<void(COstrelaDlg*)>& close = [](COstrelaDlg* d) { d->reject(); }) {

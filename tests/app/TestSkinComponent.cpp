@@ -1,8 +1,6 @@
-// A stand-in skin component for the tests: it registers itself like the real
-// one and writes every call it receives, with its argument values, one line
-// each to the file named by OSTRELA_TEST_COMPONENT_LOG, so tests check what
-// really crossed the library boundary. OSTRELA_TEST_REGISTER_RESULT makes its
-// registration fail with that value (nothing is recorded then).
+// A stand-in skin component: it registers like the real one and logs each call with its
+// values, a line each, to OSTRELA_TEST_COMPONENT_LOG; OSTRELA_TEST_REGISTER_RESULT makes
+// its registration fail with that value.
 
 #include "platform/ComponentRegistry.h"
 #include "platform/DispatchInterface.h"

@@ -101,25 +101,7 @@ TEST_F(ClipDialogTest, MovingTheSpanRoundsTheLengthHalfUp) {
     EXPECT_EQ(Texts(dlg), QStringList({Hms(s), Hms(e), "00:01:00"}));
 }
 
-TEST_F(ClipDialogTest, OkWithoutTouchingStoresTheCorrectedClip) {
-    // A stored clip reaching past the playing time: the dialog opens on the
-    // record's texts (times truncated, not rounded), the slider on the
-    // corrected clip, and OK stores that.
-    Task().clipStart = 12.9;
-    Task().clipLength = 150;
-    RunMovieClip([](CClipDlg& dlg) {
-        EXPECT_EQ(Selection(dlg), std::make_pair(12.9, 125.0));
-        EXPECT_EQ(Texts(dlg), QStringList({"00:00:12", "00:02:42", "00:02:30"}));
-        Click(dlg, IDC_OK);
-    });
-    EXPECT_EQ(Task().clipStart, 12.9);
-    EXPECT_DOUBLE_EQ(Task().clipLength, 112.1);
-    EXPECT_EQ(QStringList({Cell(1), Cell(2)}), QStringList({"00:00:12", "00:02:05"}));
-    EXPECT_EQ(taskTable[0].clipStart, 0); // the other task is untouched
-}
-
-// Shift+Left moves the end past the start. Cancel, or Escape reaching the
-// dialog through the slider, stores nothing; OK stores the clip in order.
+// Crossed ends: Cancel or Escape (through the slider) store nothing, OK the clip in order.
 TEST_F(ClipDialogTest, CrossedSelectionIsStoredInOrderAndCancelStoresNothing) {
     Task().clipStart = 60;
     Task().clipLength = 0;
@@ -143,25 +125,15 @@ TEST_F(ClipDialogTest, CrossedSelectionIsStoredInOrderAndCancelStoresNothing) {
     }
 }
 
-// Real videos probed by the real library: the two-track MKV (row 2) and the
-// one-track AVI (row 3) after the fixture's two rows.
-class ClipTrackTest : public ClipDialogTest {
-protected:
-    void SetUp() override {
-        ClipDialogTest::SetUp();
-        QString error;
-        ASSERT_TRUE(media.Make(folder.path(), &error)) << error.toStdString();
-        main.AddFile(media.twoTrackMkv);
-        main.AddFile(media.mp3Avi);
-        ASSERT_EQ(main.taskList->GetItemCount(), 4);
-        ASSERT_EQ(taskTracks[2].tracks.size(), 2);
-        ASSERT_EQ(taskTracks[3].tracks.size(), 1);
-    }
+// Real videos after the fixture's rows: the two-track MKV (row 2), the MP3 AVI (row 3).
+TEST_F(ClipDialogTest, SeveralTracksAddATrackLineWhereOnlyThePickIsStored) {
     QTemporaryDir folder;
     TestMediaSet media;
-};
-
-TEST_F(ClipTrackTest, OneTrackShowsTheDialogAsDesignedSeveralAddATrackLine) {
+    QString error;
+    ASSERT_TRUE(media.Make(folder.path(), &error)) << error.toStdString();
+    main.AddFile(media.twoTrackMkv);
+    main.AddFile(media.mp3Avi);
+    ASSERT_EQ(main.taskList->GetItemCount(), 4);
     QDialog designed;
     BuildDialog(&designed, ClipDialogTemplate());
 
@@ -176,13 +148,10 @@ TEST_F(ClipTrackTest, OneTrackShowsTheDialogAsDesignedSeveralAddATrackLine) {
     EXPECT_EQ(two.trackList->itemText(1),
               QString::fromUtf8("2: AC-3 5.1 German \u2013 Commentary"));
     EXPECT_EQ(two.trackList->currentIndex(), 0); // the file's default track
-    // The line lies between the clip's frames and the buttons.
     EXPECT_GT(two.trackList->y(), GetDlgItem(&two, IDC_LENGTH_TEXT)->geometry().bottom());
     EXPECT_LT(two.trackList->geometry().bottom(), GetDlgItem(&two, IDC_OK)->y());
-}
 
-// Only the user's pick is a choice; OK after it stores it, Cancel nothing.
-TEST_F(ClipTrackTest, OkStoresAPickedTrackCancelNothingAndItOpensOnTheChoice) {
+    // Only the user's pick is a choice; OK after it stores it, Cancel nothing.
     main.taskList->SelectItem(2);
     const auto pickSecond = [](CClipDlg& dlg) {
         dlg.trackList->setFocus();
@@ -211,7 +180,6 @@ TEST_F(ClipTrackTest, OkStoresAPickedTrackCancelNothingAndItOpensOnTheChoice) {
     EXPECT_EQ(main.taskList->GetItemText(2, 3), QString::fromUtf8("MKV \u00b7 track 2"));
     EXPECT_EQ(main.taskList->GetItemText(2, 4), "AC3");
 
-    // It opens on the chosen track.
     int shown = -1;
     RunMovieClip([&](CClipDlg& dlg) {
         shown = dlg.trackList->currentIndex();
@@ -221,8 +189,20 @@ TEST_F(ClipTrackTest, OkStoresAPickedTrackCancelNothingAndItOpensOnTheChoice) {
     EXPECT_EQ(taskTracks[2].chosenTrack, 1);
 }
 
-// The main window's Movie Clip command, from the button and from the menu.
+// The Movie Clip command, from the button and the menu, on the selected row only.
 TEST_F(ClipDialogTest, MovieClipCommandRunsTheDialogOnTheSelectedRowOrAsksForOne) {
+    // A clip past the playing time: the texts are the record's, the slider and OK corrected.
+    Task().clipStart = 12.9;
+    Task().clipLength = 150;
+    RunMovieClip([](CClipDlg& dlg) {
+        EXPECT_EQ(Selection(dlg), std::make_pair(12.9, 125.0));
+        EXPECT_EQ(Texts(dlg), QStringList({"00:00:12", "00:02:42", "00:02:30"}));
+        Click(dlg, IDC_OK);
+    });
+    EXPECT_EQ(Task().clipStart, 12.9);
+    EXPECT_DOUBLE_EQ(Task().clipLength, 112.1);
+    EXPECT_EQ(QStringList({Cell(1), Cell(2)}), QStringList({"00:00:12", "00:02:05"}));
+
     for (const int command : {IDC_MOVIE_CLIP, ID_OPERATION_MOVIE_CLIP}) {
         boxes.boxes.clear();
         main.taskList->clearSelection();

@@ -1,6 +1,4 @@
-// The slider's arithmetic without a window, where events cannot reach it
-// exactly: hit rectangles, grab offsets, key steps that
-// snap to pixels, equal limits and saturation.
+// The slider's arithmetic, where events cannot reach it exactly.
 
 #include "clip/RangeSliderMath.h"
 
@@ -8,8 +6,7 @@
 
 namespace {
 
-// 200 × 20 pixels: handles 15 wide, a track of 170 pixels; with the limits
-// [0, 170] one unit is one pixel.
+// 200 × 20 pixels: handles 15 wide, a 170-pixel track; in [0, 170] a unit is a pixel.
 class RangeSliderMathTest : public ::testing::Test {
 protected:
     void SetUp() override { Place(0, 170, 20, 100); }
@@ -24,14 +21,12 @@ protected:
     RangeSliderFields f;
 };
 
-TEST_F(RangeSliderMathTest, PressOutsideTheHitRectanglesStartsNothing) {
+TEST_F(RangeSliderMathTest, PressOutsideTheHitRectanglesStartsNothingADragKeepsTheGrabOffset) {
     for (const int x : {10, 33, 150})
         EXPECT_FALSE(BeginDrag(f, x, 10, 20)) << x;
     EXPECT_FALSE(BeginDrag(f, 25, 18, 20)); // the handle's shrunk-off bottom rows
     EXPECT_EQ(f.dragging, 0);
-}
 
-TEST_F(RangeSliderMathTest, DragKeepsTheGrabOffset) {
     ASSERT_TRUE(BeginDrag(f, 29, 12, 20)); // 2 right of the start handle's centre
     DragTo(f, 59);
     EXPECT_DOUBLE_EQ(f.selStart, 50);

@@ -19,8 +19,7 @@ struct Seen {
     double end;
 };
 
-// A parent that records every RANGE_CHANGED with the selection read back at
-// that moment, as a dialog's handler would.
+// Records every RANGE_CHANGED with the selection read back then, as a dialog would.
 class RecordingParent : public QWidget {
 public:
     std::vector<Seen> seen;
@@ -48,8 +47,7 @@ protected:
     }
 };
 
-// A shown 200 × 20 slider: handles 15 pixels wide and a 170-pixel track, so
-// with the limits [0, 170] one unit is one pixel.
+// A shown 200 × 20 slider: handles 15 wide, a 170-pixel track; in [0, 170] a unit is a pixel.
 class RangeSliderTest : public ::testing::Test {
 protected:
     RecordingParent parent;
@@ -111,8 +109,7 @@ TEST_F(RangeSliderTest, SetLimitsAndSetSelectionNotifyEachCorrectionInOrder) {
     EXPECT_EQ(parent.seen[0].start, 12.0);
 }
 
-// Drags of each part, stopped at the other end or at a limit with the span's
-// length kept; a move that changes nothing still notifies.
+// Drags stop at the other end or a limit, the span keeping its length; every move notifies.
 TEST_F(RangeSliderTest, DragsStopAtTheOtherEndOrALimit) {
     struct Case {
         int press;
@@ -170,8 +167,9 @@ TEST_F(RangeSliderTest, ArrowKeys) {
               Result({20, 100}, {}));
 }
 
-// The painted control: track, span, frames and the handles' triangles.
-TEST_F(RangeSliderTest, PaintsTheMiddleSelection) {
+// Track, span, frames, handles; chapter marks in the lower half in the palette's highlight
+// (the skin's or the platform's), hidden under a handle.
+TEST_F(RangeSliderTest, PaintsTheMiddleSelectionAndTheMarks) {
     // Start box 40..54, end box 115..129, white span 56..113 (rows 1..17).
     Place(40, 100);
     QImage img(slider->size(), QImage::Format_RGB32);
@@ -184,25 +182,17 @@ TEST_F(RangeSliderTest, PaintsTheMiddleSelection) {
     expectAt(QColor(128, 128, 128), {20, 10, 150, 10, 85, 18}); // no frame below the span
     expectAt(Qt::white, {85, 10, 56, 1, 113, 17});
     expectAt(Qt::black, {0, 10, 199, 10, 150, 0, 40, 10, 54, 10, 115, 10, 47, 10, 123, 10});
-}
 
-// Chapter marks: a line in the lower half in the palette's highlight (the
-// skin's, or the platform's without it), over the track and the span, hidden
-// under a handle.
-TEST_F(RangeSliderTest, PaintsMarksInTheHighlightColour) {
-    Place(40, 100);
     slider->SetMarks({20, 80, 100});
     for (const QColor mark : {slider->palette().color(QPalette::Highlight), QColor(10, 200, 30)}) {
         QPalette palette = slider->palette();
         palette.setColor(QPalette::Highlight, mark);
         slider->setPalette(palette);
-        QImage img(slider->size(), QImage::Format_RGB32);
         slider->render(&img);
-        const QColor seen[] = {img.pixelColor(35, 10), img.pixelColor(35, 18),
-                               img.pixelColor(95, 10), img.pixelColor(35, 9),
-                               img.pixelColor(95, 9),  img.pixelColor(115, 15)};
-        EXPECT_EQ(QList<QColor>(std::begin(seen), std::end(seen)),
-                  QList<QColor>({mark, mark, mark, QColor(128, 128, 128), Qt::white, Qt::black}));
+        expectAt(mark, {35, 10, 35, 18, 95, 10});
+        expectAt(QColor(128, 128, 128), {35, 9});
+        expectAt(Qt::white, {95, 9});
+        expectAt(Qt::black, {115, 15});
     }
 }
 

@@ -1,6 +1,4 @@
-// help.chm as the build leaves it beside the program: a CHM file whose
-// directory lists every file of the help project, each page at the size of its
-// source, and a guide whose links all lead somewhere.
+// help.chm beside the program: every file of the project, pages as written, links sound.
 
 #include "TestSupport.h"
 
@@ -33,9 +31,8 @@ protected:
         ASSERT_FALSE(files.isEmpty());
     }
 
-    // The uncompressed length a directory entry gives `name`: the entry is the
-    // name's length, the name, then section, offset and length as big-endian
-    // base-128 numbers.
+    // The length `name`'s directory entry gives: name length, name, then section, offset
+    // and length as big-endian base-128 numbers.
     std::optional<quint64> EntryLength(const QString& name) const {
         const QByteArray utf8 = name.toUtf8();
         qsizetype pos = chm.indexOf(char(utf8.size()) + utf8);
@@ -73,8 +70,7 @@ TEST_F(HelpFileTest, HoldsEveryPageOfTheGuideAsWrittenAndItsContentsAndIndex) {
         EXPECT_TRUE(EntryLength(internal)) << internal;
 }
 
-// Every link and picture of every page, and every entry of the contents and
-// the index, names a file of the project, and every #anchor exists there.
+// Every link, picture, contents and index entry names a project file and anchor.
 TEST_F(HelpFileTest, EveryLinkLeadsToAPageAndAnchorOfTheGuide) {
     const QRegularExpression link(R"re((?:href|src|name="Local" value)="([^"]*)")re");
     int checked = 0;

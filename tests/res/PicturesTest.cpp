@@ -13,15 +13,10 @@ namespace {
 
 constexpr QRgb Magenta = 0xffff00ffu;
 
-QImage Strip() {
-    return LoadTaskImageStrip().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// Distinct pictures with transparent corners and a transparent spare
-// column. A blended edge would be nearly magenta and show as a pink fringe
-// once the exact colour is cut out.
-TEST(TaskImageStripTest, HoldsDistinctPicturesWithoutAPinkFringe) {
-    const QImage strip = Strip();
+// Distinct pictures, transparent corners and spare column; a blended, nearly magenta edge
+// would show as a pink fringe once a list cuts the exact colour out.
+TEST(TaskImageStripTest, HoldsDistinctPicturesWithoutAPinkFringeThatAListCutsOut) {
+    const QImage strip = LoadTaskImageStrip().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(strip.size(), QSize(TaskImageCount * 16 + 1, 16));
     for (int y = 0; y < 16; ++y)
         EXPECT_EQ(strip.pixel(TaskImageCount * 16, y), Magenta) << "spare column, row " << y;
@@ -43,9 +38,7 @@ TEST(TaskImageStripTest, HoldsDistinctPicturesWithoutAPinkFringe) {
         EXPECT_FALSE(seen.contains(bytes)) << "picture " << i << " repeats an earlier one";
         seen.insert(bytes);
     }
-}
 
-TEST(TaskImageStripTest, ListShowsTheVideoPictureWithItsBackgroundCutOut) {
     CListCtrl list;
     list.InsertColumn(0, QStringLiteral("Title"), Qt::AlignLeft, 135);
     list.SetImageList(LoadTaskImageStrip(), TaskImageSize, TaskImageTransparent());
@@ -54,7 +47,7 @@ TEST(TaskImageStripTest, ListShowsTheVideoPictureWithItsBackgroundCutOut) {
                              .pixmap(16, 16)
                              .toImage()
                              .convertToFormat(QImage::Format_ARGB32);
-    const QImage source = Strip().copy(TaskImageVideoFile * 16, 0, 16, 16);
+    const QImage source = strip.copy(TaskImageVideoFile * 16, 0, 16, 16);
     ASSERT_EQ(shown.size(), QSize(16, 16));
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {

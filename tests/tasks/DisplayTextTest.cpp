@@ -1,5 +1,4 @@
-// Text from outside the program as it is shown: direction marks dropped,
-// control characters visible, lines and line counts bounded.
+// Outside text as shown: direction marks dropped, controls visible, lines bounded.
 
 #include "tasks/DisplayText.h"
 

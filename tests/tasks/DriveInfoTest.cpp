@@ -38,7 +38,8 @@ TEST(ChooseLargestVolumeFolder, MostFreeSpaceOfTheSuitableVolumesWins) {
         EXPECT_EQ(ChooseLargestVolumeFolder(volumes, "/home/user"), folder) << folder.toStdString();
 }
 
-TEST(CDriveInfo, MeasuresTheVolumeOfAFolderAndNothingOfAMissingOne) {
+// Ties go to the first volume, so the mounted volumes must keep their order between starts.
+TEST(CDriveInfo, MeasuresTheVolumeOfAFolderNothingOfAMissingOneAndListsVolumesInOrder) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     CDriveInfo info;
@@ -50,12 +51,7 @@ TEST(CDriveInfo, MeasuresTheVolumeOfAFolderAndNothingOfAMissingOne) {
     EXPECT_EQ(info.totalBytes, 0u);
     EXPECT_EQ(info.totalFreeBytes, 0u);
     EXPECT_EQ(info.usedBytes, 0u);
-}
-
-// Ties go to the first volume, so the order must not change between starts.
-TEST(MountedVolumes, AreInStableOrder) {
-    CDriveInfo meter;
-    const std::vector<VolumeDescription> volumes = MountedVolumes(meter);
+    const std::vector<VolumeDescription> volumes = MountedVolumes(info);
     ASSERT_FALSE(volumes.empty());
     for (size_t i = 1; i < volumes.size(); ++i)
         EXPECT_LE(volumes[i - 1].rootPath, volumes[i].rootPath);

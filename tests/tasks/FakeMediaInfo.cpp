@@ -1,10 +1,6 @@
-// A stand-in MediaInfo library for the probe's tests. It records every call
-// with its arguments ("h" for the handle it gave out, "?" for any other). It
-// answers "PlayTime" with the first line of the opened file (empty when the
-// file cannot be read), any other parameter from a later line
-// "<stream kind>,<stream number>,<parameter>=<text>", and the rest with an
-// empty text. Built a second time without MediaInfoA_Close, as a library that
-// lacks one entry point.
+// A stand-in MediaInfo library recording every call ("h": its handle, "?": another). It
+// answers "PlayTime" with the opened file's first line, other parameters from lines
+// "<kind>,<number>,<parameter>=<text>", the rest empty. Also built without MediaInfoA_Close.
 
 #include <cstddef>
 #include <fstream>

@@ -1,5 +1,4 @@
-// The folder walker over a real tree: which names count, their order, the
-// limit, and a link back up the tree.
+// The folder walker over a real tree: names, order, limit, a link back up the tree.
 
 #include "tasks/FolderScan.h"
 

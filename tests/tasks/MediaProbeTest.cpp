@@ -11,8 +11,7 @@ namespace {
 
 using testing_support::WriteFile;
 
-// The calls a stand-in library recorded, read through the library itself;
-// `clear` empties the record.
+// The calls a stand-in library recorded (emptied with `clear`).
 QString Trace(const char* libraryPath, bool clear = false) {
     QLibrary lib(libraryPath);
     const QString trace = QString::fromUtf8(
@@ -37,7 +36,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderAndKeepsTheLibraryLoaded) {
+TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderOrGivesTheUnavailableTextWithoutThem) {
     SetMediaInfoLibraryName(FAKE_MEDIAINFO_PATH);
     const QString file = dir.filePath("answer.avi");
     ASSERT_TRUE(WriteFile(file, "5432\n0,0,AudioCount=1\n2,0,Format=AC-3\n2,0,Channel(s)=6\n"));
@@ -69,15 +68,12 @@ TEST_F(MediaProbeTest, CallsTheFiveEntryPointsInOrderAndKeepsTheLibraryLoaded) {
               "New;Open(h," + file + ");Get(h,0,0,PlayTime,1,0);Get(h,0,0,AudioCount,1,0);" +
                   audio + "Close(h);Delete(h);New;Open(h," + unreadable +
                   ");Get(h,0,0,PlayTime,1,0);Close(h);Delete(h);");
-}
 
-// A failed load is tried again at the next probe.
-TEST_F(MediaProbeTest, MissingOrIncompleteLibraryGivesTheUnavailableTextAndIsNeverCalled) {
+    // A missing or incomplete library is never called; a failed load is tried again.
     const QString later = dir.filePath("libmediainfo-later.so");
     for (const QString& library : {QStringLiteral(FAKE_MEDIAINFO_PARTIAL_PATH), later}) {
         SetMediaInfoLibraryName(library);
-        CMediaInfoProbe probe;
-        const MediaProbeResult media = probe.Probe("/any.avi");
+        media = CMediaInfoProbe().Probe("/any.avi");
         EXPECT_EQ(media.playTime, "Unable to load MediaInfo.dll") << library.toStdString();
         EXPECT_FALSE(media.tracksKnown);
         EXPECT_FALSE(IsMediaInfoLoaded());
@@ -87,9 +83,8 @@ TEST_F(MediaProbeTest, MissingOrIncompleteLibraryGivesTheUnavailableTextAndIsNev
     EXPECT_TRUE(CMediaInfoProbe().HasHandle());
 }
 
-// What the user is shown of each track: the real library's fields, read from
-// videos made by the encoder.
-TEST(MediaProbeOnRealMedia, ReadsEveryTrackOfEachFileAndNoneOfASilentOne) {
+// Tracks as shown and chapters (the last ending at the playing time), from real videos.
+TEST(MediaProbeOnRealMedia, ReadsEveryTrackAndChapterOfEachFileAndNoneOfASilentOne) {
     QTemporaryDir folder;
     testing_support::TestMediaSet media;
     QString error;
@@ -107,6 +102,7 @@ TEST(MediaProbeOnRealMedia, ReadsEveryTrackOfEachFileAndNoneOfASilentOne) {
         const MediaProbeResult r = CMediaInfoProbe().Probe(c.path);
         EXPECT_EQ(PlayTimeSeconds(r.playTime), 1) << c.path.toStdString();
         EXPECT_TRUE(r.tracksKnown);
+        EXPECT_TRUE(r.chapters.isEmpty());
         QStringList described;
         for (int k = 0; k < r.tracks.size(); ++k)
             described << DescribeSoundTrack(r.tracks[k], k);
@@ -119,6 +115,16 @@ TEST(MediaProbeOnRealMedia, ReadsEveryTrackOfEachFileAndNoneOfASilentOne) {
     EXPECT_EQ(two.tracks[1].samplingRate, 48000);
     EXPECT_GT(two.tracks[1].bitRate, 0);
     EXPECT_FALSE(two.tracks[1].isDefault);
+
+    const QString chaptered = folder.filePath("chapters.mkv");
+    ASSERT_TRUE(testing_support::MakeChapteredVideo(
+        chaptered, 4, {{0, "Intro"}, {1.5, "Part: One/Two"}, {2.25, QString()}}));
+    const MediaProbeResult r = CMediaInfoProbe().Probe(chaptered);
+    QStringList seen;
+    for (const Chapter& c : r.chapters)
+        seen << QString("%1-%2 %3").arg(c.start).arg(c.end).arg(c.title);
+    EXPECT_EQ(seen, QStringList({"0-1.5 Intro", "1.5-2.25 Part: One/Two",
+                                 QString("2.25-%1 ").arg(r.playTime.toDouble() / 1000)}));
 }
 
 TEST(PlayTimeSeconds, ReadsMillisecondsTheAtoiWayAndTruncates) {
@@ -137,20 +143,3 @@ TEST(PlayTimeSeconds, ReadsMillisecondsTheAtoiWayAndTruncates) {
 }
 
 } // namespace
-
-// Chapters from the real library: start, end (the next start, the playing
-// time for the last), title, none missing; a file without chapters has none.
-TEST(MediaProbeOnRealMedia, ReadsTheChaptersOfAFile) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("chapters.mkv"), plain = folder.filePath("plain.mkv");
-    ASSERT_TRUE(testing_support::MakeChapteredVideo(
-        path, 4, {{0, "Intro"}, {1.5, "Part: One/Two"}, {2.25, QString()}}));
-    ASSERT_TRUE(testing_support::MakeMedia(plain, 1));
-    const MediaProbeResult r = CMediaInfoProbe().Probe(path);
-    QStringList seen;
-    for (const Chapter& c : r.chapters)
-        seen << QString("%1-%2 %3").arg(c.start).arg(c.end).arg(c.title);
-    EXPECT_EQ(seen, QStringList({"0-1.5 Intro", "1.5-2.25 Part: One/Two",
-                                 QString("2.25-%1 ").arg(r.playTime.toDouble() / 1000)}));
-    EXPECT_TRUE(CMediaInfoProbe().Probe(plain).chapters.isEmpty());
-}

@@ -57,53 +57,42 @@ protected:
     std::unique_ptr<COstrelaDlg> dlg;
 };
 
-// Restoring the defaults deletes the file but leaves the controls as they are.
-TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndRestoreDefaultsDeletesIt) {
+// Without a file the defaults load, none is made; Restore Defaults deletes it, controls stay.
+TEST_F(SettingsTest, StoredValuesSelectTheirItemsBadOnesFallBackAndRestoreDefaultsDeletesThem) {
     EXPECT_EQ(SettingsFilesToRead(), QStringList(IniPath()));
     EXPECT_EQ(SettingsFileToWrite(), IniPath());
-    const QStringList loaded = Start();
-    EXPECT_EQ(loaded.mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
-    // A folder MyAudio in the home folder or at the root of a volume the user may write.
-    ASSERT_TRUE(loaded[4].endsWith("/MyAudio/")) << loaded[4].toStdString();
-    const QString base = loaded[4].chopped(8);
-    const QString root = QDir(QStorageInfo(base).rootPath()).absolutePath();
-    EXPECT_TRUE(QDir(base) == QDir::home() ||
-                (QDir(base).absolutePath() == root && QFileInfo(base).isWritable()))
-        << base.toStdString();
-    EXPECT_FALSE(QFile::exists(IniPath()));
-
-    Put("[TaskSetting]\nOutputFormat=2\nAudioBitrate=0\nChannel=0\nOutputPath=/data/\n");
-    Start();
-    ASSERT_TRUE(dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS));
-    EXPECT_FALSE(QFile::exists(IniPath()));
-    EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), "/data/");
-    EXPECT_EQ(dlg->bitrateList->currentText(), "32");
-    dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS); // without a file nothing happens either
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
     const struct {
-        const char* file;
+        const char* file;     // empty: none
         QStringList expected; // an empty output path stands for the proposed folder
     } cases[] = {
+        {"", {"To MP3", "128", "48000", "Stereo", ""}},
         {"[TaskSetting]\r\nOutputFormat=3\r\nAudioBitrate=12\r\nSampleRate=3\r\nChannel=0\r\n"
          "OutputPath=\" /srv/M\xc3\xbczik kutusu/ \"\r\n",
          {"To AC3", "320", "22050", "Mono", " /srv/M\u00fczik kutusu/ "}},
         // An unknown format checks no radio; text that is no number reads as 0.
         {"[TaskSetting]\nOutputFormat=0\nChannel=abc\nAudioBitrate=\nOutputPath=\n",
          {"-", "128", "48000", "Mono", ""}},
-        {"[TaskSetting]\nOutputFormat=2\nSampleRate=1\nOutputPath=/data/\n",
-         {"To WAV", "128", "44100", "Stereo", "/data/"}},
         // Keep Original, after the three codes older files hold.
         {"[TaskSetting]\nOutputFormat=4\nAudioBitrate=0\nSampleRate=3\n",
          {"Keep Original", "32", "22050", "Stereo", ""}},
+        {"[TaskSetting]\nOutputFormat=2\nSampleRate=1\nOutputPath=/data/\n",
+         {"To WAV", "128", "44100", "Stereo", "/data/"}},
     };
     for (const auto& c : cases) {
-        Put(c.file);
+        if (*c.file)
+            Put(c.file);
         QStringList loaded = Start();
-        if (c.expected[4].isEmpty() && loaded[4].endsWith("/MyAudio/"))
+        EXPECT_EQ(QFile::exists(IniPath()), *c.file != '\0') << c.file;
+        // The proposed folder: MyAudio in the home folder or at the root of a writable volume.
+        if (c.expected[4].isEmpty()) {
+            ASSERT_TRUE(loaded[4].endsWith("/MyAudio/")) << loaded[4].toStdString();
+            const QString base = loaded[4].chopped(8);
+            const QString root = QDir(QStorageInfo(base).rootPath()).absolutePath();
+            EXPECT_TRUE(QDir(base) == QDir::home() ||
+                        (QDir(base).absolutePath() == root && QFileInfo(base).isWritable()))
+                << base.toStdString();
             loaded[4].clear();
+        }
         EXPECT_EQ(loaded, c.expected) << c.file;
         // The encoder's settings have no meaning for a copied track.
         for (QComboBox* list : {dlg->bitrateList, dlg->sampleRateList, dlg->channelList})
@@ -112,18 +101,22 @@ TEST_F(SettingsTest, StoredValuesSelectTheirItemsAndBadOnesFallBack) {
             EXPECT_EQ(dlg->GetOutputExtension(), "mp3");
         }
     }
+    ASSERT_TRUE(dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS));
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    EXPECT_EQ(GetDlgItemText(dlg.get(), IDC_OUTPUT_PATH), "/data/");
+    EXPECT_EQ(dlg->sampleRateList->currentText(), "44100");
+    dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS); // without a file nothing happens either
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
-// "Convert Several Files at Once": off without the key; using it stores the
-// number of encoders (or 1) and the next start shows it checked.
-TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
-    const auto checked = [this] {
-        return dlg->menuBar->findChild<QAction*>(QString("cmd%1").arg(ID_OPERATION_SIMULTANEOUS))
-            ->isChecked();
+// Each is stored only once used (the encoders, or 1), and shown checked at the next start.
+TEST_F(SettingsTest, SeveralAtOnceAndCoverPictureAreStoredOnlyWhenUsed) {
+    const auto item = [this](int id) {
+        return dlg->menuBar->findChild<QAction*>(QString("cmd%1").arg(id));
     };
     Start();
     EXPECT_EQ(dlg->SimultaneousEncoders(), 1);
-    EXPECT_FALSE(checked());
+    EXPECT_FALSE(item(ID_OPERATION_SIMULTANEOUS)->isChecked());
     EXPECT_FALSE(QFile::exists(IniPath()));
     // The processors this program may run on, as nproc counts them.
     cpu_set_t cpus;
@@ -134,17 +127,19 @@ TEST_F(SettingsTest, SeveralAtOnceIsStoredOnlyWhenUsed) {
         EXPECT_EQ(dlg->SimultaneousEncoders(), stored);
         EXPECT_TRUE(ReadFile(IniPath()).contains("Simultaneous=" + QByteArray::number(stored)));
     }
-    Put("[TaskSetting]\r\nSimultaneous=4\r\n");
+    EXPECT_FALSE(ReadFile(IniPath()).contains("AddCoverPicture"));
+    item(ID_OPERATION_ADD_COVER)->trigger();
+    EXPECT_TRUE(ReadFile(IniPath()).contains("AddCoverPicture=1"));
+    Put("[TaskSetting]\r\nSimultaneous=4\r\nAddCoverPicture=1\r\n");
     Start();
-    EXPECT_TRUE(checked());
+    EXPECT_TRUE(item(ID_OPERATION_SIMULTANEOUS)->isChecked());
+    EXPECT_TRUE(item(ID_OPERATION_ADD_COVER)->isChecked());
     EXPECT_EQ(dlg->SimultaneousEncoders(), cores);
 }
 
-// A program folder the user may not write, as for an installed program, with
-// the user's configuration folder in a temporary folder of the test's own.
+// A program folder the user may not write, and a configuration folder of the test's own.
 class ReadOnlyProgramSettingsTest : public SettingsTest {
 protected:
-    // A configuration folder and an administrator's file of each test's own.
     ReadOnlyProgramSettingsTest() : readOnly(dir.path()) {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         SetAdminSettingsFileForTesting(AdminIni());
@@ -162,8 +157,7 @@ protected:
     const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
 };
 
-TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileFollowsXdgConfigHome) {
-    EXPECT_EQ(UserSettingsFile(), UserIni());
+TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileFollowsXdgConfigHomeAndWinsOverTheProgramsOne) {
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", config.path().toUtf8());
     for (const char* unusable : {"", "relative/config", ":config"}) {
@@ -171,9 +165,8 @@ TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileFollowsXdgConfigHome) {
         EXPECT_EQ(UserSettingsFile(), config.path() + "/.config/Ostrela/option.ini") << unusable;
     }
     qputenv("HOME", home);
-}
-
-TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileWinsOverTheOneBesideTheProgram) {
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    EXPECT_EQ(UserSettingsFile(), UserIni());
     // Without either file the defaults load and nothing is created.
     EXPECT_EQ(Start().mid(0, 4), QStringList({"To MP3", "128", "48000", "Stereo"}));
     EXPECT_FALSE(QFile::exists(config.path() + "/Ostrela"));
@@ -184,8 +177,7 @@ TEST_F(ReadOnlyProgramSettingsTest, TheUsersFileWinsOverTheOneBesideTheProgram) 
     // Key by key: what the user's file lacks still comes from the other.
     EXPECT_EQ(Start(), QStringList({"To AC3", "32", "48000", "Mono", "/mine/"}));
 
-    // Restoring the defaults drops the user's file only: the administrator's
-    // values come back at the next start.
+    // Restoring the defaults drops the user's file only.
     dlg->OnCommand(ID_SYSTEM_RESTORE_DEFAULTS);
     EXPECT_FALSE(QFile::exists(UserIni()));
     EXPECT_TRUE(QFile::exists(IniPath()));
@@ -215,8 +207,7 @@ TEST_F(ReadOnlyProgramSettingsTest, ConvertWritesTheUsersFileAndMakesItsFolder) 
     EXPECT_EQ(QFile(IniPath()).size(), qint64(sizeof("[TaskSetting]\nAudioBitrate=0\n") - 1));
     EXPECT_EQ(Start(), QStringList({"To WAV", "32", "48000", "Mono", output.path() + "/"}));
 
-    // A configuration folder that is a file: one box names the file, and the
-    // conversion goes on.
+    // A configuration folder that is a file: a box names it, the conversion goes on.
     theApp.m_pMainWnd = dlg.get();
     dlg->AddFile(media.filePath("one.avi"));
     ASSERT_TRUE(WriteFile(config.filePath("file"), "x"));
@@ -234,10 +225,8 @@ TEST_F(ReadOnlyProgramSettingsTest, ConvertWritesTheUsersFileAndMakesItsFolder) 
     EXPECT_EQ(boxes.boxes[2].text, warning);
 }
 
-// A copy the package laid down (the marker in its folder) is never written,
-// even by root, who may write there: each user's own file holds the
-// settings, and the administrator's file gives the defaults below it, in the
-// window and in ostrela-convert alike.
+// An installed copy (the marker) is never written, even by root: the user's file holds the
+// settings over the administrator's, in the window and in ostrela-convert alike.
 TEST_F(ReadOnlyProgramSettingsTest, AnInstalledCopyKeepsEveryUsersSettingsInTheirOwnFile) {
     QTemporaryDir program;
     ProgramFolderOverride installed(program.path());
@@ -268,17 +257,3 @@ TEST_F(ReadOnlyProgramSettingsTest, AnInstalledCopyKeepsEveryUsersSettingsInThei
 }
 
 } // namespace
-
-// "Add Cover Picture": stored only once used, and
-// shown checked at the next start.
-TEST_F(SettingsTest, AddCoverPictureIsStoredOnlyWhenUsed) {
-    const QString name = QString("cmd%1").arg(ID_OPERATION_ADD_COVER);
-    Start();
-    QAction* item = dlg->menuBar->findChild<QAction*>(name);
-    ASSERT_TRUE(item);
-    EXPECT_FALSE(QFile::exists(IniPath()));
-    item->trigger();
-    EXPECT_TRUE(ReadFile(IniPath()).contains("AddCoverPicture=1"));
-    Start();
-    EXPECT_TRUE(dlg->menuBar->findChild<QAction*>(name)->isChecked());
-}

@@ -27,7 +27,7 @@ TEST(TaskTable, FixedTextRefusesWhatDoesNotFitCountingUtf8Bytes) {
     EXPECT_EQ(FixedText(field), QString("/v/\u00e9t\u00e9.avi"));
 }
 
-TEST(TaskTracks, DescriptionNamesWhatIsKnownInTheUsualTerms) {
+TEST(TaskTracks, DescriptionNamesWhatIsKnownAndTheShownTrackIsTheChosenOrTheDefault) {
     SoundTrack t;
     EXPECT_EQ(DescribeSoundTrack(t, 0), "1:");
     t.format = "MPEG Audio";
@@ -45,9 +45,8 @@ TEST(TaskTracks, DescriptionNamesWhatIsKnownInTheUsualTerms) {
     t.channels = 3;
     t.channelLayout = "L R C";
     EXPECT_EQ(TrackChannelText(t), "3.0");
-}
 
-TEST(TaskTracks, ShownTrackIsTheChosenOneElseTheDefaultElseTheFirst) {
+    // The track shown is the chosen one, else the default, else the first.
     TaskTracks entry;
     EXPECT_EQ(entry.TrackToShow(), -1);
     entry.tracks.resize(3);
@@ -60,9 +59,8 @@ TEST(TaskTracks, ShownTrackIsTheChosenOneElseTheDefaultElseTheFirst) {
     EXPECT_EQ(entry.TrackToShow(), 2);
 }
 
-// One row removed: the later entries move down with their tracks, the
-// vacated record keeps its contents and its tracks are emptied; rows outside
-// the list change nothing.
+// Later entries move down with their tracks; the vacated record keeps its contents but
+// not its tracks; rows outside the list change nothing.
 TEST(TaskList, RemovingARowMovesTheLaterEntriesWithTheirTracks) {
     TaskList tasks;
     tasks.RemoveAll();

@@ -91,10 +91,8 @@ TEST_F(FolderDialogTest, TypedFolderIsChosenAbsoluteOrBelowTheHighlightedOne) {
     }
 }
 
-// A typed name that is no folder, or a path longer than the buffer, beeps and
-// the dialog stays open: with BIF_VALIDATE the caller's handler beeps, without
-// it the dialog shows a notice. Escape then gives -1 and no folder. An item
-// without a file system path cannot be chosen.
+// A typed name that is no folder or too long beeps, the dialog stays open (with a notice
+// unless BIF_VALIDATE); Escape gives -1. An item without a path cannot be chosen.
 TEST_F(FolderDialogTest, TypedNameThatCannotBeChosenBeepsAndKeepsTheDialogOpen) {
     // Two-byte characters: 200 characters but 400 bytes.
     const QString longName = QString(100, QChar(0x00FC));
@@ -128,7 +126,7 @@ TEST_F(FolderDialogTest, TypedNameThatCannotBeChosenBeepsAndKeepsTheDialogOpen) 
     }
 }
 
-TEST_F(FolderDialogTest, NewFolderButtonMakesAndHighlightsAFolder) {
+TEST_F(FolderDialogTest, NewFolderMakesAndHighlightsAFolderAndTheHomeFolderIsTheDefault) {
     CFolderDialog dialog("Pick one", Path("gamma"), nullptr, 0x51);
     const int result = Run(dialog, [](CFolderBrowseWindow* window) {
         Click(window->NewFolderButton());
@@ -139,35 +137,27 @@ TEST_F(FolderDialogTest, NewFolderButtonMakesAndHighlightsAFolder) {
     EXPECT_EQ(dialog.GetFolderPath(), Path("gamma/New Folder/New Folder"));
     EXPECT_TRUE(QFileInfo(dialog.GetFolderPath()).isDir());
 
-    // Twice in the same folder: two folders side by side.
-    CFolderDialog again("Pick one", Path("alpha"), nullptr, 0x51);
+    // Twice in the same folder: two folders side by side. Without an initial folder the
+    // home folder is highlighted, and a button away.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", Path("alpha").toUtf8());
+    CFolderDialog again("Pick one", QString(), nullptr, 0x51);
+    QString first;
     EXPECT_EQ(Run(again,
-                  [this](CFolderBrowseWindow* window) {
+                  [&](CFolderBrowseWindow* window) {
+                      first = window->CurrentItem().path;
                       Click(window->NewFolderButton());
-                      window->SendMessage(BFFM_SETSELECTIONA, 1, Path("alpha"));
+                      Click(window->HomeButton());
                       Click(window->NewFolderButton());
+                      window->SendMessage(BFFM_SETSELECTIONA, 1, Path("gamma"));
                       Click(window->OkButton());
                   }),
               1);
-    EXPECT_EQ(again.GetFolderPath(), Path("alpha/New Folder (2)"));
+    qputenv("HOME", home);
+    EXPECT_EQ(first, Path("alpha"));
+    EXPECT_EQ(again.GetFolderPath(), Path("gamma"));
     EXPECT_EQ(QDir(Path("alpha")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
               QStringList({"New Folder", "New Folder (2)", "beta"}));
-}
-
-TEST_F(FolderDialogTest, WithoutAnInitialFolderTheHomeFolderIsHighlightedAndAButtonAway) {
-    const QByteArray home = qgetenv("HOME");
-    qputenv("HOME", Path("gamma").toUtf8());
-    CFolderDialog dialog("Pick one", QString(), nullptr, 0x51);
-    QString first;
-    Run(dialog, [&](CFolderBrowseWindow* window) {
-        first = window->CurrentItem().path;
-        window->SendMessage(BFFM_SETSELECTIONA, 1, Path("alpha/beta"));
-        Click(window->HomeButton());
-        Click(window->OkButton());
-    });
-    qputenv("HOME", home);
-    EXPECT_EQ(first, Path("gamma"));
-    EXPECT_EQ(dialog.GetFolderPath(), Path("gamma"));
 }
 
 } // namespace
