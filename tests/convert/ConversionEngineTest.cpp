@@ -37,8 +37,7 @@ protected:
         };
     }
 
-    // A job titled `title`, clip `clip` s, whose encoder runs `steps` and then
-    // `last` with the output path.
+    // A job whose encoder runs `steps`, then `last` with the output path.
     void Add(const QString& title, const QString& steps, double clip = 10,
              const QString& last = "write") {
         ConversionJob job{};
@@ -97,8 +96,7 @@ protected:
     QElapsedTimer clock;
 };
 
-// Each encoder awaits the test's go, given once the engine has seen what must
-// come first, so the order holds however slowly the encoders run.
+// Each encoder awaits the test's go, so the order holds however slow they run.
 TEST_F(ConversionEngineTest, SeveralAtOnceRunSideBySideAndAddUpTheTotal) {
     const auto go = [this](const QString& name) {
         return "await \"" + dir.filePath(name) + "\"\n";
