@@ -1,6 +1,3 @@
-// ostrela-convert's arguments: the defaults it takes from option.ini, the
-// options over them, the paths it resolves, and every usage error.
-
 #include "convert/ConvertCommand.h"
 
 #include "TestSupport.h"
@@ -28,7 +25,6 @@ protected:
     QTemporaryDir dir;
 };
 
-// What the window stores are list positions; these are the values it shows at them.
 TEST_F(ConvertCommandTest, DefaultsAreTheValuesAtTheStoredListPositions) {
     struct Case {
         QByteArray ini;
@@ -153,7 +149,6 @@ TEST_F(ConvertCommandTest, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(Parse({"--bitrate", "7", "--help"}).action, ConvertAction::Help);
     EXPECT_EQ(Parse({"-h"}).action, ConvertAction::Help);
     EXPECT_EQ(Parse({"--version", "v.avi"}).action, ConvertAction::Version);
-    EXPECT_TRUE(ConvertVersionText().startsWith("ostrela-convert " OSTRELA_VERSION "\n"));
 
     // The usage names the defaults in force.
     ConvertOptions defaults;
@@ -166,18 +161,15 @@ TEST_F(ConvertCommandTest, HelpAndVersionWinOverEverythingElse) {
     EXPECT_TRUE(usage.contains("(now 256)"));
 }
 
-// --cover turns the picture on over the window's stored choice.
-TEST_F(ConvertCommandTest, CoverFollowsTheStoredChoiceAndTheOption) {
+// --cover and --loudness turn on over the window's stored choice; the
+// loudness takes its target only after an equals sign.
+TEST_F(ConvertCommandTest, CoverAndLoudnessFollowTheStoredChoiceAndTheOption) {
+    const ConvertOptions stored =
+        ConvertDefaults(Ini("[TaskSetting]\nAddCoverPicture=1\nEvenOutLoudness=1\n"));
+    EXPECT_TRUE(stored.output.coverPicture);
+    EXPECT_EQ(stored.output.loudnessTarget, -16);
     EXPECT_FALSE(ConvertDefaults(Ini("[TaskSetting]\nOutputFormat=1\n")).output.coverPicture);
-    EXPECT_TRUE(ConvertDefaults(Ini("[TaskSetting]\nAddCoverPicture=1\n")).output.coverPicture);
     EXPECT_TRUE(Parse({"--cover", "--out", "o", "v.avi"}).options.output.coverPicture);
-}
-
-} // namespace
-
-TEST_F(ConvertCommandTest, LoudnessTakesItsTargetOnlyAfterAnEqualsSign) {
-    EXPECT_EQ(ConvertDefaults(Ini("[TaskSetting]\nEvenOutLoudness=1\n")).output.loudnessTarget,
-              -16);
     const std::pair<QStringList, double> targets[] = {{{"--loudness", "v.avi"}, -16},
                                                       {{"--loudness=-23.5", "v.avi"}, -23.5},
                                                       {{"--loudness=off", "v.avi"}, 0}};
@@ -191,3 +183,5 @@ TEST_F(ConvertCommandTest, LoudnessTakesItsTargetOnlyAfterAnEqualsSign) {
     EXPECT_TRUE(Parse({"--format", "original", "--loudness", "--out", "o", "v.avi"})
                     .error.contains("cannot be used with --format original"));
 }
+
+} // namespace

@@ -1,5 +1,4 @@
-// The cover picture, the chosen track's tags and a clip's chapters, read back
-// from what the real encoder makes of real files.
+// What the real encoder makes of real files with the built command lines.
 
 #include "TestSupport.h"
 #include "convert/JobBuilder.h"

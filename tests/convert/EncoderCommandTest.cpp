@@ -1,7 +1,3 @@
-// The encoder command line: the exact text for ordinary paths, the clip option
-// and output path rules, the split it gives for awkward paths, and where the
-// encoder is looked for.
-
 #include "convert/EncoderCommand.h"
 #include "convert/JobBuilder.h"
 #include "TestSupport.h"
@@ -49,9 +45,8 @@ QString Build(const QString& source, double clipStart, double clipLength, int fo
     return BuildJob({task, tracks}, settings, encoder).commandLine;
 }
 
-// A chosen track is named right after the source, for every format; Keep
-// Original copies the track its container was chosen for, without encoder
-// settings, and keeps the clip.
+// A chosen track is named right after the source; Keep Original copies the
+// track its container was chosen for, without encoder settings.
 TEST(EncoderCommand, ExactTextForPathsWithoutQuotesChosenTracksAndKeepOriginal) {
     struct Case {
         QString command, expected;
@@ -143,8 +138,7 @@ TEST(EncoderCommand, OutputPathIsFolderSlashTitleWithoutLeadingBlanks) {
     EXPECT_EQ(BuildOutputPath("", " clip", "mp3"), "/clip.mp3");
 }
 
-// A distinct name is the builder's: the task's own extension and its chosen
-// track stay, and the command line names the very path of the job.
+// The task's own extension and its chosen track stay.
 TEST(EncoderCommand, DistinctNameKeepsTheExtensionAndTheTrack) {
     TaskRecord task{};
     task.duration = task.clipLength = 120;
@@ -157,8 +151,7 @@ TEST(EncoderCommand, DistinctNameKeepsTheExtensionAndTheTrack) {
                                "-vn -sn -acodec copy \"/music/clip one (3).m4a\"");
 }
 
-// Whatever the paths hold, the split of the command gives them back whole; an
-// encoder path that cannot be written names no program at all (cut at the
+// An encoder path that cannot be written names no program at all (cut at the
 // quote, "/opt/my" could be another program).
 TEST(EncoderCommand, SplitGivesAwkwardPathsBackWhole) {
     struct Case {
@@ -212,7 +205,6 @@ TEST(EncoderCommand, EncoderBesideTheProgramOrElseOnlyAPrivateOneInTheTemporaryF
         qputenv("TMPDIR", savedTmp);
 }
 
-// A chapter's title in a file name, and a chapter job's name and tags.
 TEST(EncoderCommand, ChapterJobsAreNamedAndTaggedAfterTheirChapter) {
     const QString hundred(100, 'x');
     const std::pair<QString, QString> titles[] = {

@@ -1,6 +1,3 @@
-// Reading the encoder's progress: the documented lines, the markers' rules,
-// chunks cut inside a line, and percentages.
-
 #include "convert/EncoderOutput.h"
 
 #include <gtest/gtest.h>

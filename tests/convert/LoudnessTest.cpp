@@ -1,6 +1,3 @@
-// Even loudness: the measurement read from the encoder's output, the two
-// command lines of a job, and real conversions evened out to the target.
-
 #include "convert/ConversionEngine.h"
 
 #include "TestSupport.h"
@@ -22,7 +19,6 @@ const char kCapture[] =
     "-63.7 LUFS\n    LRA low:   -43.7 LUFS\n    LRA high:  -43.7 LUFS\n\n  True peak:\n    Peak:  "
     "    -39.4 dBFS\n";
 
-// What the encoder writes on standard error for these arguments.
 QString Encoder(const QStringList& arguments) {
     QProcess p;
     p.start("ffmpeg", QStringList{"-hide_banner", "-nostats", "-y"} + arguments);
@@ -36,7 +32,8 @@ double Figure(const QString& summary, const QString& name) {
 
 } // namespace
 
-TEST(LoudnessTest, TheMeasurementIsReadFromTheEndOfTheEncodersOutput) {
+// Both passes read the same clip of the same track.
+TEST(LoudnessTest, TheMeasurementIsReadFromTheEncodersOutputForTheSecondPass) {
     const QString capture = kCapture;
     const auto m = ParseLoudnessMeasure(capture);
     ASSERT_TRUE(m);
@@ -46,10 +43,6 @@ TEST(LoudnessTest, TheMeasurementIsReadFromTheEndOfTheEncodersOutput) {
     for (const QString& broken : {capture.chopped(12), QString(capture).replace("-43.7", "-70.0"),
                                   QString(capture).replace("-39.4", "-inf")})
         EXPECT_FALSE(ParseLoudnessMeasure(broken)) << broken.toStdString();
-}
-
-// The measurement reads what the conversion reads: the same track and clip.
-TEST(LoudnessTest, BothPassesReadTheSameClipOfTheSameTrack) {
     Task task{{60, 10, 20, {}, {}, 0, 1}, {{SoundTrack{}, SoundTrack{}}, 1}};
     SetFixedText(task.record.sourcePath, "/v/a b.mkv");
     SetFixedText(task.record.title, " a b");
@@ -57,7 +50,7 @@ TEST(LoudnessTest, BothPassesReadTheSameClipOfTheSameTrack) {
     const EncoderJob job = BuildJob(task, settings, "/p/vexa.exe");
     const QString input = R"("/p/vexa.exe" -i "/v/a b.mkv" -map 0:a:1 -ss 10.000000 -t 20.000000)";
     EXPECT_EQ(job.measureLine, input + " -vn -sn -af ebur128=peak=true:framelog=verbose -f null -");
-    EXPECT_EQ(MeasuredCommandLine(job, *ParseLoudnessMeasure(kCapture)),
+    EXPECT_EQ(MeasuredCommandLine(job, *m),
               input + " -y -acodec libmp3lame -ab 128k -ac 2 -ar 44100 -af "
                       "loudnorm=I=-16:TP=-1.5:LRA=11:measured_I=-43.70:measured_TP=-39.40:"
                       "measured_LRA=0.01:measured_thresh=-53.70:linear=true "
@@ -66,8 +59,7 @@ TEST(LoudnessTest, BothPassesReadTheSameClipOfTheSameTrack) {
     EXPECT_EQ(BuildJob(task, settings, "/p/vexa.exe").measureLine, "");
 }
 
-// A quiet and a loud tone both come out at the target under the peak
-// ceiling; silence cannot be evened out and leaves nothing behind.
+// Silence cannot be evened out and leaves nothing behind.
 TEST(LoudnessTest, QuietAndLoudSourcesComeOutAtTheTarget) {
     QTemporaryDir dir;
     ConversionSnapshot snapshot;
