@@ -280,6 +280,8 @@ TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
     Add("one", "progress 1 10 0.2");
     Add("two", "progress 1 10 0.2");
     Run();
+    // Against the time the run really took: a loaded machine stretches it.
+    const double end = clock.elapsed() / 1000.0;
     ASSERT_EQ(estimates.size(), 20u);
     bool any = false;
     for (const auto& [ms, left] : estimates) {
@@ -287,8 +289,8 @@ TEST_F(ConversionEngineTest, TimeLeftIsEstimatedFromTwoSecondsOfProgress) {
             EXPECT_LT(left, 0) << ms;
         } else if (left >= 0) {
             any = true;
-            // The whole takes about 4 s plus the starts of two encoders.
-            EXPECT_NEAR(left, 4.0 - ms / 1000.0, 0.8) << ms;
+            const double really = end - ms / 1000.0;
+            EXPECT_NEAR(left, really, 0.5 + 0.25 * really) << ms;
         }
     }
     EXPECT_TRUE(any);
