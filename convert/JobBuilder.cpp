@@ -59,13 +59,16 @@ QString ChapterTags(const ChapterPart& part) {
 }
 
 // A whole task's chapters, or those of its clip cut to it, for the containers
-// whose chapters the encoder leaves out.
+// whose chapters the encoder leaves out (FLAC, Vorbis) or writes wrongly (in
+// Opus a start of n.5 s or more becomes n + 1.5 s): its own are left out.
 QString ClipChapterComments(const Task& task) {
     const TaskRecord& r = task.record;
-    if (BuildClipOption(r.duration, r.clipStart, r.clipLength).isEmpty())
-        return BuildChapterComments(task.chapters.chapters, 0);
-    return BuildChapterComments(ChaptersInClip(task.chapters.chapters, r.clipStart, r.clipLength),
-                                r.clipStart);
+    const QString comments =
+        BuildClipOption(r.duration, r.clipStart, r.clipLength).isEmpty()
+            ? BuildChapterComments(task.chapters.chapters, 0)
+            : BuildChapterComments(
+                  ChaptersInClip(task.chapters.chapters, r.clipStart, r.clipLength), r.clipStart);
+    return comments.isEmpty() ? comments : QStringLiteral("-map_chapters -1 ") + comments;
 }
 
 } // namespace
@@ -109,7 +112,8 @@ EncoderJob BuildJob(const Task& task, const OutputSettings& settings, const QStr
     // Last, so that a chapter's title wins over a chosen track's.
     if (task.part.number > 0)
         more.output += ChapterTags(task.part) + ' ';
-    else if (extension == QLatin1String("flac") || extension == QLatin1String("ogg"))
+    else if (extension == QLatin1String("flac") || extension == QLatin1String("ogg") ||
+             extension == QLatin1String("opus"))
         more.output += ClipChapterComments(task);
     job.commandLine =
         EncoderCommandLineTo(task.record, settings, job.outputPath, encoderPath, stream, more);

@@ -270,13 +270,16 @@ TEST_F(ConvertProgramTest, FoldersListsChaptersAndTheReadmesParallelRecipe) {
                            "default=nw=1", work.filePath("out/sub/talk 1 - 02 - Q-A.m4a")});
     ASSERT_TRUE(tags.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "TAG:title=Q/A\nTAG:track=2/2\n");
-    // Whole, FLAC keeps the chapters as the comments its readers take them from.
+    // Whole, FLAC and Opus keep the chapters as the comments their readers take them from.
     const QString talk = work.filePath("videos/sub/talk 1.mkv");
-    EXPECT_EQ(Convert({"--format", "flac", "--out", "flac", talk}).exitCode, 0);
-    tags.start("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time:chapter_tags", "-of",
-                           "csv=p=0", work.filePath("flac/talk 1.flac")});
-    ASSERT_TRUE(tags.waitForFinished());
-    EXPECT_EQ(QString::fromUtf8(tags.readAllStandardOutput()), "0.000000,Intro\n1.500000,Q/A\n");
+    for (const QString format : {"flac", "opus"}) {
+        EXPECT_EQ(Convert({"--format", format, "--out", format, talk}).exitCode, 0);
+        tags.start("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time:chapter_tags",
+                               "-of", "csv=p=0", work.filePath(format + "/talk 1." + format)});
+        ASSERT_TRUE(tags.waitForFinished());
+        EXPECT_EQ(tags.readAllStandardOutput(), "0.000000,Intro\n1.500000,Q/A\n")
+            << format.toStdString();
+    }
 
     // The README's recipe for several machines, run on this one.
     if (QStandardPaths::findExecutable("parallel").isEmpty())
