@@ -2,8 +2,12 @@
 // Source videos for the benchmarks: larger and at a fuller frame rate than the
 // tests' media, so that probing and encoding cost what a real file costs.
 
+#include <QFile>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <vector>
 
 // A 320x240, 25 fps video with a 44.1 kHz sine sound track; AVI carries MP3
 // sound, the other containers AAC.
@@ -15,4 +19,27 @@ inline bool MakeBenchVideo(const QString& path, double seconds) {
                        "sine=frequency=440:sample_rate=44100:duration=" + d, "-shortest", "-c:v",
                        "mpeg4", "-c:a", path.endsWith(".avi") ? "mp3" : "aac", path});
     return p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// `count` sources of `seconds` in `folder`, "source <i>.mp4" (AAC) and
+// "source <i>.avi" (MP3) by turns, as the conversion benchmark makes them;
+// empty when one could not be made.
+inline QStringList MakeBenchSources(const QString& folder, int count, double seconds) {
+    const QString kinds[] = {folder + "/source.mp4", folder + "/source.avi"};
+    for (const QString& kind : kinds)
+        if (!MakeBenchVideo(kind, seconds))
+            return {};
+    QStringList sources;
+    for (int i = 0; i < count; ++i) {
+        const QString& kind = kinds[i % 2];
+        sources << folder + QString("/source %1.%2").arg(i).arg(kind.right(3));
+        if (!QFile::copy(kind, sources.last()))
+            return {};
+    }
+    return sources;
+}
+
+inline double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
 }

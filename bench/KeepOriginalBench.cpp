@@ -68,11 +68,6 @@ double StartsOnly(int count) {
     return clock.nsecsElapsed() / 1e6;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -85,16 +80,12 @@ int main(int argc, char** argv) {
     if (!media.isValid() || !output.isValid())
         return 1;
     std::fprintf(stderr, "making %d sources of %d s...\n", count, seconds);
-    // Half MP4 with AAC, half AVI with MP3, as the conversion benchmark makes them.
-    const QString kinds[] = {media.filePath("source.mp4"), media.filePath("source.avi")};
-    for (const QString& kind : kinds)
-        if (!MakeBenchVideo(kind, seconds))
-            return 1;
+    const QStringList files = MakeBenchSources(media.path(), count, seconds);
+    if (files.isEmpty())
+        return 1;
     std::vector<Source> sources(count);
     for (int i = 0; i < count; ++i) {
-        const QString& kind = kinds[i % 2];
-        const QString file = media.filePath(QString("source %1.%2").arg(i).arg(kind.right(3)));
-        QFile::copy(kind, file);
+        const QString& file = files[i];
         Source& s = sources[i];
         s.task.duration = s.task.clipLength = seconds;
         SetFixedText(s.task.sourcePath, file);

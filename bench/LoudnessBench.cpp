@@ -41,11 +41,6 @@ double ConvertAll(const QVector<ConversionJob>& jobs, double loudness, const QSt
     return engine.Totals().succeeded == jobs.size() ? ms : -1;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,15 +53,12 @@ int main(int argc, char** argv) {
     if (!media.isValid() || !output.isValid())
         return 1;
     std::fprintf(stderr, "making %d sources of %d s...\n", count, seconds);
-    const QString kinds[] = {media.filePath("source.mp4"), media.filePath("source.avi")};
-    for (const QString& kind : kinds)
-        if (!MakeBenchVideo(kind, seconds))
-            return 1;
+    const QStringList files = MakeBenchSources(media.path(), count, seconds);
+    if (files.isEmpty())
+        return 1;
     QVector<ConversionJob> jobs(count);
     for (int i = 0; i < count; ++i) {
-        const QString& kind = kinds[i % 2];
-        const QString file = media.filePath(QString("source %1.%2").arg(i).arg(kind.right(3)));
-        QFile::copy(kind, file);
+        const QString& file = files[i];
         TaskRecord& r = jobs[i].task.record;
         r.duration = r.clipLength = seconds;
         SetFixedText(r.sourcePath, file);
