@@ -209,7 +209,7 @@ TEST(EncoderCommand, ChapterJobsAreNamedAndTaggedAfterTheirChapter) {
     const QString hundred(100, 'x');
     const std::pair<QString, QString> titles[] = {
         {"Intro", "Intro"},
-        {"Part 1/2", "Part 1-2"},
+        {"Side 1/2", "Side 1-2"},
         {"", "Chapter 3"},
         {" \t\n ", "Chapter 3"},
         {QString("a\x01") + "b\nc\x7f", "abc"},
@@ -224,14 +224,14 @@ TEST(EncoderCommand, ChapterJobsAreNamedAndTaggedAfterTheirChapter) {
     TaskRecord task{120, 30, 15.5, {}, {}, 0, 0};
     ASSERT_TRUE(SetFixedText(task.sourcePath, kSource));
     ASSERT_TRUE(SetFixedText(task.title, GetTitle(kSource)));
-    const EncoderJob job = BuildJob({task, TaskTracks(), {}, {2, 12, "Part \"1/2\""}},
+    const EncoderJob job = BuildJob({task, TaskTracks(), {}, {2, 12, "Side \"1/2\""}},
                                     {"/music", FormatMP3, 128, 44100, 2}, kEncoder, 2);
-    EXPECT_EQ(job.outputPath, "/music/clip one - 02 - Part \"1-2\" (2).mp3");
+    EXPECT_EQ(job.outputPath, "/music/clip one - 02 - Side \"1-2\" (2).mp3");
     EXPECT_EQ(job.commandLine,
               "\"/opt/tools/vexa.exe\" -i \"/video/clip one.avi\" -ss 30.000000 -t 15.500000 -y "
               "-acodec libmp3lame -ab 128k -ac 2 -ar 44100 -map_chapters -1 -metadata "
-              "\"title=Part \\\"1/2\\\"\" -metadata track=2/12 "
-              "\"/music/clip one - 02 - Part \\\"1-2\\\" (2).mp3\"");
+              "\"title=Side \\\"1/2\\\"\" -metadata track=2/12 "
+              "\"/music/clip one - 02 - Side \\\"1-2\\\" (2).mp3\"");
 }
 
 // The more formats take only what their codecs take: FLAC no bitrate, Opus

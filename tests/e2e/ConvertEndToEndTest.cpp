@@ -52,7 +52,7 @@ protected:
         ok = MakeMedia(media->path() + "/plain.avi", kSourceSeconds, &error) &&
              MakeMedia(media->path() + "/" + kSpacedName, kSourceSeconds, &error) &&
              MakeChapteredVideo(media->path() + "/talk.mkv", 10,
-                                {{0, "Intro"}, {3, "Part 1/2"}, {7, ""}}, &error);
+                                {{0, "Intro"}, {3, "Side 1/2"}, {7, ""}}, &error);
     }
     static void TearDownTestSuite() { media.reset(); }
 
@@ -140,10 +140,10 @@ TEST_F(ConvertEndToEnd, EachChapterInTheClipBecomesAFile) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Congratulations!") << boxes.boxes[0].text.toStdString();
     EXPECT_EQ(FilesIn(output.path()),
-              QStringList({"talk - 01 - Intro.mp3", "talk - 02 - Part 1-2.mp3",
+              QStringList({"talk - 01 - Intro.mp3", "talk - 02 - Side 1-2.mp3",
                            "talk - 03 - Chapter 3.mp3"}));
     for (const auto& [name, seconds] :
-         {std::pair("01 - Intro", 1.5), {"02 - Part 1-2", 4.0}, {"03 - Chapter 3", 1.5}})
+         {std::pair("01 - Intro", 1.5), {"02 - Side 1-2", 4.0}, {"03 - Chapter 3", 1.5}})
         EXPECT_NEAR(ProbeMedia(output.filePath("talk - ") + name + ".mp3").duration, seconds, 0.1);
 }
 
