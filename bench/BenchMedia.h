@@ -2,11 +2,14 @@
 // Source videos for the benchmarks: larger and at a fuller frame rate than the
 // tests' media, so that probing and encoding cost what a real file costs.
 
+#include "tasks/TaskTable.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 // A 320x240, 25 fps video with a 44.1 kHz sine sound track; AVI carries MP3
@@ -42,4 +45,15 @@ inline QStringList MakeBenchSources(const QString& folder, int count, double sec
 inline double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// The common arguments of the benchmarks over made sources: [sources, default
+// 10, at most a task list] [seconds per source, default 60] [rounds].
+struct SourceBenchArguments {
+    int count, seconds, rounds;
+};
+inline SourceBenchArguments ReadSourceBenchArguments(int argc, char** argv, int defaultRounds) {
+    return {std::clamp(argc > 1 ? std::atoi(argv[1]) : 10, 1, TASK_TABLE_SIZE),
+            std::max(argc > 2 ? std::atoi(argv[2]) : 60, 1),
+            std::max(argc > 3 ? std::atoi(argv[3]) : defaultRounds, 1)};
 }

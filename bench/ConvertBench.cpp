@@ -83,9 +83,7 @@ public:
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int count = std::clamp(argc > 1 ? atoi(argv[1]) : 10, 1, TASK_TABLE_SIZE);
-    const int seconds = std::max(argc > 2 ? atoi(argv[2]) : 60, 1);
-    const int rounds = std::max(argc > 3 ? atoi(argv[3]) : 5, 1);
+    const auto [count, seconds, rounds] = ReadSourceBenchArguments(argc, argv, 5);
     const QString formatName = argc > 4 ? QString(argv[4]) : QStringLiteral("mp3");
     const QStringList formatNames = {"mp3",  "wav",  "ac3", "original",
                                      "flac", "opus", "aac", "vorbis"};

@@ -45,9 +45,7 @@ double ConvertAll(const QVector<ConversionJob>& jobs, double loudness, const QSt
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int count = std::clamp(argc > 1 ? atoi(argv[1]) : 10, 1, TASK_TABLE_SIZE);
-    const int seconds = std::max(argc > 2 ? atoi(argv[2]) : 60, 1);
-    const int rounds = std::max(argc > 3 ? atoi(argv[3]) : 3, 1);
+    const auto [count, seconds, rounds] = ReadSourceBenchArguments(argc, argv, 3);
 
     QTemporaryDir media, output;
     if (!media.isValid() || !output.isValid())
